@@ -1,0 +1,26 @@
+#pragma once
+// The data directory tree below the DataDir setting:
+//   <DataDir>/Mirvak                      data root (database, aircraft directories)
+//   <DataDir>/Mirvak/SW_uploads           firmware update files
+//   <DataDir>/Mirvak/tmp                  temporary and normalised response files
+//   <DataDir>/Mirvak/<reg>_data/engine_N  raw files and reports of one engine
+//   <DataDir>/archive                     archives of the data tree
+
+#include <QString>
+
+class QWidget;
+
+// The data root, created with its parents when missing. Also seeds DataDir.
+QString dataRootPath();
+QString tmpDirectoryPath();  // the data root's tmp directory
+
+// True when the directory exists (created first when create is set) and is
+// readable and writable; otherwise reports why in a critical box titled "Error".
+bool checkDirectory(const QString& path, bool create);
+
+// The start-up check of the tree, run again after the settings dialog is accepted.
+// Stops at the first directory that fails; then imports the aircraft directories.
+void checkDataDirectories(QWidget* parent);
+
+// The access password for the firmware upload, seeded with its default.
+QString storedPassword();

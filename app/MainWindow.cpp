@@ -1,0 +1,142 @@
+#include "app/MainWindow.h"
+
+#include "app/AppIdentity.h"
+#include "app/DataDirectories.h"
+#include "app/Prompts.h"
+#include "app/Settings.h"
+#include "app/SettingsDialog.h"
+#include "link/LinkClient.h"
+#include "ui_MainWindow.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QLabel>
+
+namespace {
+
+const QString kDownloadToolTip = QStringLiteral(
+    "This function is used to download data captured on\nthe latest flights from the Korvel to the "
+    "Host computer.\nPlease ensure power is not disrupted during the download process.\nBefore "
+    "starting the download process, make sure:\n(1) The unit is powered on,\n(2) The cable is "
+    "plugged into the front connector of the unit.");
+const QString kPlotToolTip = QStringLiteral("This function is used to analyze captured data.");
+const QString kUploadToolTip = QStringLiteral(
+    "This function is used to upload a new firmware version to:\n- the MAIN processor,\n- to the "
+    "DSP,\n- or to update the DSP configuration table.");
+const QString kExportToolTip = QStringLiteral("This function is used to export data to an ASCII file.");
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent),
+      ui_(std::make_unique<Ui::MainWindowClass>()),
+      unitLabel_(new QLabel),
+      serialLabel_(new QLabel),
+      linkStatusLabel_(new QLabel),
+      clockLabel_(new QLabel),
+      link_(std::make_unique<LinkClient>(this))
+{
+    ui_->setupUi(this);
+    setWindowTitle(QStringLiteral("%1 %2").arg(app::kLongTitle, app::versionString()));
+    enableUnitCommands(false);
+    restoreGeometry(settings::value(settings::Geometry).toByteArray());
+    buildStatusBar();
+    setButtonToolTips();
+
+    settings::seedMissingKeys();
+    checkDataDirectories(this);
+
+    connect(link_.get(), &LinkClient::linkStatusChanged, linkStatusLabel_, &QLabel::setText);
+    connect(link_.get(), &LinkClient::unitLabelChanged, unitLabel_, &QLabel::setText);
+    connect(link_.get(), &LinkClient::serialLabelChanged, serialLabel_, &QLabel::setText);
+    connect(link_.get(), &LinkClient::unitCommandsEnabled, this, &MainWindow::enableUnitCommands);
+    link_->connectToUnit();
+
+    clockTimerId_ = startTimer(1000);
+}
+
+MainWindow::~MainWindow()
+{
+    killTimer(clockTimerId_);
+    link_->disconnect(this);
+    link_->closeConnection();
+}
+
+void MainWindow::buildStatusBar()
+{
+    unitLabel_->setText(QStringLiteral("PNR: ???"));
+    serialLabel_->setText(QStringLiteral("SER: ???"));
+    showClock();
+    for (QLabel* label : {unitLabel_, serialLabel_, linkStatusLabel_, clockLabel_})
+        ui_->statusBar->addPermanentWidget(label, 1);
+}
+
+void MainWindow::setButtonToolTips()
+{
+    ui_->buttonDownloadClear->setToolTip(kDownloadToolTip);
+    ui_->buttonPlot->setToolTip(kPlotToolTip);
+    ui_->buttonFwUpload->setToolTip(kUploadToolTip);
+    ui_->buttonExport->setToolTip(kExportToolTip);
+}
+
+void MainWindow::enableUnitCommands(bool enabled)
+{
+    ui_->buttonDownloadClear->setEnabled(enabled);
+    ui_->buttonFwUpload->setEnabled(enabled);
+}
+
+void MainWindow::showClock()
+{
+    clockLabel_->setText(QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+}
+
+void MainWindow::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == clockTimerId_)
+        showClock();
+    else
+        QMainWindow::timerEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    settings::setValue(settings::Geometry, saveGeometry());
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::on_actionExit_triggered() { close(); }
+void MainWindow::on_actionCheckComm_triggered() { link_->checkComm(); }
+void MainWindow::on_actionPartNumbers_triggered() { link_->showPartNumbers(); }
+void MainWindow::on_actionBiteResults_triggered() { link_->requestBiteResults(); }
+
+void MainWindow::on_actionSettings_triggered()
+{
+    const QString storedAddress = settings::text(settings::IpAddress);
+    const int storedPort = settings::integer(settings::Port);
+    SettingsDialog dialog;
+    if (prompts().exec(dialog) != QDialog::Accepted)
+        return;
+    checkDataDirectories(this);
+    // An address given on the command line holds until the technician types another.
+    if (dialog.address() != storedAddress || dialog.port() != storedPort)
+        settings::clearUnitEndpointOverride();
+    const QString address = settings::unitAddress();
+    const int port = settings::unitPort();
+    if (address != link_->currentAddress() || port != link_->currentPort())
+        link_->reconnectTo(address, port);
+}
+
+// Commands whose work arrives with their own areas of the program.
+void MainWindow::on_actionOpen_triggered() {}
+void MainWindow::on_actionArchiveData_triggered() {}
+void MainWindow::on_actionAddRemoveAircraft_triggered() {}
+void MainWindow::on_actionAddRemoveEngineType_triggered() {}
+void MainWindow::on_actionChangePassword_triggered() {}
+void MainWindow::on_actionDelete_Temp_Files_triggered() {}
+void MainWindow::on_actionUserGuide_triggered() {}
+void MainWindow::on_actionReleaseNotes_triggered() {}
+void MainWindow::on_actionAbout_triggered() {}
+void MainWindow::on_buttonDownloadClear_clicked() {}
+void MainWindow::on_buttonPlot_clicked() {}
+void MainWindow::on_buttonFwUpload_clicked() {}
+void MainWindow::on_buttonExport_clicked() {}

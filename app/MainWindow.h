@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+class LinkClient;
+class QLabel;
+namespace Ui { class MainWindowClass; }
+
+// The program's one top-level window: four command buttons, the menus, and a
+// status bar with the unit's identity, the link status and a clock. It owns
+// the connection to the unit and dispatches every command.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    LinkClient& link() { return *link_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private slots:
+    void on_actionOpen_triggered();
+    void on_actionArchiveData_triggered();
+    void on_actionExit_triggered();
+    void on_actionAddRemoveAircraft_triggered();
+    void on_actionAddRemoveEngineType_triggered();
+    void on_actionCheckComm_triggered();
+    void on_actionSettings_triggered();
+    void on_actionChangePassword_triggered();
+    void on_actionDelete_Temp_Files_triggered();
+    void on_actionUserGuide_triggered();
+    void on_actionReleaseNotes_triggered();
+    void on_actionPartNumbers_triggered();
+    void on_actionBiteResults_triggered();
+    void on_actionAbout_triggered();
+    void on_buttonDownloadClear_clicked();
+    void on_buttonPlot_clicked();
+    void on_buttonFwUpload_clicked();
+    void on_buttonExport_clicked();
+
+private:
+    void buildStatusBar();
+    void setButtonToolTips();
+    void enableUnitCommands(bool enabled);
+    void showClock();
+
+    std::unique_ptr<Ui::MainWindowClass> ui_;
+    QLabel* unitLabel_;
+    QLabel* serialLabel_;
+    QLabel* linkStatusLabel_;
+    QLabel* clockLabel_;
+    std::unique_ptr<LinkClient> link_;
+    int clockTimerId_ = 0;
+};

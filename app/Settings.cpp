@@ -1,0 +1,90 @@
+#include "app/Settings.h"
+
+#include "app/AppIdentity.h"
+#include "app/DataDirectories.h"
+
+#include <QDir>
+#include <QSettings>
+
+namespace settings {
+namespace {
+std::optional<QString> addressOverride;
+std::optional<int> portOverride;
+}  // namespace
+
+QString defaultDataDir()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:/tolm-data");
+#else
+    return QDir::homePath() + QStringLiteral("/tolm-data");
+#endif
+}
+
+QVariant defaultValue(const QString& key)
+{
+    if (key == IpAddress) return kDefaultAddress;
+    if (key == Port) return kDefaultPort;
+    if (key == ConnectTimeout) return 150;
+    if (key == Version) return app::versionString();
+    if (key == DataDir) return defaultDataDir();
+    if (key == SaveRawFiles) return false;
+    if (key == Password) return QStringLiteral("tulip");
+    if (key == LastAircraft) return QString();
+    if (key == LastSelectedEngine) return 1;
+    if (key == LastDirectory) return dataRootPath();
+    if (key == ExportPath) return QDir::homePath();
+    if (key == SwFilesDir) return dataRootPath() + QStringLiteral("/SW_uploads");
+    if (key == Plot2D_MemType || key == Plot2D_PlotType || key == Plot2D_TransientBinType
+        || key == Plot2D_FFT_WINDOW_TYPE)
+        return 0;
+    if (key == Plot2D_ParmType) return 7;
+    if (key == Plot2D_LastFlight || key == Plot2D_LastSample) return -1;
+    if (key == Plot2D_XGrid || key == Plot2D_YGrid || key == Plot2D_YAxisLog) return false;
+    if (key == BackgroundColor) return QStringLiteral("white");
+    return {};
+}
+
+QVariant value(const QString& key)
+{
+    QSettings store;
+    if (store.contains(key))
+        return store.value(key);
+    return defaultValue(key);
+}
+
+QString text(const QString& key) { return value(key).toString(); }
+int integer(const QString& key) { return value(key).toInt(); }
+bool flag(const QString& key) { return value(key).toBool(); }
+
+void setValue(const QString& key, const QVariant& value)
+{
+    QSettings store;
+    store.setValue(key, value);
+}
+
+bool contains(const QString& key) { return QSettings().contains(key); }
+
+void seedMissingKeys()
+{
+    QSettings store;
+    const QStringList present = store.childKeys();
+    for (const QString& key : {IpAddress, Port, Version, LastAircraft, DataDir, ConnectTimeout})
+        if (!present.contains(key, Qt::CaseSensitive))
+            store.setValue(key, defaultValue(key));
+}
+
+QString unitAddress() { return addressOverride.value_or(text(IpAddress)); }
+int unitPort() { return portOverride.value_or(integer(Port)); }
+
+void overrideUnitEndpoint(std::optional<QString> address, std::optional<int> port)
+{
+    addressOverride = std::move(address);
+    portOverride = port;
+}
+
+void clearUnitEndpointOverride() { overrideUnitEndpoint(std::nullopt, std::nullopt); }
+
+bool unitEndpointOverridden() { return addressOverride || portOverride; }
+
+}  // namespace settings

@@ -1,0 +1,280 @@
+#include "link/LinkClient.h"
+
+#include "app/AppIdentity.h"
+#include "app/Prompts.h"
+#include "app/Settings.h"
+#include "link/BiteResultDialog.h"
+#include "link/PartNumbersDialog.h"
+
+#include <QFile>
+#include <QTcpSocket>
+#include <cstring>
+
+namespace unit {
+int enginePositionCode = -1;
+int engineNumber = -1;
+}  // namespace unit
+
+namespace {
+
+const QString kIncompatibleSoftware = QStringLiteral(
+    "Compatibility problem detected.\n\nThe Configuration Table currently loaded in the Korvel\n"
+    "is not compatible with the DSP software, or vice-versa.\nPlease update the firmware");
+
+const QString kUploadMode = QStringLiteral(
+    "The Korvel has powered-up with the Tolm cable plugged on its front connector, which is a "
+    "special mode reserved for uploading a new MAIN software. In this mode, it is not possible to "
+    "download flight data.\n\nTo download flight data, disconnect the cable from the Korvel and "
+    "power it OFF. Then power-ON again the Korvel, connect the Tolm cable to the unit and start the "
+    "Tolm.");
+
+const QString kUnexpectedSoftware = QStringLiteral(
+    "This version of Tolm is not compatible with the software currently loaded in the unit.\n\n"
+    "Main Software PNR: %1\nDSP Software PNR: %2\nDSP Config. Table PNR: %3\n\n"
+    "Do you want to continue?");
+
+QString openFailure(const QFile& file)
+{
+    return QStringLiteral("Failed to open %1 (error = %2)").arg(file.fileName()).arg(int(file.error()));
+}
+
+// File offsets of the nine built-in test results in the normalised answer.
+constexpr int kBiteOffsets[] = {20, 24, 36, 40, 44, 56, 60, 64, 68};
+
+}  // namespace
+
+LinkClient::LinkClient(QWidget* window) : window_(window), socket_(std::make_unique<QTcpSocket>())
+{
+    connect(socket_.get(), &QTcpSocket::connected, this, &LinkClient::tesselConnected);
+    connect(socket_.get(), &QTcpSocket::disconnected, this, &LinkClient::tesselDisconnected);
+    connect(socket_.get(), &QTcpSocket::readyRead, this, &LinkClient::readyReadSlot);
+    connect(socket_.get(), &QTcpSocket::errorOccurred, this, &LinkClient::error);
+    context_.socket = socket_.get();
+}
+
+LinkClient::~LinkClient()
+{
+    socket_->disconnect(this);
+    socket_->abort();
+    dropResponseFile();
+}
+
+void LinkClient::connectToUnit()
+{
+    address_ = settings::unitAddress();
+    port_ = settings::unitPort();
+    startConnection();
+}
+
+void LinkClient::reconnectTo(const QString& address, int port)
+{
+    address_ = address;
+    port_ = port;
+    closeConnection();
+    startConnection();
+}
+
+void LinkClient::startConnection()
+{
+    context_.requestBuffer.fill(0xFF);
+    context_.exchangeStatus = ExchangeStatus::Connecting;
+    emit linkStatusChanged(QStringLiteral("Connecting to server..."));
+    socket_->connectToHost(address_, quint16(port_), QIODevice::ReadWrite);
+}
+
+void LinkClient::tesselConnected()
+{
+    emit linkStatusChanged(QStringLiteral("Connected!"));
+    requestPartNumbers();
+}
+
+void LinkClient::tesselDisconnected()
+{
+    emit linkStatusChanged(QStringLiteral("Disconnected!"));
+    closeConnection();
+}
+
+void LinkClient::error(QAbstractSocket::SocketError)
+{
+    const QString text = socket_->errorString();
+    closeConnection();
+    prompts().critical(window_, QStringLiteral("Error"), text);
+}
+
+void LinkClient::closeConnection()
+{
+    emit unitCommandsEnabled(false);
+    emit unitLabelChanged(QStringLiteral("PNR: ???"));
+    emit serialLabelChanged(QStringLiteral("SER: ???"));
+    emit linkStatusChanged(socket_->errorString());
+    // A partly received answer must not be taken for the start of the next one.
+    context_.framer.reset();
+    socket_->close();
+}
+
+void LinkClient::sendQuery(PendingQuery query, quint32 command, quint32 argument,
+                           const QString& status)
+{
+    emit linkStatusChanged(status);
+    context_.pendingCommand = query;
+    const int size = mirvak::buildRequest(context_.requestBuffer.data(), &argument, 4, command);
+    // On a socket that is not connected nothing is sent.
+    if (socket_->state() == QAbstractSocket::ConnectedState)
+        socket_->write(reinterpret_cast<const char*>(context_.requestBuffer.data()), size);
+}
+
+void LinkClient::requestPartNumbers()
+{
+    unit::enginePositionCode = -1;
+    unit::engineNumber = -1;
+    sendQuery(PendingQuery::PartNumbers, mirvak::CMD_PN, 0,
+              QStringLiteral("Requesting Part Numbers..."));
+}
+
+void LinkClient::requestBiteResults()
+{
+    sendQuery(PendingQuery::BiteResults, mirvak::CMD_STATUS_REQ, 1,
+              QStringLiteral("Requesting BITE results..."));
+}
+
+void LinkClient::checkComm()
+{
+    if (socket_->state() == QAbstractSocket::ConnectedState)
+        requestPartNumbers();
+    else
+        connectToUnit();
+}
+
+void LinkClient::showPartNumbers()
+{
+    context_.showPartNumbers = true;
+    requestPartNumbers();
+}
+
+void LinkClient::readyReadSlot()
+{
+    for (;;) {
+        const ResponseFramer::Outcome outcome = context_.framer.next(*socket_);
+        if (outcome == ResponseFramer::Outcome::NeedMore)
+            return;
+        if (outcome == ResponseFramer::Outcome::InvalidLength) {
+            closeConnection();
+            emit linkStatusChanged(QStringLiteral("Invalid block size"));
+            return;
+        }
+        context_.responseFile = context_.framer.normalisedFile();
+        if (context_.responseFile.isEmpty())
+            context_.pendingCommand = PendingQuery::None;  // refused and reported
+        const PendingQuery answered = context_.pendingCommand;
+        context_.pendingCommand = PendingQuery::None;
+        if (answered == PendingQuery::PartNumbers)
+            handlePartNumberAnswer();
+        else if (answered == PendingQuery::BiteResults)
+            handleBiteAnswer();
+        dropResponseFile();
+    }
+}
+
+void LinkClient::handlePartNumberAnswer()
+{
+    if (!decodePartNumbers()) {
+        emit linkStatusChanged(QStringLiteral("Communication error!"));
+        emit unitCommandsEnabled(false);
+        return;
+    }
+    unit::enginePositionCode = int(record_.enginePositionCode);
+    unit::engineNumber = unit::enginePositionCode == 0 ? 4 : unit::enginePositionCode;
+
+    emit linkStatusChanged(QStringLiteral("Communication OK!"));
+    emit unitLabelChanged(QStringLiteral("PNR: %1").arg(fieldText(record_.unitPartNumber)));
+    emit serialLabelChanged(QStringLiteral("SER: %1").arg(fieldText(record_.unitSerialNumber)));
+
+    if (!partNumbersCompatible(fieldText(record_.dspProgPartNumber),
+                               fieldText(record_.dspConfigTablePartNumber)))
+        prompts().warning(window_, app::kLongTitle, kIncompatibleSoftware);
+
+    if (context_.showPartNumbers) {
+        context_.showPartNumbers = false;
+        PartNumbersDialog dialog(record_, window_);
+        prompts().exec(dialog);
+    }
+    emit unitCommandsEnabled(true);
+}
+
+bool LinkClient::decodePartNumbers()
+{
+    QFile file(context_.responseFile);
+    QString failure;
+    if (!file.open(QIODevice::ReadOnly)) {
+        failure = openFailure(file);
+    } else {
+        char header[mirvak::kResponseHeaderSize];
+        // The answer must be exactly as long as its layout: nothing is read past its end.
+        if (file.size() != kPartNumberAnswerSize || file.read(header, sizeof header) != sizeof header
+            || file.read(reinterpret_cast<char*>(&record_), sizeof record_) != sizeof record_)
+            failure = QStringLiteral("Error decoding Part Number message");
+    }
+    if (!failure.isEmpty()) {
+        std::memset(&record_, 0, sizeof record_);
+        prompts().critical(window_, QStringLiteral("MainWindow::decodePN"), failure);
+        return false;
+    }
+    terminateTextFields(record_);
+    file.close();
+    dropResponseFile();
+    return true;
+}
+
+void LinkClient::handleBiteAnswer()
+{
+    emit linkStatusChanged(QStringLiteral("Communication OK!"));
+    QFile file(context_.responseFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        prompts().warning(window_, QStringLiteral("Error"), openFailure(file));
+        return;
+    }
+    const QByteArray answer = file.readAll();
+    if (answer.size() != kBiteAnswerSize) {
+        prompts().warning(window_, QStringLiteral("Error"),
+                          QStringLiteral("Error decoding BITE message"));
+        return;
+    }
+    BiteResults results{};
+    for (std::size_t i = 0; i < results.size(); ++i)
+        std::memcpy(&results[i], answer.constData() + kBiteOffsets[i], sizeof(quint32));
+    BiteResultDialog dialog(results, window_);
+    prompts().exec(dialog);
+}
+
+bool LinkClient::checkDownloadAllowed()
+{
+    if (unitInUploadMode(record_)) {
+        prompts().warning(window_, app::kShortTitle, kUploadMode);
+        return false;
+    }
+    if (unitSoftwareExpected(record_))
+        return true;
+    const QString text = kUnexpectedSoftware.arg(fieldText(record_.mainProgPartNumber),
+                                                 fieldText(record_.dspProgPartNumber),
+                                                 fieldText(record_.dspConfigTablePartNumber));
+    return prompts().question(window_, app::kShortTitle, text, QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+int LinkClient::lend(const std::function<int(LinkContext&, PartNumberRecord&)>& borrower)
+{
+    disconnect(socket_.get(), &QTcpSocket::readyRead, this, &LinkClient::readyReadSlot);
+    context_.socket = socket_.get();
+    const int result = borrower(context_, record_);
+    connect(socket_.get(), &QTcpSocket::readyRead, this, &LinkClient::readyReadSlot);
+    dropResponseFile();
+    return result;
+}
+
+void LinkClient::dropResponseFile()
+{
+    if (!context_.responseFile.isEmpty())
+        QFile::remove(context_.responseFile);
+    context_.responseFile.clear();
+}

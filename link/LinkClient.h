@@ -1,0 +1,76 @@
+#pragma once
+// The ground station's side of the one connection to the unit: connecting,
+// the part-number and built-in test queries, decoding the unit's identity and
+// lending the connection to the download session and the firmware upload.
+// The main window owns one and shows what it signals.
+
+#include "link/LinkContext.h"
+#include "link/PartNumberRecord.h"
+
+#include <QAbstractSocket>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QTcpSocket;
+class QWidget;
+
+class LinkClient : public QObject {
+    Q_OBJECT
+public:
+    // window parents the message boxes and dialogs of the link.
+    explicit LinkClient(QWidget* window);
+    ~LinkClient() override;
+
+    LinkContext& context() { return context_; }
+    PartNumberRecord& partNumbers() { return record_; }
+    QTcpSocket& socket() { return *socket_; }
+    QString currentAddress() const { return address_; }
+    int currentPort() const { return port_; }
+
+    // Connects to the configured address and port; the outcome arrives as a signal.
+    void connectToUnit();
+    // Drops the connection and connects to another address and port.
+    void reconnectTo(const QString& address, int port);
+    void requestPartNumbers();
+    void checkComm();
+    // The "Part Numbers" command: query, and show the dialog with the next answer.
+    void showPartNumbers();
+    bool decodePartNumbers();
+    bool checkDownloadAllowed();
+
+    // Runs a borrower (a modal dialog with its own exchanges) on the connection.
+    // The link does not see the socket's data meanwhile; afterwards it takes the
+    // connection back and deletes any normalised answer left behind.
+    int lend(const std::function<int(LinkContext&, PartNumberRecord&)>& borrower);
+
+signals:
+    void linkStatusChanged(const QString& text);
+    void unitLabelChanged(const QString& text);
+    void serialLabelChanged(const QString& text);
+    // Download / Clear and Firmware Upload need a decoded part-number answer.
+    void unitCommandsEnabled(bool enabled);
+
+public slots:
+    void requestBiteResults();
+    void tesselConnected();
+    void tesselDisconnected();
+    void readyReadSlot();
+    void error(QAbstractSocket::SocketError socketError);
+    void closeConnection();
+
+private:
+    void startConnection();
+    void sendQuery(PendingQuery query, quint32 command, quint32 argument, const QString& status);
+    void handlePartNumberAnswer();
+    void handleBiteAnswer();
+    void dropResponseFile();
+
+    QWidget* window_;
+    std::unique_ptr<QTcpSocket> socket_;
+    LinkContext context_;
+    PartNumberRecord record_{};
+    QString address_;
+    int port_ = 0;
+};

@@ -1,0 +1,41 @@
+#pragma once
+// The one connection to the unit and its exchange state. The main window owns
+// it; the download session and the firmware upload borrow it (see
+// LinkClient::lend) for the life of their dialog.
+
+#include "link/Protocol.h"
+#include "link/ResponseFramer.h"
+
+#include <QString>
+#include <array>
+
+class QTcpSocket;
+
+enum class ExchangeStatus {
+    AnswerReady = 0,  // the answer was normalised into responseFile
+    Failed = 1,       // the answer was refused or the connection went
+    Waiting = 2,      // a borrower waits for an answer
+    Connecting = 3,   // the main window started a connection
+};
+
+enum class PendingQuery { None = 0, PartNumbers = 1, BiteResults = 2 };
+
+struct LinkContext {
+    quint32 received = 0;  // bytes of the current answer available so far
+    quint32 expected = 0;  // length of the current answer minus 4
+    ExchangeStatus exchangeStatus = ExchangeStatus::Connecting;
+    std::array<unsigned char, mirvak::kRequestBufferSize> requestBuffer{};
+    QString responseFile;  // current normalised answer, empty when none
+    QTcpSocket* socket = nullptr;
+    PendingQuery pendingCommand = PendingQuery::None;
+    bool showPartNumbers = false;
+    ResponseFramer framer;  // shared by every consumer of the connection
+};
+
+// The unit's engine position, process-wide: the SDI code of the last decoded
+// part-number answer (1, 2, 3, or 0 for position 4) and the engine number
+// (the code with 0 read as 4). Both are -1 until the unit has answered.
+namespace unit {
+extern int enginePositionCode;
+extern int engineNumber;
+}  // namespace unit

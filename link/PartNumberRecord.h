@@ -1,0 +1,78 @@
+#pragma once
+// The unit's identity and software part numbers: the part-number answer as it
+// stands in the normalised response file from offset 12 (eight blocks with
+// their block headers). Text fields are NUL-terminated in their last byte.
+
+#include <QString>
+#include <QtGlobal>
+#include <cstddef>
+
+struct BlockHeader {
+    quint32 type;
+    quint32 byteCount;
+};
+
+struct PartNumberRecord {
+    BlockHeader identityHeader;
+    char unitPartNumber[16];
+    char unitSerialNumber[8];
+    char aircraftRegistration[8];
+    char engineSerialNumber[8];
+
+    BlockHeader positionHeader;
+    quint32 enginePositionCode;  // SDI: 1, 2, 3, or 0 for position 4
+
+    BlockHeader mainSoftwareHeader;
+    char mainBootPartNumber[16];
+    char mainProgPartNumber[16];
+
+    BlockHeader mainCrcHeader;
+    quint32 mainUnused;
+    quint32 mainProgCrc;
+
+    BlockHeader dspSoftwareHeader;
+    char dspBootPartNumber[16];
+    char dspProgPartNumber[16];
+    char dspUnused[16];
+    char dspConfigTablePartNumber[16];
+
+    BlockHeader dspCrcHeader;
+    quint32 dspBootCrc;
+    quint32 dspProgCrc;
+    quint32 dspUnusedCrc;
+    quint32 dspConfigTableCrc;
+
+    BlockHeader spareTextHeader;
+    char spareText[4][16];
+
+    BlockHeader spareWordsHeader;
+    quint32 spareWords[4];
+};
+static_assert(sizeof(PartNumberRecord) == 308, "the part-number record is 308 bytes");
+static_assert(offsetof(PartNumberRecord, enginePositionCode) == 56);
+static_assert(offsetof(PartNumberRecord, dspConfigTablePartNumber) == 172);
+
+// Length of the part-number answer and of the built-in test answer.
+constexpr qint64 kPartNumberAnswerSize = 320;
+constexpr qint64 kBiteAnswerSize = 72;
+
+// Text of a fixed-size field, up to its first NUL.
+template <std::size_t N>
+QString fieldText(const char (&field)[N])
+{
+    return QString::fromLatin1(field, qstrnlen(field, N));
+}
+
+// Forces a NUL into the last byte of each of the fourteen text fields.
+void terminateTextFields(PartNumberRecord& record);
+
+// Two part numbers are compatible when the first 13 characters of each are the
+// family prefix 614, any character, 20, any six characters, and the same 13th
+// character. An empty part number is compatible with anything.
+bool partNumbersCompatible(const QString& first, const QString& second);
+
+// Whether the unit runs the software this ground station was made for.
+bool unitSoftwareExpected(const PartNumberRecord& record);
+// An empty DSP software or configuration table part number: the unit started
+// in its main-software upload mode.
+bool unitInUploadMode(const PartNumberRecord& record);

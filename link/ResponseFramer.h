@@ -1,0 +1,35 @@
+#pragma once
+// Cuts the unit's byte stream into responses. Each complete response is
+// spooled to a temporary file and normalised (host byte order); the consumer
+// reads the normalised file and deletes it.
+//
+//   idle --4 bytes--> length known --length-4 bytes--> response --> idle
+//                          \--remainder >= 0xFFFFFF--> invalid (close the link)
+
+#include <QString>
+#include <QtGlobal>
+
+class QIODevice;
+
+class ResponseFramer {
+public:
+    enum class Outcome {
+        NeedMore,       // wait for the next data-ready signal
+        Response,       // one response taken; see normalisedFile()
+        InvalidLength,  // the length word is out of range; the connection must be closed
+    };
+
+    Outcome next(QIODevice& device);
+
+    // After Outcome::Response: the normalised file, empty when normalisation
+    // refused the response (and has reported why).
+    const QString& normalisedFile() const { return normalised_; }
+    // Bytes still expected of the current response after its length word; 0 when idle.
+    quint32 pendingLength() const { return pending_; }
+    // Forget a partly received response, e.g. when the connection closes.
+    void reset() { pending_ = 0; }
+
+private:
+    quint32 pending_ = 0;
+    QString normalised_;
+};

@@ -1,0 +1,102 @@
+#include "simulator/Server.h"
+
+#include "link/Protocol.h"
+
+#include <QDebug>
+#include <QTcpSocket>
+#include <QThread>
+#include <QtEndian>
+#include <cstdio>
+
+namespace {
+constexpr quint32 kRequestHeaderSize = 8;
+}
+
+Server::Server(const ServerOptions& options, QObject* parent) : QTcpServer(parent), options_(options)
+{
+    connect(this, &QTcpServer::newConnection, this, &Server::newConnectionSlot);
+}
+
+void Server::newConnectionSlot()
+{
+    qDebug("Server::newConnectionSlot()");
+    if (!client_)
+        attachNextClient();
+}
+
+void Server::attachNextClient()
+{
+    client_ = nextPendingConnection();
+    if (!client_)
+        return;
+    connect(client_, &QTcpSocket::readyRead, this, &Server::processRequest);
+    connect(client_, &QTcpSocket::disconnected, this, &Server::disconnectedSlot);
+    connect(client_, &QTcpSocket::disconnected, client_, &QObject::deleteLater);
+}
+
+void Server::disconnectedSlot()
+{
+    qDebug("Server::disconnectedSlot()");
+    if (client_)
+        dropClient();
+    // A client that connected meanwhile is served now instead of waiting for another.
+    attachNextClient();
+}
+
+void Server::dropClient()
+{
+    QTcpSocket* client = client_;
+    client_ = nullptr;
+    client->disconnect(this);
+    client->disconnectFromHost();
+    client->abort();
+    client->deleteLater();
+    // A request cut off by the disconnection must not be completed by the next client.
+    expected_ = 0;
+    request_.clear();
+}
+
+void Server::processRequest()
+{
+    qDebug("Server::processRequest");
+    if (!client_)
+        return;
+    if (expected_ == 0) {
+        if (client_->bytesAvailable() < kRequestHeaderSize)
+            return;
+        request_ = client_->read(kRequestHeaderSize);
+        expected_ = qFromBigEndian<quint32>(request_.constData());
+        if (expected_ < kRequestHeaderSize || expected_ > quint32(mirvak::kRequestBufferSize)) {
+            qDebug("Invalid request length %u: closing the connection", expected_);
+            dropClient();
+            attachNextClient();
+            return;
+        }
+    }
+    if (expected_ > kRequestHeaderSize && client_->bytesAvailable() < expected_ - kRequestHeaderSize)
+        return;
+    request_ += client_->read(expected_ - kRequestHeaderSize);
+    qDebug("Got %d Bytes", int(request_.size()));
+
+    const quint32 command = qFromBigEndian<quint32>(request_.constData() + 4);
+    std::printf("COMMAND: %s\n", mirvak::commandName(command));
+    std::fflush(stdout);
+    answer(command);
+    expected_ = 0;
+    request_.clear();
+}
+
+void Server::answer(quint32 command)
+{
+    // The unit answers an erase or a programmed packet only once the work is done,
+    // and does nothing else meanwhile.
+    if (command == mirvak::CMD_ERASE_DATA)
+        QThread::msleep(options_.eraseDelayMs);
+    else if (command == mirvak::CMD_REPROG_PROG_MAIN || command == mirvak::CMD_REPROG_PROG_DSP
+             || command == mirvak::CMD_REPROG_CONFIG_DSP)
+        QThread::msleep(options_.reprogDelayMs);
+
+    const QByteArray response = builder_.build(command);
+    qDebug("rsp.size() = %d", int(response.size()));
+    client_->write(response);
+}
