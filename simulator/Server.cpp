@@ -32,6 +32,9 @@ void Server::attachNextClient()
     connect(client_, &QTcpSocket::readyRead, this, &Server::processRequest);
     connect(client_, &QTcpSocket::disconnected, this, &Server::disconnectedSlot);
     connect(client_, &QTcpSocket::disconnected, client_, &QObject::deleteLater);
+    // A client taken from the queue may have sent its request already.
+    if (client_->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &Server::processRequest, Qt::QueuedConnection);
 }
 
 void Server::disconnectedSlot()

@@ -1,0 +1,76 @@
+#include "ScriptedPrompts.h"
+
+#include <QDialog>
+
+void ScriptedPrompts::clear()
+{
+    calls.clear();
+    dialogsRun.clear();
+    buttonAnswers.clear();
+    textAnswers.clear();
+    fileAnswers.clear();
+    onDialog = nullptr;
+}
+
+QStringList ScriptedPrompts::texts() const
+{
+    QStringList result;
+    for (const PromptCall& call : calls)
+        result << call.text;
+    return result;
+}
+
+QString ScriptedPrompts::onlyMessage() const
+{
+    if (calls.isEmpty())
+        return {};
+    if (calls.size() > 1)
+        return QStringLiteral("<%1 boxes: %2>").arg(calls.size()).arg(texts().join(QLatin1String(" / ")));
+    return calls.first().title + QLatin1Char('|') + calls.first().text;
+}
+
+QMessageBox::StandardButton ScriptedPrompts::message(Kind kind, QWidget* parent,
+                                                     const QString& title, const QString& text,
+                                                     QMessageBox::StandardButtons,
+                                                     QMessageBox::StandardButton defaultButton)
+{
+    calls.append({kind, title, text, parent});
+    if (!buttonAnswers.isEmpty())
+        return buttonAnswers.dequeue();
+    return defaultButton == QMessageBox::NoButton ? QMessageBox::Ok : defaultButton;
+}
+
+std::optional<QString> ScriptedPrompts::textInput(QWidget* parent, const QString& title,
+                                                  const QString& label, QLineEdit::EchoMode,
+                                                  const QString&)
+{
+    calls.append({Kind::Question, title, label, parent});
+    return textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
+}
+
+QString ScriptedPrompts::openFileName(QWidget* parent, const QString& caption, const QString&,
+                                      const QString&)
+{
+    calls.append({Kind::Question, caption, QStringLiteral("<open file>"), parent});
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+}
+
+QString ScriptedPrompts::saveFileName(QWidget* parent, const QString& caption, const QString&,
+                                      const QString&)
+{
+    calls.append({Kind::Question, caption, QStringLiteral("<save file>"), parent});
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+}
+
+QString ScriptedPrompts::existingDirectory(QWidget* parent, const QString& caption, const QString&,
+                                           QFileDialog::Options)
+{
+    calls.append({Kind::Question, caption, QStringLiteral("<directory>"), parent});
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+}
+
+int ScriptedPrompts::exec(QDialog& dialog)
+{
+    dialogsRun.append(QString::fromLatin1(dialog.metaObject()->className()));
+    return onDialog ? onDialog(dialog) : QDialog::Rejected;
+}

@@ -1,0 +1,46 @@
+#pragma once
+// Prompts for tests: every call is recorded, answers come from queues, and
+// modal dialogs are handed to a callback instead of blocking.
+
+#include "app/Prompts.h"
+
+#include <QList>
+#include <QQueue>
+#include <functional>
+
+struct PromptCall {
+    Prompts::Kind kind;
+    QString title;
+    QString text;  // message text, input label, chooser caption, or dialog class name
+    QWidget* parent = nullptr;
+};
+
+class ScriptedPrompts : public Prompts {
+public:
+    QList<PromptCall> calls;
+    QQueue<QMessageBox::StandardButton> buttonAnswers;  // default: the default button, else Ok
+    QQueue<std::optional<QString>> textAnswers;         // default: cancelled
+    QQueue<QString> fileAnswers;                        // default: nothing chosen
+    // Called with each dialog run; returns its result. Default: rejected.
+    std::function<int(QDialog&)> onDialog;
+
+    void clear();
+    QStringList texts() const;
+    // The single message box shown since clear(), as "title|text", or "" / "<n boxes>".
+    QString onlyMessage() const;
+
+    QMessageBox::StandardButton message(Kind kind, QWidget* parent, const QString& title,
+                                        const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) override;
+    std::optional<QString> textInput(QWidget* parent, const QString& title, const QString& label,
+                                     QLineEdit::EchoMode echo, const QString& text) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                         const QString& filter) override;
+    QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir,
+                              QFileDialog::Options options) override;
+    int exec(QDialog& dialog) override;
+
+    QList<QString> dialogsRun;  // class names of the dialogs run, in order
+};

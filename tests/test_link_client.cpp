@@ -1,0 +1,369 @@
+// The link client against the real simulator and against a scripted unit.
+
+#include "SimulatorProcess.h"
+#include "TestEnvironment.h"
+#include "app/AppIdentity.h"
+#include "app/Settings.h"
+#include "link/LinkClient.h"
+#include "simulator/ResponseBuilder.h"
+
+#include <QLabel>
+#include <QQueue>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QWidget>
+#include <QtEndian>
+#include <QtTest>
+#include <cstring>
+
+namespace {
+
+// What the main window's status bar and buttons would show.
+struct Shown {
+    QString unit = QStringLiteral("PNR: ???");
+    QString serial = QStringLiteral("SER: ???");
+    QString status;
+    bool enabled = false;
+
+    void watch(LinkClient& link)
+    {
+        QObject::connect(&link, &LinkClient::unitLabelChanged, [this](const QString& t) { unit = t; });
+        QObject::connect(&link, &LinkClient::serialLabelChanged, [this](const QString& t) { serial = t; });
+        QObject::connect(&link, &LinkClient::linkStatusChanged, [this](const QString& t) { status = t; });
+        QObject::connect(&link, &LinkClient::unitCommandsEnabled, [this](bool e) { enabled = e; });
+    }
+};
+
+// A unit that answers each 12-byte query with the next scripted bytes.
+class FakeUnit : public QTcpServer {
+public:
+    QQueue<QByteArray> answers;
+    int queries = 0;
+
+    FakeUnit()
+    {
+        listen(QHostAddress::LocalHost, 0);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* client = nextPendingConnection();
+            connect(client, &QTcpSocket::readyRead, client, [this, client] {
+                while (client->bytesAvailable() >= 12) {
+                    client->read(12);
+                    ++queries;
+                    if (!answers.isEmpty())
+                        client->write(answers.dequeue());
+                }
+            });
+        });
+    }
+};
+
+void putText(QByteArray& answer, int offset, const char* text)
+{
+    std::memset(answer.data() + offset, 0, 16);
+    std::memcpy(answer.data() + offset, text, std::strlen(text));
+}
+
+// A part-number answer with the given main, DSP and configuration table part numbers.
+QByteArray partNumberAnswer(const char* main, const char* dsp, const char* table, quint32 sdi = 2)
+{
+    ResponseBuilder builder;
+    QByteArray answer = builder.build(mirvak::CMD_PN);
+    putText(answer, 96, main);
+    putText(answer, 152, dsp);
+    putText(answer, 184, table);
+    qToBigEndian(sdi, answer.data() + 68);
+    return answer;
+}
+
+const char* kMain = "614-205-000-1A";
+const char* kDsp = "614-207-000-2B";
+const char* kTable = "614-208-000-2C";
+
+}  // namespace
+
+class LinkClientTest : public QObject {
+    Q_OBJECT
+    TestEnvironment env;
+    QWidget window;
+
+    void pointAt(quint16 port) { settings::setValue(settings::Port, port); }
+
+private slots:
+    void init()
+    {
+        env.resetSettings();
+        env.prompts().clear();
+    }
+
+    void checkCommConnectsThenQueriesTheSimulator()
+    {
+        SimulatorProcess sim;
+        pointAt(sim.port());
+        LinkClient link(&window);
+        Shown shown;
+        shown.watch(link);
+
+        link.checkComm();
+        QTRY_COMPARE(shown.status, QStringLiteral("Communication OK!"));
+        QCOMPARE(shown.unit, QStringLiteral("PNR: ABCDEFGHIJKLMNO"));
+        QCOMPARE(shown.serial, QStringLiteral("SER: QRSTUVW"));
+        QVERIFY(shown.enabled);
+        QCOMPARE(unit::enginePositionCode, 0);
+        QCOMPARE(unit::engineNumber, 4);
+        // The simulator's letters are no compatible software.
+        QCOMPARE(env.prompts().calls.size(), 1);
+        QCOMPARE(env.prompts().calls[0].kind, Prompts::Kind::Warning);
+        QCOMPARE(env.prompts().calls[0].title, app::kLongTitle);
+        QVERIFY(env.prompts().calls[0].text.startsWith(QStringLiteral("Compatibility problem detected.")));
+        QCOMPARE(sim.commands(), QStringList{QStringLiteral("CMD_PN")});
+
+        // Connected: only the query is sent again, on the same connection.
+        link.checkComm();
+        QTRY_COMPARE(sim.commands().size(), 2);
+        QCOMPARE(sim.connectionCount(), 1);
+        QVERIFY(QDir(env.dataRoot() + QStringLiteral("/tmp")).entryList(QDir::Files).isEmpty());
+    }
+
+    void partNumbersWhileUnconnectedWaitsForTheNextAnswer()
+    {
+        SimulatorProcess sim;
+        pointAt(sim.port());
+        LinkClient link(&window);
+        Shown shown;
+        shown.watch(link);
+        QString shownPartNumber;
+        env.prompts().onDialog = [&](QDialog& dialog) {
+            shownPartNumber = dialog.findChild<QLabel*>(QStringLiteral("korvelPN"))->text();
+            return int(QDialog::Accepted);
+        };
+
+        link.showPartNumbers();
+        QCOMPARE(shown.status, QStringLiteral("Requesting Part Numbers..."));
+        QTest::qWait(200);
+        QCOMPARE(sim.connectionCount(), 0);
+        QVERIFY(env.prompts().dialogsRun.isEmpty());
+
+        link.checkComm();
+        QTRY_COMPARE(env.prompts().dialogsRun, QStringList{QStringLiteral("PartNumbersDialog")});
+        QCOMPARE(shownPartNumber, QStringLiteral("ABCDEFGHIJKLMNO"));
+        QVERIFY(shown.enabled);
+    }
+
+    void biteResultsAreShownInOrder()
+    {
+        SimulatorProcess sim;
+        pointAt(sim.port());
+        LinkClient link(&window);
+        Shown shown;
+        shown.watch(link);
+        link.connectToUnit();
+        QTRY_VERIFY(shown.enabled);
+
+        QStringList values;
+        QString title;
+        env.prompts().onDialog = [&](QDialog& dialog) {
+            title = dialog.windowTitle();
+            for (const char* name : {"mainArincItv", "mainCommDspItv", "dspRamItv", "dspFlashItv",
+                                     "dspAnalogItv", "reserved1", "reserved2", "reserved3", "reserved4"})
+                values << dialog.findChild<QLabel*>(QLatin1String(name))->text();
+            return int(QDialog::Accepted);
+        };
+        link.requestBiteResults();
+        QCOMPARE(shown.status, QStringLiteral("Requesting BITE results..."));
+        QTRY_COMPARE(env.prompts().dialogsRun.size(), 1);
+        QCOMPARE(values, (QStringList{"0", "1", "0", "1", "2", "0", "1", "2", "3"}));
+        QCOMPARE(title, app::kShortTitle);
+        QCOMPARE(shown.status, QStringLiteral("Communication OK!"));
+    }
+
+    void lostUnitDisablesTheCommands()
+    {
+        SimulatorProcess sim;
+        pointAt(sim.port());
+        LinkClient link(&window);
+        Shown shown;
+        shown.watch(link);
+        link.connectToUnit();
+        QTRY_VERIFY(shown.enabled);
+        env.prompts().clear();
+
+        sim.kill();
+        QTRY_VERIFY(!shown.enabled);
+        QCOMPARE(shown.unit, QStringLiteral("PNR: ???"));
+        QCOMPARE(shown.serial, QStringLiteral("SER: ???"));
+        QCOMPARE(shown.status, link.socket().errorString());
+        QVERIFY(!shown.status.isEmpty());
+        QCOMPARE(env.prompts().calls.size(), 1);
+        QCOMPARE(env.prompts().calls[0].kind, Prompts::Kind::Critical);
+        QCOMPARE(env.prompts().calls[0].title, QStringLiteral("Error"));
+        QCOMPARE(env.prompts().calls[0].text, shown.status);
+    }
+
+    void refusedConnectionIsReported()
+    {
+        quint16 closedPort;
+        {
+            QTcpServer probe;
+            probe.listen(QHostAddress::LocalHost, 0);
+            closedPort = probe.serverPort();
+        }
+        pointAt(closedPort);
+        LinkClient link(&window);
+        Shown shown;
+        shown.watch(link);
+        link.connectToUnit();
+        QCOMPARE(shown.status, QStringLiteral("Connecting to server..."));
+        QTRY_COMPARE(env.prompts().calls.size(), 1);
+        QCOMPARE(env.prompts().calls[0].title, QStringLiteral("Error"));
+        QCOMPARE(shown.status, env.prompts().calls[0].text);
+        QVERIFY(!shown.enabled);
+    }
+
+    void malformedAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("bite");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("status");
+        ResponseBuilder builder;
+        QByteArray shortBite = builder.build(mirvak::CMD_STATUS_REQ).left(60);
+        qToBigEndian<quint32>(60, shortBite.data());
+        QTest::newRow("short test answer") << shortBite << true
+                                           << "Error|Error decoding BITE message"
+                                           << "Communication OK!";
+        QByteArray longPn = builder.build(mirvak::CMD_PN) + QByteArray(8, 0);
+        qToBigEndian<quint32>(quint32(longPn.size()), longPn.data());
+        QTest::newRow("long part-number answer")
+            << longPn << false << "MainWindow::decodePN|Error decoding Part Number message"
+            << "Communication error!";
+        QByteArray nack = builder.build(mirvak::CMD_PN);
+        nack[7] = 2;
+        QTest::newRow("acknowledgement error") << nack << false << "UnsetRsp|Detected ACK error"
+                                               << "Requesting Part Numbers...";
+    }
+    void malformedAnswers()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, bite);
+        QFETCH(QString, message);
+        QFETCH(QString, status);
+        FakeUnit unit;
+        pointAt(unit.serverPort());
+        LinkClient link(&window);
+        Shown shown;
+        shown.watch(link);
+        if (bite) {
+            unit.answers << partNumberAnswer(kMain, kDsp, kTable);
+            link.connectToUnit();
+            QTRY_VERIFY(shown.enabled);
+            unit.answers << answer;
+            link.requestBiteResults();
+        } else {
+            unit.answers << answer;
+            link.connectToUnit();
+        }
+        QTRY_COMPARE(env.prompts().onlyMessage(), message);
+        QCOMPARE(shown.status, status);
+        QCOMPARE(shown.enabled, bite);
+        QVERIFY(env.prompts().dialogsRun.isEmpty());
+    }
+
+    void invalidLengthWordClosesAndReconnectStartsClean()
+    {
+        FakeUnit unit;
+        pointAt(unit.serverPort());
+        LinkClient link(&window);
+        Shown shown;
+        shown.watch(link);
+        unit.answers << QByteArray("\x00\x00\x00\x02", 4);
+        link.connectToUnit();
+        QTRY_COMPARE(shown.status, QStringLiteral("Invalid block size"));
+        QVERIFY(!shown.enabled);
+
+        unit.answers << partNumberAnswer(kMain, kDsp, kTable, 2);
+        link.checkComm();
+        QTRY_COMPARE(shown.status, QStringLiteral("Communication OK!"));
+        QCOMPARE(unit::engineNumber, 2);
+        QCOMPARE(unit::enginePositionCode, 2);
+        QVERIFY(env.prompts().calls.isEmpty());
+    }
+
+    void downloadGate_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QList<QMessageBox::StandardButton>>("replies");
+        QTest::addColumn<bool>("allowed");
+        QTest::addColumn<QString>("asked");
+        QTest::newRow("expected software") << partNumberAnswer(kMain, kDsp, kTable)
+                                           << QList<QMessageBox::StandardButton>{} << true << "";
+        QTest::newRow("upload mode") << partNumberAnswer(kMain, kDsp, "")
+                                     << QList<QMessageBox::StandardButton>{} << false
+                                     << "The Korvel has powered-up with the Tolm cable";
+        QTest::newRow("other software, No")
+            << partNumberAnswer("614-205-000-3", kDsp, kTable)
+            << QList<QMessageBox::StandardButton>{QMessageBox::No} << false
+            << "This version of Tolm is not compatible with the software currently loaded in the "
+               "unit.\n\nMain Software PNR: 614-205-000-3\nDSP Software PNR: 614-207-000-2B\nDSP "
+               "Config. Table PNR: 614-208-000-2C\n\nDo you want to continue?";
+        QTest::newRow("other software, Yes")
+            << partNumberAnswer("614-205-000-2", kDsp, kTable)
+            << QList<QMessageBox::StandardButton>{QMessageBox::Yes} << true
+            << "This version of Tolm is not compatible";
+    }
+    void downloadGate()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QList<QMessageBox::StandardButton>, replies);
+        QFETCH(bool, allowed);
+        QFETCH(QString, asked);
+        FakeUnit unit;
+        pointAt(unit.serverPort());
+        LinkClient link(&window);
+        Shown shown;
+        shown.watch(link);
+        unit.answers << answer;
+        link.connectToUnit();
+        QTRY_VERIFY(shown.enabled);
+        // An empty table part number is no compatibility problem by itself.
+        QVERIFY(env.prompts().calls.isEmpty());
+
+        for (auto reply : replies)
+            env.prompts().buttonAnswers.enqueue(reply);
+        QCOMPARE(link.checkDownloadAllowed(), allowed);
+        if (asked.isEmpty()) {
+            QVERIFY(env.prompts().calls.isEmpty());
+        } else {
+            QCOMPARE(env.prompts().calls.size(), 1);
+            QCOMPARE(env.prompts().calls[0].title, app::kShortTitle);
+            QVERIFY2(env.prompts().calls[0].text.startsWith(asked), qPrintable(env.prompts().calls[0].text));
+        }
+    }
+
+    void compatibilityRule_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("compatible");
+        QTest::newRow("same family") << "614-207-000-2" << "614-208-000-2" << true;
+        QTest::newRow("13th differs") << "614-207-000-2" << "614-208-000-3" << false;
+        QTest::newRow("not 20") << "614-307-000-2" << "614-208-000-2" << false;
+        QTest::newRow("not 20, second") << "614-207-000-2" << "614-307-000-2" << false;
+        QTest::newRow("longer") << "614-207-000-2A" << "614-208-000-2" << true;
+        QTest::newRow("empty") << "" << "anything" << true;
+        QTest::newRow("too short") << "614-207-000-" << "614-208-000-2" << false;
+        QTest::newRow("dot matches dot") << "614-207-000-." << "614-208-000-." << true;
+        QTest::newRow("dot against letter") << "614-207-000-." << "614-208-000-A" << false;
+        QTest::newRow("plus") << "614-207-000-+" << "614-208-000-+" << true;
+        QTest::newRow("paren against letter") << "614-207-000-(" << "614-208-000-B" << false;
+    }
+    void compatibilityRule()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(bool, compatible);
+        QCOMPARE(partNumbersCompatible(first, second), compatible);
+    }
+};
+
+QTEST_MAIN(LinkClientTest)
+#include "test_link_client.moc"

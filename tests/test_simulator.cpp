@@ -1,0 +1,211 @@
+// mirvak-sim as the ground station sees it: bytes on the wire.
+
+#include "SimulatorProcess.h"
+#include "link/Protocol.h"
+#include "simulator/ResponseBuilder.h"
+
+#include <QTcpSocket>
+#include <QtEndian>
+#include <QtTest>
+
+using namespace mirvak;
+
+namespace {
+
+QByteArray request(quint32 command, QList<quint32> payload = {0})
+{
+    QByteArray bytes(8 + 4 * payload.size(), 0);
+    qToBigEndian<quint32>(quint32(bytes.size()), bytes.data());
+    qToBigEndian<quint32>(command, bytes.data() + 4);
+    for (int i = 0; i < payload.size(); ++i)
+        qToBigEndian<quint32>(payload[i], bytes.data() + 8 + 4 * i);
+    return bytes;
+}
+
+quint32 word(const QByteArray& b, int offset) { return qFromBigEndian<quint32>(b.constData() + offset); }
+qint16 sample(const QByteArray& b, int offset) { return qFromBigEndian<qint16>(b.constData() + offset); }
+
+// Reads one complete answer, or what arrived before the time ran out.
+QByteArray readAnswer(QTcpSocket& socket, int timeoutMs = 10000)
+{
+    QByteArray answer;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(100))
+            continue;
+        answer += socket.readAll();
+        if (answer.size() >= 4 && answer.size() >= qsizetype(word(answer, 0)))
+            break;
+    }
+    return answer;
+}
+
+QByteArray exchange(QTcpSocket& socket, const QByteArray& bytes)
+{
+    socket.write(bytes);
+    return readAnswer(socket);
+}
+
+bool connectTo(QTcpSocket& socket, quint16 port)
+{
+    socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+    return socket.waitForConnected(5000);
+}
+
+bool closedByPeer(QTcpSocket& socket)
+{
+    for (int i = 0; i < 50 && socket.state() == QAbstractSocket::ConnectedState; ++i)
+        socket.waitForReadyRead(100);
+    return socket.state() != QAbstractSocket::ConnectedState;
+}
+
+}  // namespace
+
+class SimulatorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyCommandIsAnsweredWithItsLayout_data()
+    {
+        QTest::addColumn<quint32>("command");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<quint32>("blockCount");
+        QTest::newRow("CMD_PN") << quint32(CMD_PN) << 320 << 8u;
+        QTest::newRow("CMD_STATUS_REQ") << quint32(CMD_STATUS_REQ) << 72 << 3u;
+        QTest::newRow("CMD_DOWNLOAD_DATA") << quint32(CMD_DOWNLOAD_DATA) << 5874016 << 173u;
+        QTest::newRow("CMD_GET_FLIGHT_HISTORY") << quint32(CMD_GET_FLIGHT_HISTORY) << 52892 << 1038u;
+        QTest::newRow("CMD_GET_ALGORITHM_STATUS") << quint32(CMD_GET_ALGORITHM_STATUS) << 26 << 1u;
+        QTest::newRow("CMD_ERASE_DATA") << quint32(CMD_ERASE_DATA) << 12 << 0u;
+        QTest::newRow("CMD_REPROG_PROG_MAIN") << quint32(CMD_REPROG_PROG_MAIN) << 12 << 0u;
+        QTest::newRow("CMD_REPROG_PROG_DSP") << quint32(CMD_REPROG_PROG_DSP) << 12 << 0u;
+        QTest::newRow("CMD_REPROG_CONFIG_DSP") << quint32(CMD_REPROG_CONFIG_DSP) << 12 << 0u;
+    }
+    void everyCommandIsAnsweredWithItsLayout()
+    {
+        QFETCH(quint32, command);
+        QFETCH(int, size);
+        QFETCH(quint32, blockCount);
+        SimulatorProcess sim({QStringLiteral("--erase-delay-ms"), QStringLiteral("0"),
+                              QStringLiteral("--reprog-delay-ms"), QStringLiteral("0")});
+        QVERIFY(sim.port());
+        QTcpSocket socket;
+        QVERIFY(connectTo(socket, sim.port()));
+        const QByteArray answer = exchange(socket, request(command));
+        QCOMPARE(answer.size(), size);
+        QCOMPARE(word(answer, 0), quint32(size));
+        QCOMPARE(word(answer, 4), 0u);
+        QCOMPARE(word(answer, 8), blockCount);
+        QTRY_COMPARE(sim.commands(), QStringList{QString::fromLatin1(commandName(command))});
+    }
+
+    void identityAndTestResults()
+    {
+        SimulatorProcess sim;
+        QTcpSocket socket;
+        QVERIFY(connectTo(socket, sim.port()));
+        const QByteArray pn = exchange(socket, request(CMD_PN));
+        QCOMPARE(pn.mid(20, 15), QByteArray("ABCDEFGHIJKLMNO"));
+        QCOMPARE(pn.mid(36, 7), QByteArray("QRSTUVW"));
+        QCOMPARE(word(pn, 68), 0u);  // engine position code 0: engine 4
+
+        const QByteArray bite = exchange(socket, request(CMD_STATUS_REQ, {1}));
+        QList<quint32> values;
+        for (int offset : {20, 24, 36, 40, 44, 56, 60, 64, 68})
+            values << word(bite, offset);
+        QCOMPARE(values, (QList<quint32>{0, 1, 0, 1, 2, 0, 1, 2, 3}));
+
+        QList<int> states;
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray status = exchange(socket, request(CMD_GET_ALGORITHM_STATUS));
+            QCOMPARE(status.size(), 26);
+            QCOMPARE(sample(status, 22), sample(status, 20));
+            QCOMPARE(sample(status, 24), sample(status, 20));
+            states << sample(status, 20);
+        }
+        QCOMPARE(states, (QList<int>{1, 2, 0}));
+    }
+
+    void engineDataContent()
+    {
+        SimulatorProcess sim;
+        QTcpSocket socket;
+        QVERIFY(connectTo(socket, sim.port()));
+        const QByteArray data = exchange(socket, request(CMD_DOWNLOAD_DATA, {4, 0}));
+        QCOMPARE(data.size(), 5874016);
+        QList<quint32> header;
+        for (int i = 0; i < 11; ++i)
+            header << word(data, 20 + 4 * i);
+        QCOMPARE(header, (QList<quint32>{0, 21, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+
+        const int recordBytes = (data.size() - 64) / 21;
+        for (int k = 0; k < 21; ++k) {
+            const int record = 64 + k * recordBytes;
+            const int flightWords = record + 16 + 8;  // after the 8-byte text block
+            QCOMPARE(word(data, flightWords), quint32(k));
+            QCOMPARE(word(data, flightWords + 8), quint32(k >= 5 ? 1 : 0));
+            // First signal block: after the flight words, bin word block and 88-byte float block.
+            const int signal = flightWords + 12 + (8 + 4) + (8 + 88) + 8;
+            QCOMPARE(sample(data, signal), qint16(0));
+        }
+        const int signal = 64 + 16 + 20 + 12 + 96 + 8;
+        for (int j = 0; j < 2048; ++j)
+            QCOMPARE(sample(data, signal + 2 * j), signalSample(j, 2048));
+    }
+
+    void requestInTwoSegmentsIsAnsweredOnce()
+    {
+        SimulatorProcess sim;
+        QTcpSocket socket;
+        QVERIFY(connectTo(socket, sim.port()));
+        const QByteArray bytes = request(CMD_PN);
+        socket.write(bytes.left(8));
+        socket.flush();
+        QVERIFY(!socket.waitForReadyRead(300));
+        socket.write(bytes.mid(8));
+        QCOMPARE(readAnswer(socket).size(), 320);
+        QVERIFY(!socket.waitForReadyRead(300));
+        QTRY_COMPARE(sim.commands(), QStringList{QStringLiteral("CMD_PN")});
+    }
+
+    void misbehavingClientsDoNotStopTheServer_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("closes");
+        QByteArray shortLength = request(CMD_PN);
+        qToBigEndian<quint32>(4, shortLength.data());
+        QByteArray longLength = request(CMD_PN);
+        qToBigEndian<quint32>(16388, longLength.data());
+        QTest::newRow("length below 8") << shortLength << true;
+        QTest::newRow("length above 16384") << longLength << true;
+        QTest::newRow("unknown command") << request(55) << false;
+        QTest::newRow("gone mid-request") << request(CMD_PN, {0, 0, 0}).left(12) << false;
+    }
+    void misbehavingClientsDoNotStopTheServer()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, closes);
+        SimulatorProcess sim;
+        {
+            QTcpSocket socket;
+            QVERIFY(connectTo(socket, sim.port()));
+            socket.write(bytes);
+            socket.flush();
+            if (closes) {
+                QVERIFY(closedByPeer(socket));
+            } else if (QTest::currentDataTag() == QByteArray("unknown command")) {
+                const QByteArray answer = readAnswer(socket);
+                QCOMPARE(answer.size(), 12);
+                QCOMPARE(word(answer, 0), 12u);
+                QCOMPARE(word(answer, 4), 1u);
+            }
+        }
+        // The next client is served, and starts from a clean request.
+        QTcpSocket next;
+        QVERIFY(connectTo(next, sim.port()));
+        QCOMPARE(exchange(next, request(CMD_PN)).size(), 320);
+    }
+};
+
+QTEST_GUILESS_MAIN(SimulatorTest)
+#include "test_simulator.moc"
