@@ -23,7 +23,8 @@ protected:
     qint64 readData(char* data, qint64 max) override
     {
         const qint64 n = qMin<qint64>(max, pending_.size());
-        std::memcpy(data, pending_.constData(), size_t(n));
+        if (n > 0)
+            std::memcpy(data, pending_.constData(), size_t(n));
         pending_.remove(0, n);
         return n;
     }
