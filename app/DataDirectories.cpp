@@ -1,5 +1,6 @@
 #include "app/DataDirectories.h"
 
+#include "app/Database.h"
 #include "app/Prompts.h"
 #include "app/Settings.h"
 
@@ -49,7 +50,6 @@ bool checkDirectory(const QString& path, bool create)
 
 void checkDataDirectories(QWidget* parent)
 {
-    Q_UNUSED(parent);
     const QString root = dataRootPath();
     const QStringList directories = {root, root + QStringLiteral("/SW_uploads"),
                                      root + QStringLiteral("/tmp"),
@@ -57,7 +57,7 @@ void checkDataDirectories(QWidget* parent)
     for (const QString& directory : directories)
         if (!checkDirectory(directory, true))
             return;
-    // Aircraft directories found in the data root join the database once it exists.
+    importAircraftDirectories(parent);
 }
 
 QString storedPassword()

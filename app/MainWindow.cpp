@@ -1,15 +1,20 @@
 #include "app/MainWindow.h"
 
+#include "app/AboutMirvakDialog.h"
 #include "app/AppIdentity.h"
 #include "app/DataDirectories.h"
+#include "app/PasswordDialog.h"
 #include "app/Prompts.h"
 #include "app/Settings.h"
 #include "app/SettingsDialog.h"
+#include "app/ShellOpen.h"
 #include "link/LinkClient.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 
 namespace {
@@ -126,17 +131,80 @@ void MainWindow::on_actionSettings_triggered()
         link_->reconnectTo(address, port);
 }
 
+void MainWindow::on_actionOpen_triggered()
+{
+    const QString file = prompts().openFileName(this, QString(), settings::text(settings::LastDirectory),
+                                                QStringLiteral("Text Files (*.txt)\nAll (*.*)"));
+    if (file.isEmpty())
+        return;
+    settings::setValue(settings::LastDirectory, QFileInfo(file).absoluteDir().absolutePath());
+    shellOpen(this, file);
+}
+
+void MainWindow::on_actionUserGuide_triggered()
+{
+    shellOpen(this, QCoreApplication::applicationDirPath() + QStringLiteral("/../doc/KDM-310-Rev3.pdf"));
+}
+
+void MainWindow::on_actionReleaseNotes_triggered()
+{
+    shellOpen(this, QCoreApplication::applicationDirPath() + QStringLiteral("/../doc/releasenotes.pdf"));
+}
+
+void MainWindow::on_actionAbout_triggered()
+{
+    AboutMirvakDialog dialog(this);
+    prompts().exec(dialog);
+}
+
+void MainWindow::on_buttonFwUpload_clicked()
+{
+    const std::optional<QString> password =
+        prompts().textInput(this, QString(), QStringLiteral("Enter Password:"), QLineEdit::Password, QString());
+    if (!password)
+        return;
+    if (password->isEmpty() || *password != storedPassword()) {
+        prompts().warning(this, QStringLiteral("MainWindow::on_buttonFwUpload_clicked"),
+                          QStringLiteral("Invalid password."));
+        return;
+    }
+    runFirmwareUpload();
+}
+
+void MainWindow::on_actionChangePassword_triggered()
+{
+    const QString title = QStringLiteral("Change Password");
+    const std::optional<QString> current = prompts().textInput(
+        this, title, QStringLiteral("Enter current password:"), QLineEdit::Password, QString());
+    if (!current)
+        return;
+    if (current->isEmpty() || *current != storedPassword()) {
+        prompts().warning(this, title, QStringLiteral("Incorrect password."));
+        return;
+    }
+    PasswordDialog dialog(this);
+    if (prompts().exec(dialog) != QDialog::Accepted)
+        return;
+    if (dialog.password().isEmpty()) {
+        prompts().warning(this, title, QStringLiteral("Invalid password."));
+        return;
+    }
+    if (dialog.password() != dialog.verification()) {
+        prompts().warning(this, title, QStringLiteral("Passwords don't match."));
+        return;
+    }
+    settings::setValue(settings::Password, dialog.password());
+    prompts().information(this, title, QStringLiteral("The password has been changed."));
+}
+
+// The firmware upload arrives with its own dialog; a correct password opens it.
+void MainWindow::runFirmwareUpload() {}
+
 // Commands whose work arrives with their own areas of the program.
-void MainWindow::on_actionOpen_triggered() {}
 void MainWindow::on_actionArchiveData_triggered() {}
 void MainWindow::on_actionAddRemoveAircraft_triggered() {}
 void MainWindow::on_actionAddRemoveEngineType_triggered() {}
-void MainWindow::on_actionChangePassword_triggered() {}
 void MainWindow::on_actionDelete_Temp_Files_triggered() {}
-void MainWindow::on_actionUserGuide_triggered() {}
-void MainWindow::on_actionReleaseNotes_triggered() {}
-void MainWindow::on_actionAbout_triggered() {}
 void MainWindow::on_buttonDownloadClear_clicked() {}
 void MainWindow::on_buttonPlot_clicked() {}
-void MainWindow::on_buttonFwUpload_clicked() {}
 void MainWindow::on_buttonExport_clicked() {}

@@ -47,6 +47,7 @@ private:
     void setButtonToolTips();
     void enableUnitCommands(bool enabled);
     void showClock();
+    void runFirmwareUpload();
 
     std::unique_ptr<Ui::MainWindowClass> ui_;
     QLabel* unitLabel_;

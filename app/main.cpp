@@ -1,6 +1,7 @@
 // tolm-mirvak: the ground support station of the Advanced Korvel unit.
 
 #include "app/AppIdentity.h"
+#include "app/Database.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
 #include "app/SingleInstance.h"
@@ -64,7 +65,7 @@ int main(int argc, char* argv[])
     QFont messageFont(QStringLiteral("Helvetica [Cronyx]"), 11, QFont::Bold, true);
     QApplication::setFont(messageFont, "QMessageBox");
 
-    // The aircraft database opens here, before the main window reads it.
+    connectDB();
 
     auto window = std::make_unique<MainWindow>();
     window->show();

@@ -1,0 +1,45 @@
+#pragma once
+// One aircraft and its four engine slots as fixed-size 8-bit text fields,
+// exactly as the download files carry them (1249 bytes, no padding).
+
+#include <QString>
+#include <cstddef>
+#include <cstring>
+
+struct EngineInfo {
+    char type[17];
+    char serialNumber[11];
+    char installDate[21];
+};
+
+struct AircraftInfo {
+    char registration[17];
+    char shopId[11];
+    char comment[1025];
+    EngineInfo engines[4];  // engine positions 1, 2, 3, 4
+};
+
+static_assert(sizeof(EngineInfo) == 49);
+static_assert(sizeof(AircraftInfo) == 1249);
+static_assert(offsetof(AircraftInfo, shopId) == 17);
+static_assert(offsetof(AircraftInfo, comment) == 28);
+static_assert(offsetof(AircraftInfo, engines) == 1053);
+
+// Copies at most maxChars bytes of the text in the local 8-bit encoding into
+// the field and terminates it; maxChars is below the field's size.
+template <std::size_t N>
+void copyText(char (&field)[N], const QString& text, std::size_t maxChars = N - 1)
+{
+    static_assert(N > 1);
+    const QByteArray bytes = text.toLocal8Bit();
+    const std::size_t n = std::min<std::size_t>({std::size_t(bytes.size()), maxChars, N - 1});
+    std::memcpy(field, bytes.constData(), n);
+    field[n] = '\0';
+}
+
+// Text of a fixed-size 8-bit field, up to its first NUL.
+template <std::size_t N>
+QString textOf(const char (&field)[N])
+{
+    return QString::fromLocal8Bit(field, qsizetype(qstrnlen(field, N)));
+}

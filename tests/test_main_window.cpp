@@ -1,0 +1,249 @@
+// The main window offscreen, connected to the real simulator.
+
+#include "SimulatorProcess.h"
+#include "TestEnvironment.h"
+#include "app/AboutMirvakDialog.h"
+#include "app/AppIdentity.h"
+#include "app/Database.h"
+#include "app/MainWindow.h"
+#include "app/Settings.h"
+#include "link/LinkClient.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QtTest>
+
+namespace {
+
+QPushButton* button(MainWindow& window, const char* name)
+{
+    return window.findChild<QPushButton*>(QLatin1String(name));
+}
+
+QStringList statusTexts(MainWindow& window)
+{
+    QStringList texts;
+    for (QLabel* label : window.statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+        texts << label->text();
+    return texts;
+}
+
+QStringList menuEntries(QMenu* menu)
+{
+    QStringList entries;
+    for (QAction* action : menu->actions())
+        entries << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + "=" + action->text());
+    return entries;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+    TestEnvironment env;
+    std::unique_ptr<SimulatorProcess> sim;
+
+    std::unique_ptr<MainWindow> connectedWindow()
+    {
+        auto window = std::make_unique<MainWindow>();
+        [&] { QTRY_VERIFY(button(*window, "buttonFwUpload")->isEnabled()); }();
+        env.prompts().clear();  // the simulator's part numbers raise the compatibility warning
+        return window;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        connectDB();
+        sim = std::make_unique<SimulatorProcess>();
+        QVERIFY(sim->port());
+    }
+
+    void init()
+    {
+        env.resetSettings();
+        settings::setValue(settings::Port, sim->port());
+        env.prompts().clear();
+    }
+
+    void windowLayout()
+    {
+        MainWindow window;
+        QCOMPARE(window.windowTitle(), QStringLiteral(" Tolmarin (Tolm) for Advanced Korvel  2.2.0"));
+        const QList<std::pair<const char*, QString>> buttons = {
+            {"buttonDownloadClear", "F5"}, {"buttonPlot", "F6"}, {"buttonFwUpload", "F7"}, {"buttonExport", "F8"}};
+        for (const auto& [name, key] : buttons) {
+            QPushButton* b = button(window, name);
+            QCOMPARE(b->shortcut(), QKeySequence(key));
+            QCOMPARE(b->font().family(), QStringLiteral("MS Shell Dlg 2"));
+            QCOMPARE(b->font().pointSize(), 20);
+            QVERIFY(!b->toolTip().isEmpty());
+        }
+        QCOMPARE(button(window, "buttonPlot")->toolTip(), QStringLiteral("This function is used to analyze captured data."));
+        QVERIFY(!button(window, "buttonDownloadClear")->isEnabled());
+        QVERIFY(!button(window, "buttonFwUpload")->isEnabled());
+        QVERIFY(button(window, "buttonPlot")->isEnabled());
+        QVERIFY(button(window, "buttonExport")->isEnabled());
+
+        QStringList menus;
+        for (QAction* action : window.menuBar()->actions())
+            menus << action->text();
+        QCOMPARE(menus, (QStringList{"File", "Aircraft", "Tools", "Help"}));
+        QCOMPARE(menuEntries(window.findChild<QMenu*>("menuFile")),
+                 (QStringList{"actionOpen=Open", "-", "actionArchiveData=Archive Data", "-", "actionExit=Exit"}));
+        QCOMPARE(window.findChild<QAction*>("actionExit")->shortcut(), QKeySequence("Ctrl+Q"));
+        QCOMPARE(menuEntries(window.findChild<QMenu*>("menuAircraft")),
+                 (QStringList{"actionAddRemoveAircraft=Add / Remove Aircraft", "-",
+                              "actionAddRemoveEngineType=Add / Remove Engine Type"}));
+        QCOMPARE(menuEntries(window.findChild<QMenu*>("menuTools")),
+                 (QStringList{"actionCheckComm=Check COMM (F4)", "actionSettings=Settings",
+                              "actionChangePassword=Change Password",
+                              "actionDelete_Temp_Files=Empty Temp Directory..."}));
+        QCOMPARE(menuEntries(window.findChild<QMenu*>("menuHelp")),
+                 (QStringList{"actionUserGuide=User Guide", "actionReleaseNotes=Release Notes", "-",
+                              "actionPartNumbers=Part Numbers", "actionBiteResults=BITE Results", "-",
+                              "actionAbout=About Tolm"}));
+        QVERIFY(window.findChild<QAction*>("actionCheckComm")->shortcut().isEmpty());
+
+        const QStringList status = statusTexts(window);
+        QCOMPARE(status.size(), 4);
+        QCOMPARE(status[0], QStringLiteral("PNR: ???"));
+        QCOMPARE(status[1], QStringLiteral("SER: ???"));
+        QCOMPARE(status[2], QStringLiteral("Connecting to server..."));
+        QVERIFY(QDateTime::fromString(status[3], "dd.MM.yyyy hh:mm:ss").isValid());
+        QTRY_VERIFY_WITH_TIMEOUT(statusTexts(window)[3] != status[3], 3000);
+
+        QTRY_VERIFY(button(window, "buttonDownloadClear")->isEnabled());
+        QVERIFY(button(window, "buttonFwUpload")->isEnabled());
+        QCOMPARE(statusTexts(window).mid(0, 3),
+                 (QStringList{"PNR: ABCDEFGHIJKLMNO", "SER: QRSTUVW", "Communication OK!"}));
+    }
+
+    void geometrySurvivesANewWindow()
+    {
+        QRect placed;
+        {
+            MainWindow window;
+            window.show();
+            window.setGeometry(120, 130, 520, 210);
+            placed = window.geometry();
+            window.close();
+        }
+        MainWindow again;
+        QCOMPARE(again.geometry().size(), placed.size());
+        QCOMPARE(again.geometry().topLeft(), placed.topLeft());
+    }
+
+    void passwordGate_data()
+    {
+        QTest::addColumn<std::optional<QString>>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("default password") << std::optional<QString>("tulip") << "";
+        QTest::newRow("wrong") << std::optional<QString>("Tulip") << "MainWindow::on_buttonFwUpload_clicked|Invalid password.";
+        QTest::newRow("empty") << std::optional<QString>("") << "MainWindow::on_buttonFwUpload_clicked|Invalid password.";
+        QTest::newRow("cancelled") << std::optional<QString>() << "";
+    }
+    void passwordGate()
+    {
+        QFETCH(std::optional<QString>, typed);
+        QFETCH(QString, shown);
+        auto window = connectedWindow();
+        env.prompts().textAnswers << typed;
+        button(*window, "buttonFwUpload")->click();
+        QCOMPARE(env.prompts().calls[0].text, QStringLiteral("Enter Password:"));
+        QCOMPARE(env.prompts().calls[0].title, QString());
+        env.prompts().calls.removeFirst();
+        QCOMPARE(env.prompts().onlyMessage(), shown);
+    }
+
+    void changePassword()
+    {
+        MainWindow window;
+        auto change = [&](const QString& current, const QString& password, const QString& verify) {
+            env.prompts().clear();
+            env.prompts().textAnswers << current;
+            env.prompts().onDialog = [=](QDialog& dialog) {
+                dialog.findChild<QLineEdit*>("passwdLineEdit")->setText(password);
+                dialog.findChild<QLineEdit*>("verifyLineEdit")->setText(verify);
+                return int(QDialog::Accepted);
+            };
+            window.findChild<QAction*>("actionChangePassword")->trigger();
+            const PromptCall asked = env.prompts().calls.takeFirst();
+            if (asked.title != QStringLiteral("Change Password") || asked.text != QStringLiteral("Enter current password:"))
+                return QStringLiteral("unexpected question: ") + asked.title + "|" + asked.text;
+            return env.prompts().onlyMessage();
+        };
+        QCOMPARE(change("wrong", "new", "new"), QStringLiteral("Change Password|Incorrect password."));
+        QCOMPARE(change("", "new", "new"), QStringLiteral("Change Password|Incorrect password."));
+        QCOMPARE(change("tulip", "", ""), QStringLiteral("Change Password|Invalid password."));
+        QCOMPARE(change("tulip", "Rose", "rose"), QStringLiteral("Change Password|Passwords don't match."));
+        QCOMPARE(settings::text(settings::Password), QStringLiteral("tulip"));
+        QCOMPARE(change("tulip", "Rose", "Rose"), QStringLiteral("Change Password|The password has been changed."));
+        QCOMPARE(env.prompts().calls[0].kind, Prompts::Kind::Information);
+        QCOMPARE(change("tulip", "x", "x"), QStringLiteral("Change Password|Incorrect password."));
+        QCOMPARE(change("Rose", "tulip", "tulip"), QStringLiteral("Change Password|The password has been changed."));
+        QCOMPARE(settings::text(settings::Password), QStringLiteral("tulip"));
+    }
+
+    void settingsReconnectOnlyForANewAddressOrPort()
+    {
+        auto window = connectedWindow();
+        const int connections = sim->connectionCount();
+        env.prompts().onDialog = [](QDialog&) { return int(QDialog::Accepted); };
+        window->findChild<QAction*>("actionSettings")->trigger();
+        QTest::qWait(300);
+        QCOMPARE(sim->connectionCount(), connections);
+        QVERIFY(button(*window, "buttonFwUpload")->isEnabled());
+
+        SimulatorProcess other;
+        env.prompts().onDialog = [&](QDialog& dialog) {
+            dialog.findChild<QSpinBox*>("portNum")->setValue(other.port());
+            QMetaObject::invokeMethod(&dialog, "on_buttonOk_clicked");
+            return int(QDialog::Accepted);
+        };
+        window->findChild<QAction*>("actionSettings")->trigger();
+        QTRY_COMPARE(other.connectionCount(), 1);
+        QTRY_VERIFY(button(*window, "buttonFwUpload")->isEnabled());
+        QCOMPARE(window->link().currentPort(), int(other.port()));
+        QCOMPARE(window->link().currentAddress(), QStringLiteral("127.0.0.1"));
+    }
+
+    void aboutAndDocuments()
+    {
+        MainWindow window;
+        QString about;
+        QString title;
+        env.prompts().onDialog = [&](QDialog& dialog) {
+            about = static_cast<AboutMirvakDialog&>(dialog).aboutText();
+            title = dialog.windowTitle();
+            return int(QDialog::Accepted);
+        };
+        window.findChild<QAction*>("actionAbout")->trigger();
+        QCOMPARE(title, QStringLiteral("About Tolm"));
+        QVERIFY(about.contains("Version: 2.2.0"));
+        QVERIFY(about.contains("517-109-202-200"));
+        QVERIFY(about.contains(QStringLiteral("Built on %1 ").arg(QLatin1String(__DATE__).left(3))));
+        QVERIFY(about.contains(QStringLiteral("Based on Qt ")));
+        QVERIFY(!about.contains("_string"));
+
+        env.prompts().clear();
+        window.findChild<QAction*>("actionUserGuide")->trigger();
+        const QString guide = QCoreApplication::applicationDirPath() + "/../doc/KDM-310-Rev3.pdf";
+        QCOMPARE(env.prompts().onlyMessage(),
+                 app::kShortTitle + "|" + guide + ": The system cannot find the file specified.");
+
+        env.prompts().clear();
+        const QString chosen = env.path() + "/reports/missing.txt";
+        env.prompts().fileAnswers << chosen;
+        window.findChild<QAction*>("actionOpen")->trigger();
+        QCOMPARE(settings::text(settings::LastDirectory), env.path() + "/reports");
+        QCOMPARE(env.prompts().calls.last().text, chosen + ": The system cannot find the file specified.");
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"
