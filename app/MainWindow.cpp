@@ -8,6 +8,8 @@
 #include "app/Settings.h"
 #include "app/SettingsDialog.h"
 #include "app/ShellOpen.h"
+#include "download/DownloadClearDialog.h"
+#include "download/DownloadProgressDialog.h"
 #include "link/LinkClient.h"
 #include "ui_MainWindow.h"
 
@@ -197,6 +199,29 @@ void MainWindow::on_actionChangePassword_triggered()
     prompts().information(this, title, QStringLiteral("The password has been changed."));
 }
 
+void MainWindow::on_buttonDownloadClear_clicked()
+{
+    if (!link_->checkDownloadAllowed())
+        return;
+    if (unit::engineNumber < 1 || unit::engineNumber > 4) {
+        prompts().warning(this, app::kShortTitle,
+                          QStringLiteral("The unit reports an unknown engine position (%1).").arg(unit::enginePositionCode));
+        return;
+    }
+    const PartNumberRecord& unitIdentity = link_->partNumbers();
+    AircraftInfo record{};
+    copyText(record.registration, fieldText(unitIdentity.aircraftRegistration), 7);
+    DownloadClearDialog request(record);
+    request.setEngineSerialNumber(fieldText(unitIdentity.engineSerialNumber));
+    if (prompts().exec(request) != QDialog::Accepted)
+        return;
+    const RequestSet requests = request.requestSet();
+    link_->lend([&](LinkContext& link, PartNumberRecord& partNumbers) {
+        DownloadProgressDialog session(this, link, partNumbers, record, requests);
+        return prompts().exec(session);
+    });
+}
+
 // The firmware upload arrives with its own dialog; a correct password opens it.
 void MainWindow::runFirmwareUpload() {}
 
@@ -205,6 +230,5 @@ void MainWindow::on_actionArchiveData_triggered() {}
 void MainWindow::on_actionAddRemoveAircraft_triggered() {}
 void MainWindow::on_actionAddRemoveEngineType_triggered() {}
 void MainWindow::on_actionDelete_Temp_Files_triggered() {}
-void MainWindow::on_buttonDownloadClear_clicked() {}
 void MainWindow::on_buttonPlot_clicked() {}
 void MainWindow::on_buttonExport_clicked() {}

@@ -34,6 +34,8 @@ ResponseFramer::Outcome ResponseFramer::next(QIODevice& device)
                          && raw.write(body) == body.size() && raw.flush();
     if (!spooled)
         raw.remove();  // normalizeResponse then reports the raw copy as unreadable
+    else if (rawCopyHook_)
+        rawCopyHook_(raw.fileName());
     normalizeResponse(normalised_, raw.fileName(), length);
     return Outcome::Response;
 }

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 class QIODevice;
 
@@ -28,8 +29,11 @@ public:
     quint32 pendingLength() const { return pending_; }
     // Forget a partly received response, e.g. when the connection closes.
     void reset() { pending_ = 0; }
+    // Called with the raw copy of each complete response before it is normalised.
+    void setRawCopyHook(std::function<void(const QString& rawFile)> hook) { rawCopyHook_ = std::move(hook); }
 
 private:
     quint32 pending_ = 0;
     QString normalised_;
+    std::function<void(const QString&)> rawCopyHook_;
 };

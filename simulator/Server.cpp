@@ -1,8 +1,11 @@
 #include "simulator/Server.h"
 
 #include "link/Protocol.h"
+#include "simulator/Crc32.h"
 
 #include <QDebug>
+#include <QFile>
+#include <QTime>
 #include <QTcpSocket>
 #include <QThread>
 #include <QtEndian>
@@ -82,6 +85,7 @@ void Server::processRequest()
     qDebug("Got %d Bytes", int(request_.size()));
 
     const quint32 command = qFromBigEndian<quint32>(request_.constData() + 4);
+    logRequest(command);
     std::printf("COMMAND: %s\n", mirvak::commandName(command));
     std::fflush(stdout);
     answer(command);
@@ -99,7 +103,49 @@ void Server::answer(quint32 command)
              || command == mirvak::CMD_REPROG_CONFIG_DSP)
         QThread::msleep(options_.reprogDelayMs);
 
-    const QByteArray response = builder_.build(command);
+    QByteArray response = builder_.build(command);
     qDebug("rsp.size() = %d", int(response.size()));
-    client_->write(response);
+    const Fault* fault = faultFor(command);
+    if (!fault) {
+        client_->write(response);
+        return;
+    }
+    switch (fault->kind) {
+    case Fault::Ack:
+        qToBigEndian<quint32>(1, response.data() + 4);
+        client_->write(response);
+        break;
+    case Fault::Drop:
+        client_->write(response.left(fault->bytes));
+        client_->disconnectFromHost();
+        break;
+    case Fault::Stall:
+        client_->write(response.left(fault->bytes));
+        break;
+    }
+}
+
+const Fault* Server::faultFor(quint32 command) const
+{
+    for (const Fault& fault : options_.faults)
+        if (fault.command == command)
+            return &fault;
+    return nullptr;
+}
+
+void Server::logRequest(quint32 command)
+{
+    if (options_.logPath.isEmpty())
+        return;
+    QFile log(options_.logPath);
+    if (!log.open(QIODevice::Append | QIODevice::Text))
+        return;
+    const QByteArray payload = request_.mid(8);
+    log.write(QStringLiteral("%1 %2 %3 %4 %5\n")
+                  .arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz")))
+                  .arg(command)
+                  .arg(QLatin1String(mirvak::commandName(command)))
+                  .arg(payload.size())
+                  .arg(crc32(payload), 8, 16, QLatin1Char('0'))
+                  .toLatin1());
 }

@@ -9,15 +9,25 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QList>
 #include <QTcpServer>
 
 class QTcpSocket;
+
+// A misbehaviour the simulator shows on one command, for tests of the ground station.
+struct Fault {
+    enum Kind { Ack, Drop, Stall } kind;
+    quint32 command;
+    int bytes = 0;  // Drop, Stall: bytes of the answer sent before closing or going quiet
+};
 
 struct ServerOptions {
     QHostAddress listenAddress = QHostAddress::Any;
     quint16 port = 4242;
     int eraseDelayMs = 10000;   // the unit erasing its memory
     int reprogDelayMs = 250;    // the unit programming one packet
+    QString logPath;            // one line per request received, when set
+    QList<Fault> faults;
 };
 
 class Server : public QTcpServer {
@@ -34,6 +44,8 @@ private:
     void attachNextClient();
     void dropClient();
     void answer(quint32 command);
+    void logRequest(quint32 command);
+    const Fault* faultFor(quint32 command) const;
 
     ServerOptions options_;
     ResponseBuilder builder_;

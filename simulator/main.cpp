@@ -6,8 +6,30 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
+#include <QMap>
+#include <optional>
 #include <cstdio>
 #include <cstdlib>
+
+// "ack:CMD", "drop:CMD:BYTES" or "stall:CMD:BYTES".
+static std::optional<Fault> parseFault(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    static const QMap<QString, Fault::Kind> kinds = {
+        {QStringLiteral("ack"), Fault::Ack}, {QStringLiteral("drop"), Fault::Drop}, {QStringLiteral("stall"), Fault::Stall}};
+    if (parts.isEmpty() || !kinds.contains(parts[0]))
+        return std::nullopt;
+    const Fault::Kind kind = kinds[parts[0]];
+    if (parts.size() != (kind == Fault::Ack ? 2 : 3))
+        return std::nullopt;
+    bool commandOk = false, bytesOk = true;
+    Fault fault{kind, parts[1].toUInt(&commandOk), 0};
+    if (kind != Fault::Ack)
+        fault.bytes = parts[2].toInt(&bytesOk);
+    if (!commandOk || !bytesOk || fault.bytes < 0)
+        return std::nullopt;
+    return fault;
+}
 
 static ServerOptions parseOptions(const QCoreApplication& app)
 {
@@ -26,7 +48,15 @@ static ServerOptions parseOptions(const QCoreApplication& app)
     const QCommandLineOption listen(QStringLiteral("listen"),
                                     QStringLiteral("Address to listen on (default: all)."),
                                     QStringLiteral("HOST"));
-    parser.addOptions({port, eraseDelay, reprogDelay, listen});
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("Append a line per request received to FILE."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption fault(
+        QStringLiteral("fault"),
+        QStringLiteral("ack:CMD answers CMD with ack 1; drop:CMD:BYTES sends BYTES of the answer "
+                       "and closes; stall:CMD:BYTES sends BYTES and then nothing. Repeatable."),
+        QStringLiteral("FAULT"));
+    parser.addOptions({port, eraseDelay, reprogDelay, listen, log, fault});
     parser.process(app);
 
     ServerOptions options;
@@ -41,6 +71,14 @@ static ServerOptions parseOptions(const QCoreApplication& app)
     options.port = quint16(number(port, 65535));
     options.eraseDelayMs = number(eraseDelay, 3600000);
     options.reprogDelayMs = number(reprogDelay, 3600000);
+    options.logPath = parser.value(log);
+    for (const QString& text : parser.values(fault)) {
+        const std::optional<Fault> parsed = parseFault(text);
+        if (!parsed)
+            ok = false;
+        else
+            options.faults << *parsed;
+    }
     if (parser.isSet(listen))
         options.listenAddress = QHostAddress(parser.value(listen));
     if (!ok || options.listenAddress.isNull()) {

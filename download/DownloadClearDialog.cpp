@@ -1,0 +1,106 @@
+#include "download/DownloadClearDialog.h"
+
+#include "app/AcIdInputDialog.h"
+#include "app/AppIdentity.h"
+#include "app/Database.h"
+#include "app/Prompts.h"
+#include "app/Registration.h"
+#include "app/Settings.h"
+#include "app/SqlCatalogue.h"
+#include "download/AircraftDetails.h"
+#include "link/LinkContext.h"
+#include "ui_DownloadClearDialog.h"
+
+DownloadClearDialog::DownloadClearDialog(AircraftInfo& record, QWidget* parent)
+    : QDialog(parent),
+      ui_(std::make_unique<Ui::DownloadClearDialogClass>()),
+      record_(record),
+      engineNumber_(unit::engineNumber)
+{
+    ui_->setupUi(this);
+    setWindowTitle(QStringLiteral("%1 %2 - Download/Erase").arg(app::kShortTitle, app::versionString()));
+    ui_->engineGroupBox->setTitle(QStringLiteral("Engine #%1").arg(engineNumber_));
+
+    GetAircraftInfo(record_);
+    ui_->aircraftRegNum->setText(textOf(record_.registration));
+    ui_->shopIdLineEdit->setText(textOf(record_.shopId));
+    ui_->commentTextEdit->setPlainText(textOf(record_.comment));
+    const EngineInfo& engine = record_.engines[engineNumber_ - 1];
+    fillEngineTypes();
+    ui_->engineTypeComboBox->setCurrentIndex(
+        ui_->engineTypeComboBox->findText(textOf(engine.type), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    ui_->installDateLineEdit->setText(textOf(engine.installDate));
+}
+
+DownloadClearDialog::~DownloadClearDialog() = default;
+
+void DownloadClearDialog::fillEngineTypes()
+{
+    ui_->engineTypeComboBox->clear();
+    QSqlQuery query;
+    if (!runStatement(query, sql::kSelectEngineTypes))
+        return;
+    while (query.next())
+        ui_->engineTypeComboBox->addItem(query.value(0).toString());
+}
+
+void DownloadClearDialog::setEngineSerialNumber(const QString& serialNumber)
+{
+    ui_->engineSerialNumber->setText(serialNumber);
+}
+
+RequestSet DownloadClearDialog::requestSet() const
+{
+    return RequestSet::fromChoices(ui_->downloadCheckBox->isChecked(), ui_->eraseCheckBox->isChecked());
+}
+
+void DownloadClearDialog::on_buttonBox_accepted()
+{
+    if (!ui_->downloadCheckBox->isChecked()) {
+        accept();
+        return;
+    }
+    // The serial number names the session's files: refuse what cannot be a file name.
+    const QString serialProblem = fileNameProblem(ui_->engineSerialNumber->text());
+    if (!serialProblem.isEmpty()) {
+        prompts().warning(this, app::kShortTitle,
+                          QStringLiteral("Invalid engine serial number: string %1").arg(serialProblem));
+        return;
+    }
+    confirmRegistration();
+    const QString registration = ui_->aircraftRegNum->text();
+    AddAircraft(registration, QString(), QString());
+    saveAircraftInfo();
+    settings::setValue(settings::LastAircraft, registration);
+    accept();
+}
+
+void DownloadClearDialog::on_buttonBox_rejected() { reject(); }
+
+// An invalid registration is asked for once more; whatever comes back is used.
+void DownloadClearDialog::confirmRegistration()
+{
+    const QString registration = ui_->aircraftRegNum->text();
+    if (registrationProblem(registration).isEmpty())
+        return;
+    ui_->aircraftRegNum->setText(AcIdInputDialog::getRegistration(
+        this, app::kShortTitle, QStringLiteral("Enter a valid aircraft registration Nr"),
+        QLineEdit::Normal, registration));
+}
+
+void DownloadClearDialog::saveAircraftInfo()
+{
+    EngineInfo& engine = record_.engines[engineNumber_ - 1];
+    copyText(record_.registration, ui_->aircraftRegNum->text());
+    copyText(record_.shopId, ui_->shopIdLineEdit->text());
+    copyText(record_.comment, ui_->commentTextEdit->toPlainText());
+    copyText(engine.type, ui_->engineTypeComboBox->currentText());
+    copyText(engine.serialNumber, ui_->engineSerialNumber->text());
+    copyText(engine.installDate, ui_->installDateLineEdit->text());
+
+    const QString failure = saveAircraftDetails(
+        record_, unit::enginePositionCode,
+        {ui_->engineTypeComboBox->currentText(), ui_->engineSerialNumber->text(), ui_->installDateLineEdit->text()});
+    if (!failure.isEmpty())
+        prompts().critical(nullptr, QStringLiteral("DownloadClearDialog::aircraftInfoSave"), failure);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/AircraftInfo.h"
+#include "download/RequestSet.h"
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui { class DownloadClearDialogClass; }
+
+// Asks which aircraft and engine the unit belongs to and whether its data is
+// to be downloaded, erased or both; stores the confirmed details. The record
+// is filled for the session that follows.
+class DownloadClearDialog : public QDialog {
+    Q_OBJECT
+public:
+    DownloadClearDialog(AircraftInfo& record, QWidget* parent = nullptr);
+    ~DownloadClearDialog() override;
+
+    void setEngineSerialNumber(const QString& serialNumber);
+    RequestSet requestSet() const;
+
+private slots:
+    void on_buttonBox_accepted();
+    void on_buttonBox_rejected();
+
+private:
+    void fillEngineTypes();
+    void confirmRegistration();
+    void saveAircraftInfo();
+
+    std::unique_ptr<Ui::DownloadClearDialogClass> ui_;
+    AircraftInfo& record_;
+    int engineNumber_;
+};

@@ -1,0 +1,44 @@
+#include "download/DownloadProgressDialog.h"
+
+#include "link/LinkContext.h"
+#include "ui_DownloadProgressDialog.h"
+
+DownloadProgressDialog::DownloadProgressDialog(QWidget* parent, LinkContext& link,
+                                               const PartNumberRecord& partNumbers,
+                                               const AircraftInfo& aircraft, RequestSet requests)
+    : QDialog(parent), ui_(std::make_unique<Ui::DownloadProgressDialogClass>())
+{
+    ui_->setupUi(this);
+    session_ = std::make_unique<DownloadSession>(link, partNumbers, aircraft, unit::engineNumber, requests, this);
+    DownloadSession* session = session_.get();
+    connect(session, &DownloadSession::statusChanged, this,
+            [this](int step, const QString& status) { statusLabel(step)->setText(status); });
+    connect(session, &DownloadSession::progressLabelChanged, ui_->progressBarLabel, &QLabel::setText);
+    connect(session, &DownloadSession::progressRangeChanged, this,
+            [this](int maximum) { ui_->progressBar->setRange(0, maximum); });
+    connect(session, &DownloadSession::progressChanged, ui_->progressBar, &QProgressBar::setValue);
+    connect(session, &DownloadSession::transferChanged, ui_->transferLabel, &QLabel::setText);
+    // Queued, so a session that ends at once still closes a dialog that is shown afterwards.
+    connect(session, &DownloadSession::finished, this, [this] {
+        if (!session_->cancelled())
+            QMetaObject::invokeMethod(this, &QDialog::accept, Qt::QueuedConnection);
+    });
+    session->start();
+}
+
+DownloadProgressDialog::~DownloadProgressDialog() = default;
+
+void DownloadProgressDialog::reject()
+{
+    session_->cancel();
+    QDialog::reject();
+}
+
+QLabel* DownloadProgressDialog::statusLabel(int step) const
+{
+    QLabel* const labels[kRequestableSteps] = {ui_->downloadAlgoStatus,    ui_->postProcessAlgoStatus,
+                                               ui_->downloadData,          ui_->postProcessData,
+                                               ui_->downloadFlightHistory, ui_->postProcessFlightHistory,
+                                               ui_->eraseData};
+    return labels[step];
+}

@@ -1,0 +1,350 @@
+#include "download/DownloadSession.h"
+
+#include "app/DataDirectories.h"
+#include "app/Prompts.h"
+#include "app/Settings.h"
+#include "link/LinkContext.h"
+
+#include <QFile>
+#include <QTcpSocket>
+#include <QTimerEvent>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Download / Erase");
+
+// The tag of each download step in kept copies of raw answers.
+QString rawCopyTag(int step)
+{
+    switch (step) {
+    case DownloadAlgoStatus: return QStringLiteral("as");
+    case DownloadEngineData: return QStringLiteral("n4");
+    case DownloadFlightHistory: return QStringLiteral("fh");
+    default: return QStringLiteral("??");
+    }
+}
+
+QString megabytes(double bytes) { return QString::number(bytes / 1e6, 'f', 1); }
+
+}  // namespace
+
+DownloadSession::Timing& DownloadSession::timing()
+{
+    static Timing instance;
+    return instance;
+}
+
+QString DownloadSession::stepTitle(int step)
+{
+    static const char* const titles[kRequestableSteps] = {
+        "Downloading Algorithm Status:",   "Post-Processing Algorithm Status:",
+        "Downloading Bearing Data:",       "Post-Processing Bearing Data:",
+        "Downloading Flight History Data:", "Post-Processing Flight History Data:",
+        "Erasing Bearing Data:"};
+    return QString::fromLatin1(titles[step]);
+}
+
+DownloadSession::DownloadSession(LinkContext& link, const PartNumberRecord& partNumbers,
+                                 const AircraftInfo& aircraft, int engineNumber, RequestSet requests,
+                                 QWidget* parent)
+    : link_(link), requests_(requests), eraseTicksLeft_(timing().eraseTicks)
+{
+    record_.context.partNumbers = partNumbers;
+    record_.context.aircraft = aircraft;
+    record_.context.engineNumber = engineNumber;
+    record_.parent = parent;
+    record_.progress = [this](int percent) { emit progressChanged(percent); };
+    statuses_.fill(QStringLiteral("-"));
+}
+
+DownloadSession::~DownloadSession()
+{
+    if (!finished_)
+        cancel();
+}
+
+void DownloadSession::start()
+{
+    connect(link_.socket, &QTcpSocket::readyRead, this, &DownloadSession::readyReadSlot);
+    connect(link_.socket, &QTcpSocket::disconnected, this, &DownloadSession::connectionLost);
+    if (settings::flag(settings::SaveRawFiles))
+        link_.framer.setRawCopyHook([this](const QString& raw) { keepRawCopy(raw); });
+    startState();
+    if (!finished_)
+        timerId_ = startTimer(timing().tickMs);
+}
+
+void DownloadSession::cancel()
+{
+    if (finished_)
+        return;
+    cancelled_ = true;
+    if (waiting_) {
+        // The answer would otherwise arrive in the middle of the next exchange.
+        link_.socket->abort();
+        link_.framer.reset();
+    }
+    finish();
+}
+
+void DownloadSession::setStatus(int step, const QString& status)
+{
+    statuses_[step] = status;
+    emit statusChanged(step, status);
+}
+
+void DownloadSession::startState()
+{
+    while (!finished_ && runStep())
+        ++step_;
+}
+
+// Runs the current step; true when it is over and the next may start.
+bool DownloadSession::runStep()
+{
+    if (step_ == SessionComplete) {
+        finish();
+        return false;
+    }
+    if (!requests_.contains(step_)) {
+        setStatus(step_, QStringLiteral("Not requested"));
+        return true;
+    }
+    if (exchangeEnded_) {
+        setStatus(step_, step_ == EraseData ? QStringLiteral("Skipped") : QStringLiteral("Not run"));
+        return true;
+    }
+    const int n = record_.context.engineNumber;
+    const auto postProcess = [&](const QString& label, auto&& work) {
+        emit progressLabelChanged(label);
+        emit progressChanged(0);
+        const bool ok = work(link_, record_);
+        if (!ok)
+            failures_ << step_;
+        setStatus(step_, ok ? QStringLiteral("Done") : QStringLiteral("Failed"));
+        return true;
+    };
+    switch (step_) {
+    case DownloadAlgoStatus:
+        record_.context.algorithmStates.fill(0);
+        emit progressLabelChanged(QStringLiteral("Downloading Tessel Aglorithm Status Data"));
+        sendCommand(mirvak::CMD_GET_ALGORITHM_STATUS, {0});
+        return false;
+    case PostProcessAlgoStatus:
+        return postProcess(QStringLiteral("Post-processing Tessel Aglorithm Status Data"), extractAlgoStatus);
+    case DownloadEngineData:
+        emit progressLabelChanged(QStringLiteral("Downloading Tessel Data for Engine %1").arg(n));
+        sendCommand(mirvak::CMD_DOWNLOAD_DATA, {quint32(n), 0});
+        return false;
+    case PostProcessEngineData:
+        return postProcess(QStringLiteral("Post-processing Tessel Data for Engine %1").arg(n), reformatData);
+    case DownloadFlightHistory:
+        emit progressLabelChanged(QStringLiteral("Downloading Tessel Flight History Data"));
+        sendCommand(mirvak::CMD_GET_FLIGHT_HISTORY, {0});
+        return false;
+    case PostProcessFlightHistory:
+        return postProcess(QStringLiteral("Post-processing Tessel Flight History Data"), extractFlightHistoryData);
+    default:
+        break;
+    }
+
+    // The erase.
+    emit progressLabelChanged(QStringLiteral("Erasing Tessel Data for Engine %1").arg(n));
+    emit progressRangeChanged(timing().eraseTicks / 10);
+    emit progressChanged(0);
+    if (!failures_.isEmpty()) {
+        eraseNotSentReason_ = QStringLiteral("not all of its data was safely stored");
+        setStatus(step_, QStringLiteral("Skipped"));
+        return true;
+    }
+    const auto& states = record_.context.algorithmStates;
+    if (std::find(states.begin(), states.end(), 0) != states.end()
+        && prompts().question(record_.parent, QStringLiteral("Erase Tessel Data"),
+                              QStringLiteral("At least one of the Tessel algorithms is currently "
+                                             "deactivated.\nDo you really want to erase the Tessel data?"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+               != QMessageBox::Yes) {
+        setStatus(step_, QStringLiteral("Skipped"));
+        step_ = SessionComplete - 1;
+        return true;
+    }
+    sendCommand(mirvak::CMD_ERASE_DATA, {quint32(n)});
+    return false;
+}
+
+void DownloadSession::sendCommand(quint32 command, std::initializer_list<quint32> arguments)
+{
+    emit progressChanged(0);
+    link_.exchangeStatus = ExchangeStatus::Waiting;
+    link_.received = 0;
+    link_.expected = 0;
+    lastReceived_ = 0;
+    lastByteAt_ = 0;
+    sinceSent_.start();
+    waiting_ = true;
+    const QList<quint32> words(arguments);
+    const int size = mirvak::buildRequest(link_.requestBuffer.data(), words.constData(),
+                                          int(words.size() * 4), command);
+    if (link_.socket->state() != QAbstractSocket::ConnectedState
+        || link_.socket->write(reinterpret_cast<const char*>(link_.requestBuffer.data()), size) != size)
+        link_.exchangeStatus = ExchangeStatus::Failed;
+}
+
+void DownloadSession::readyReadSlot()
+{
+    for (;;) {
+        const ResponseFramer::Outcome outcome = link_.framer.next(*link_.socket);
+        if (outcome == ResponseFramer::Outcome::NeedMore) {
+            if (link_.framer.pendingLength() > 0) {
+                link_.expected = link_.framer.pendingLength();
+                link_.received = quint32(link_.socket->bytesAvailable());
+            }
+            return;
+        }
+        if (outcome == ResponseFramer::Outcome::InvalidLength) {
+            link_.exchangeStatus = ExchangeStatus::Failed;
+            return;
+        }
+        link_.responseFile = link_.framer.normalisedFile();
+        link_.exchangeStatus = link_.responseFile.isEmpty() ? ExchangeStatus::Failed : ExchangeStatus::AnswerReady;
+        link_.received = link_.expected;
+    }
+}
+
+void DownloadSession::connectionLost()
+{
+    if (waiting_ && link_.exchangeStatus == ExchangeStatus::Waiting)
+        link_.exchangeStatus = ExchangeStatus::Failed;
+}
+
+void DownloadSession::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != timerId_ || finished_)
+        return;
+    if (step_ == EraseData)
+        watchErase();
+    else if (waiting_)
+        watchDownload();
+}
+
+void DownloadSession::watchDownload()
+{
+    if (link_.exchangeStatus == ExchangeStatus::AnswerReady) {
+        waiting_ = false;
+        setStatus(step_, QStringLiteral("Done"));
+        ++step_;
+        startState();
+        return;
+    }
+    if (link_.exchangeStatus == ExchangeStatus::Failed) {
+        failExchange(QString());
+        return;
+    }
+    const qint64 now = sinceSent_.elapsed();
+    if (link_.received != lastReceived_) {
+        lastReceived_ = link_.received;
+        lastByteAt_ = now;
+    }
+    if (now - lastByteAt_ >= timing().answerTimeoutMs) {
+        failExchange(QStringLiteral("The unit sent nothing for %1 s while: %2\nThe connection was closed.")
+                         .arg(timing().answerTimeoutMs / 1000.0)
+                         .arg(stepTitle(step_).chopped(1)));
+        return;
+    }
+    if (link_.expected > 0) {
+        emit progressChanged(int(quint64(link_.received) * 100 / link_.expected));
+        const double seconds = qMax<qint64>(now, 1) / 1000.0;
+        emit transferChanged(QStringLiteral("%1 of %2 MB, %3 MB/s")
+                                 .arg(megabytes(link_.received), megabytes(link_.expected),
+                                      megabytes(link_.received / seconds)));
+    }
+}
+
+void DownloadSession::watchErase()
+{
+    if (--eraseTicksLeft_ <= 0) {
+        waiting_ = false;
+        failures_ << step_;
+        eraseNotSentReason_ = QStringLiteral("the unit did not confirm the erase in time");
+        setStatus(step_, QStringLiteral("Timeout"));
+        ++step_;
+        startState();
+        return;
+    }
+    if (link_.exchangeStatus == ExchangeStatus::Waiting) {
+        emit progressChanged(qMin(timing().eraseTicks / 10, timing().eraseTicks - eraseTicksLeft_));
+        return;
+    }
+    waiting_ = false;
+    if (!link_.responseFile.isEmpty())
+        QFile::remove(link_.responseFile);
+    link_.responseFile.clear();
+    const bool erased = link_.exchangeStatus == ExchangeStatus::AnswerReady;
+    if (!erased) {
+        failures_ << step_;
+        eraseNotSentReason_ = QStringLiteral("the unit refused the erase");
+    }
+    setStatus(step_, erased ? QStringLiteral("Done") : QStringLiteral("Failed"));
+    ++step_;
+    startState();
+}
+
+void DownloadSession::failExchange(const QString& reason)
+{
+    if (link_.exchangeStatus == ExchangeStatus::Waiting) {
+        // Whatever still arrives belongs to no request.
+        link_.socket->abort();
+        link_.framer.reset();
+    }
+    waiting_ = false;
+    exchangeEnded_ = true;
+    failures_ << step_;
+    setStatus(step_, QStringLiteral("Failed"));
+    if (!reason.isEmpty())
+        prompts().critical(record_.parent, kTitle, reason);
+    ++step_;
+    startState();
+}
+
+void DownloadSession::finish()
+{
+    finished_ = true;
+    if (timerId_)
+        killTimer(timerId_);
+    timerId_ = 0;
+    link_.socket->disconnect(this);
+    link_.framer.setRawCopyHook(nullptr);
+    if (!cancelled_) {
+        emit progressRangeChanged(100);
+        emit progressChanged(100);
+        if (failures_.isEmpty()) {
+            emit progressLabelChanged(QStringLiteral("Processing complete"));
+            prompts().information(record_.parent, kTitle, QStringLiteral("Processing complete!"));
+        } else {
+            emit progressLabelChanged(QStringLiteral("Processing ended with errors"));
+            prompts().warning(record_.parent, kTitle, summary());
+        }
+    }
+    emit finished();
+}
+
+QString DownloadSession::summary() const
+{
+    QString text = QStringLiteral("Processing ended with errors:\n");
+    for (int step : failures_)
+        text += QStringLiteral("\n%1 %2").arg(stepTitle(step), statuses_[step]);
+    if (requests_.contains(EraseData) && statuses_[EraseData] != QLatin1String("Done"))
+        text += QStringLiteral("\n\nThe unit's memory was not erased: %1.")
+                    .arg(eraseNotSentReason_.isEmpty() ? QStringLiteral("not all of its data was safely stored")
+                                                        : eraseNotSentReason_);
+    return text;
+}
+
+void DownloadSession::keepRawCopy(const QString& rawFile) const
+{
+    const QString copy = QStringLiteral("%1/tmp/ESN%2-%3-%4.dat")
+                             .arg(dataRootPath(), textOf(record_.context.engine().serialNumber),
+                                  rawCopyTag(step_),
+                                  QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmm")));
+    QFile::copy(rawFile, copy);
+}

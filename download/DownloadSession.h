@@ -1,0 +1,92 @@
+#pragma once
+// One download/erase session with the unit over the borrowed connection.
+//
+//   0 download algorithm status -> 1 post-process -> 2 download engine data
+//   -> 3 post-process (raw file, reports) -> 4 download flight history
+//   -> 5 post-process (report) -> 6 erase -> 7 complete
+//
+// Steps not requested read "Not requested". A download or post-processing
+// that fails reads "Failed"; after a failed download no further exchange runs
+// ("Not run"). The erase is sent only when every requested step before it
+// succeeded, so nothing is erased that is not safely on disk ("Skipped"
+// otherwise). Cancel never erases. The view only shows what this signals.
+
+#include "download/PostProcessing.h"
+#include "download/RequestSet.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <array>
+
+struct LinkContext;
+class QWidget;
+
+class DownloadSession : public QObject {
+    Q_OBJECT
+public:
+    // Time limits; tests shorten them.
+    struct Timing {
+        int tickMs = 100;              // the session's watch over the link
+        int eraseTicks = 3000;         // ticks the unit may take to erase (300 s)
+        int answerTimeoutMs = 60000;   // a download that receives nothing for this long fails
+    };
+    static Timing& timing();
+
+    // The row title of a step in the progress dialog ("Downloading Bearing Data:").
+    static QString stepTitle(int step);
+
+    DownloadSession(LinkContext& link, const PartNumberRecord& partNumbers, const AircraftInfo& aircraft,
+                    int engineNumber, RequestSet requests, QWidget* parent);
+    ~DownloadSession() override;
+
+    void start();
+    // Stops the session; an answer still in flight is cut off with the connection.
+    void cancel();
+
+    bool isFinished() const { return finished_; }
+    bool cancelled() const { return cancelled_; }
+    bool succeeded() const { return finished_ && failures_.isEmpty() && !cancelled_; }
+    QString status(int step) const { return statuses_[step]; }
+
+signals:
+    void statusChanged(int step, const QString& status);
+    void progressLabelChanged(const QString& text);
+    void progressRangeChanged(int maximum);
+    void progressChanged(int value);
+    void transferChanged(const QString& text);  // "1.2 of 5.9 MB, 4.8 MB/s"
+    void finished();
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void readyReadSlot();
+    void connectionLost();
+    void startState();
+    bool runStep();
+    void sendCommand(quint32 command, std::initializer_list<quint32> arguments);
+    void watchDownload();
+    void watchErase();
+    void failExchange(const QString& reason);
+    void setStatus(int step, const QString& status);
+    void finish();
+    QString summary() const;
+    void keepRawCopy(const QString& rawFile) const;
+
+    LinkContext& link_;
+    RequestSet requests_;
+    SessionRecord record_;
+    int step_ = DownloadAlgoStatus;
+    int timerId_ = 0;
+    int eraseTicksLeft_;
+    bool waiting_ = false;        // a command was sent and its answer is awaited
+    bool exchangeEnded_ = false;  // a download failed: no further exchange runs
+    bool finished_ = false;
+    bool cancelled_ = false;
+    QList<int> failures_;
+    QString eraseNotSentReason_;
+    std::array<QString, kRequestableSteps> statuses_;
+    QElapsedTimer sinceSent_;
+    qint64 lastByteAt_ = 0;
+    quint32 lastReceived_ = 0;
+};

@@ -1,0 +1,158 @@
+#include "download/PostProcessing.h"
+
+#include "app/Prompts.h"
+#include "app/Registration.h"
+#include "download/EngineReports.h"
+#include "download/FlightHistoryReport.h"
+#include "download/RawFileWriter.h"
+#include "link/LinkContext.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString kAlgoStatusTitle = QStringLiteral("DownloadProgressDialog::extractAlgoStatus");
+const QString kEngineDataTitle = QStringLiteral("DownloadProgressDialog::reformatData");
+const QString kFlightHistoryTitle = QStringLiteral("DownloadProgressDialog::extractFlightHistoryData");
+constexpr qint64 kAlgoStatusAnswerSize = 26;
+
+void dropResponseFile(LinkContext& link)
+{
+    if (!link.responseFile.isEmpty())
+        QFile::remove(link.responseFile);
+    link.responseFile.clear();
+}
+
+bool fail(SessionRecord& session, const QString& title, const QString& text)
+{
+    prompts().critical(session.parent, title, text);
+    return false;
+}
+
+QString sizeMismatch(const QString& what, qint64 found, qint64 expected)
+{
+    return QStringLiteral("The %1 answer holds %2 bytes; %3 bytes were expected. Nothing was written from it.")
+        .arg(what)
+        .arg(found)
+        .arg(expected);
+}
+
+// The names that become directories and files must stay inside the data tree.
+QString unsafeNameProblem(const ReportContext& context)
+{
+    const QString registration = textOf(context.aircraft.registration);
+    if (const QString problem = fileNameProblem(registration); !problem.isEmpty())
+        return QStringLiteral("Invalid aircraft registration \"%1\": string %2").arg(registration, problem);
+    const QString serial = textOf(context.engine().serialNumber);
+    if (const QString problem = fileNameProblem(serial); !problem.isEmpty())
+        return QStringLiteral("Invalid engine serial number \"%1\": string %2").arg(serial, problem);
+    return {};
+}
+
+// Checks the names and creates the engine directory; returns the failure text.
+QString prepareEngineDirectory(SessionRecord& session)
+{
+    if (const QString problem = unsafeNameProblem(session.context); !problem.isEmpty())
+        return problem;
+    if (!QDir().mkpath(session.sessionFiles().directory()))
+        return QStringLiteral("Failed to create data directory path.");
+    return {};
+}
+
+}  // namespace
+
+const SessionFiles& SessionRecord::sessionFiles()
+{
+    if (!files) {
+        context.sessionTime = QDateTime::currentDateTime();
+        files.emplace(engineDirectoryPath(context.aircraft, context.engineNumber),
+                      textOf(context.engine().serialNumber), context.sessionTime);
+    }
+    return *files;
+}
+
+bool extractAlgoStatus(LinkContext& link, SessionRecord& session)
+{
+    if (link.responseFile.isEmpty())
+        return fail(session, kAlgoStatusTitle, QStringLiteral("Invalid algo status file name (empty)!"));
+    QFile file(link.responseFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const QString text = QStringLiteral("Failed to open algo status file: %1: %2").arg(file.fileName(), file.errorString());
+        dropResponseFile(link);
+        return fail(session, kAlgoStatusTitle, text);
+    }
+    const QByteArray answer = file.read(kAlgoStatusAnswerSize);
+    file.close();
+    dropResponseFile(link);
+    if (answer.size() < kAlgoStatusAnswerSize)
+        return fail(session, kAlgoStatusTitle, QStringLiteral("Failed to read algo status data!"));
+    std::memcpy(session.context.algorithmStates.data(), answer.constData() + 20, 6);
+    return true;
+}
+
+bool reformatData(LinkContext& link, SessionRecord& session)
+{
+    if (link.responseFile.isEmpty())
+        return fail(session, kEngineDataTitle, QStringLiteral("Invalid raw data file name!"));
+    QFile file(link.responseFile);
+    QString failure;
+    QByteArray image;
+    if (!file.open(QIODevice::ReadOnly))
+        failure = QStringLiteral("Failed to open flight data file: %1: %2").arg(file.fileName(), file.errorString());
+    else if (file.size() != engine::kAnswerSize)
+        failure = sizeMismatch(QStringLiteral("engine data"), file.size(), engine::kAnswerSize);
+    else if (!file.seek(engine::kMessageHeaderSize))
+        failure = QStringLiteral("seek() error!");
+    else if (file.read(reinterpret_cast<char*>(&session.context.dataHeader), sizeof(DataHeader)) != sizeof(DataHeader))
+        failure = QStringLiteral("Invalid data header.");
+    else if ((image = file.readAll()).size() != EngineDataImage::kSize)
+        failure = sizeMismatch(QStringLiteral("engine data"), file.size(), engine::kAnswerSize);
+    file.close();
+    dropResponseFile(link);
+    if (failure.isEmpty())
+        failure = prepareEngineDirectory(session);
+    if (!failure.isEmpty())
+        return fail(session, kEngineDataTitle, failure);
+
+    const EngineDataImage data(std::move(image));
+    const SessionFiles& files = session.sessionFiles();
+    const ReportContext& context = session.context;
+    bool written = true;
+    const auto report = [&](const QString& title, const QString& error) {
+        if (!error.isEmpty())
+            written = fail(session, title, error);
+    };
+    report(QStringLiteral("DownloadProgressDialog::expandRaw"), writeRawFile(files.rawFile(), context, data));
+    report(QStringLiteral("DownloadProgressDialog::expandCampbell"),
+           writeCampbellReport(files.report(QStringLiteral("cb")), context, data));
+    report(QStringLiteral("DownloadProgressDialog::expandSteadyState"),
+           writeSteadyStateReport(files.report(QStringLiteral("ss")), context, data, session.progress));
+    report(QStringLiteral("DownloadProgressDialog::expandTransient"),
+           writeTransientReport(files.report(QStringLiteral("tr")), context, data, session.progress));
+    return written;
+}
+
+bool extractFlightHistoryData(LinkContext& link, SessionRecord& session)
+{
+    if (link.responseFile.isEmpty())
+        return fail(session, kFlightHistoryTitle, QStringLiteral("Invalid raw data file name!"));
+    QFile file(link.responseFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const QString text = QStringLiteral("Cannot open flight history data file: ") + file.fileName();
+        dropResponseFile(link);
+        return fail(session, kFlightHistoryTitle, text);
+    }
+    const QByteArray answer = file.readAll();
+    file.close();
+    dropResponseFile(link);
+    QString failure;
+    if (answer.size() < kFlightHistoryAnswerSize)
+        failure = sizeMismatch(QStringLiteral("flight history"), answer.size(), kFlightHistoryAnswerSize);
+    if (failure.isEmpty())
+        failure = prepareEngineDirectory(session);
+    if (failure.isEmpty())
+        failure = writeFlightHistoryReport(session.sessionFiles().report(QStringLiteral("fh")), session.context, answer);
+    return failure.isEmpty() || fail(session, kFlightHistoryTitle, failure);
+}
