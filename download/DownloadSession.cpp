@@ -119,8 +119,10 @@ bool DownloadSession::runStep()
         emit progressLabelChanged(label);
         emit progressChanged(0);
         const bool ok = work(link_, record_);
-        if (!ok)
+        if (!ok) {
             failures_ << step_;
+            exchangeEnded_ = true;
+        }
         setStatus(step_, ok ? QStringLiteral("Done") : QStringLiteral("Failed"));
         return true;
     };
@@ -152,11 +154,6 @@ bool DownloadSession::runStep()
     emit progressLabelChanged(QStringLiteral("Erasing Tessel Data for Engine %1").arg(n));
     emit progressRangeChanged(timing().eraseTicks / 10);
     emit progressChanged(0);
-    if (!failures_.isEmpty()) {
-        eraseNotSentReason_ = QStringLiteral("not all of its data was safely stored");
-        setStatus(step_, QStringLiteral("Skipped"));
-        return true;
-    }
     const auto& states = record_.context.algorithmStates;
     if (std::find(states.begin(), states.end(), 0) != states.end()
         && prompts().question(record_.parent, QStringLiteral("Erase Tessel Data"),

@@ -6,10 +6,10 @@
 //   -> 5 post-process (report) -> 6 erase -> 7 complete
 //
 // Steps not requested read "Not requested". A download or post-processing
-// that fails reads "Failed"; after a failed download no further exchange runs
-// ("Not run"). The erase is sent only when every requested step before it
-// succeeded, so nothing is erased that is not safely on disk ("Skipped"
-// otherwise). Cancel never erases. The view only shows what this signals.
+// that fails reads "Failed", and no further step runs ("Not run"): the erase
+// is sent only when every requested step before it succeeded, so nothing is
+// erased that is not safely on disk ("Skipped" otherwise). Cancel never
+// erases. The view only shows what this signals.
 
 #include "download/PostProcessing.h"
 #include "download/RequestSet.h"
@@ -80,7 +80,7 @@ private:
     int timerId_ = 0;
     int eraseTicksLeft_;
     bool waiting_ = false;        // a command was sent and its answer is awaited
-    bool exchangeEnded_ = false;  // a download failed: no further exchange runs
+    bool exchangeEnded_ = false;  // a step failed: no further step runs
     bool finished_ = false;
     bool cancelled_ = false;
     QList<int> failures_;

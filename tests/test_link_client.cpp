@@ -1,5 +1,6 @@
 // The link client against the real simulator and against a scripted unit.
 
+#include "FakeUnit.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
 #include "app/AppIdentity.h"
@@ -31,29 +32,6 @@ struct Shown {
         QObject::connect(&link, &LinkClient::serialLabelChanged, [this](const QString& t) { serial = t; });
         QObject::connect(&link, &LinkClient::linkStatusChanged, [this](const QString& t) { status = t; });
         QObject::connect(&link, &LinkClient::unitCommandsEnabled, [this](bool e) { enabled = e; });
-    }
-};
-
-// A unit that answers each 12-byte query with the next scripted bytes.
-class FakeUnit : public QTcpServer {
-public:
-    QQueue<QByteArray> answers;
-    int queries = 0;
-
-    FakeUnit()
-    {
-        listen(QHostAddress::LocalHost, 0);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket* client = nextPendingConnection();
-            connect(client, &QTcpSocket::readyRead, client, [this, client] {
-                while (client->bytesAvailable() >= 12) {
-                    client->read(12);
-                    ++queries;
-                    if (!answers.isEmpty())
-                        client->write(answers.dequeue());
-                }
-            });
-        });
     }
 };
 

@@ -1,0 +1,345 @@
+// Whole download sessions against the real simulator and a scripted unit:
+// rows, files on disk, and what the unit was asked.
+
+#include "FakeUnit.h"
+#include "SimulatorProcess.h"
+#include "TestEnvironment.h"
+#include "app/Database.h"
+#include "app/Settings.h"
+#include "download/DownloadSession.h"
+#include "download/RawFileFormat.h"
+#include "link/LinkClient.h"
+#include "simulator/Crc32.h"
+#include "simulator/ResponseBuilder.h"
+
+#include <QDirIterator>
+#include <QTcpSocket>
+#include <QWidget>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 30000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < timeoutMs)
+        QTest::qWait(10);
+    return condition();
+}
+
+AircraftInfo aircraft()
+{
+    AircraftInfo info{};
+    copyText(info.registration, QStringLiteral("F-GABC"));
+    copyText(info.engines[3].type, QStringLiteral("CFM56-5"));
+    copyText(info.engines[3].serialNumber, QStringLiteral("123456"));
+    return info;
+}
+
+const QStringList kAllDone(7, QStringLiteral("Done"));
+
+}  // namespace
+
+class DownloadSessionTest : public QObject {
+    Q_OBJECT
+    TestEnvironment env;
+    QWidget window;
+    QString logPath;
+
+    // The simulator with no erase delay, logging what it receives.
+    QStringList simulatorOptions(const QStringList& more = {})
+    {
+        logPath = env.path() + QStringLiteral("/sim-%1.log").arg(QTest::currentTestFunction());
+        QFile::remove(logPath);
+        return QStringList{"--erase-delay-ms", "0", "--log", logPath} + more;
+    }
+
+    // Command codes the simulator received, with the payload CRC of the erase.
+    QStringList logged() const
+    {
+        QFile log(logPath);
+        log.open(QIODevice::ReadOnly);
+        QStringList commands;
+        for (const QByteArray& line : log.readAll().split('\n'))
+            if (!line.isEmpty())
+                commands << QString::fromLatin1(line.split(' ').mid(1).join(' '));
+        return commands;
+    }
+
+    bool connectLink(LinkClient& link, quint16 port)
+    {
+        bool identified = false;
+        connect(&link, &LinkClient::unitCommandsEnabled, this, [&](bool on) { identified = on; });
+        settings::setValue(settings::Port, port);
+        link.connectToUnit();
+        const bool ok = waitFor([&] { return identified; }, 10000);
+        link.disconnect(this);
+        env.prompts().clear();
+        return ok;
+    }
+
+    QStringList runSession(LinkClient& link, RequestSet requests,
+                           const std::function<void(DownloadSession&)>& meanwhile = {})
+    {
+        QStringList statuses;
+        link.lend([&](LinkContext& context, PartNumberRecord& partNumbers) {
+            DownloadSession session(context, partNumbers, aircraft(), 4, requests, &window);
+            session.start();
+            if (meanwhile)
+                meanwhile(session);
+            waitFor([&] { return session.isFinished(); });
+            for (int step = 0; step < kRequestableSteps; ++step)
+                statuses << session.status(step);
+            return 0;
+        });
+        return statuses;
+    }
+
+    QString engineDirectory() const { return env.dataRoot() + QStringLiteral("/F-GABC_data/engine_4"); }
+
+    QStringList filesUnderDataRoot(const QStringList& patterns) const
+    {
+        QStringList found;
+        QDirIterator it(env.dataRoot(), patterns, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            found << QFileInfo(it.next()).fileName();
+        found.sort();
+        return found;
+    }
+
+    QStringList leftoversInEngineDirectory() const
+    {
+        return QDir(engineDirectory()).entryList(QDir::Files | QDir::Hidden);
+    }
+
+private slots:
+    void initTestCase() { connectDB(); }
+
+    void init()
+    {
+        env.resetSettings();
+        env.prompts().clear();
+        QDir(env.dataRoot() + QStringLiteral("/F-GABC_data")).removeRecursively();
+        DownloadSession::timing() = DownloadSession::Timing{};
+        DownloadSession::timing().tickMs = 20;
+    }
+
+    void wholeSessionFilesEverything()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        QCOMPARE(runSession(link, RequestSet::fromChoices(true, true)), kAllDone);
+        QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Download / Erase|Processing complete!"));
+
+        QByteArray eraseArgument(4, 0);
+        qToBigEndian<quint32>(4, eraseArgument.data());
+        QCOMPARE(logged(), (QStringList{"1 CMD_PN 4 2144df1c", "100 CMD_GET_ALGORITHM_STATUS 4 2144df1c",
+                                        "96 CMD_DOWNLOAD_DATA 8 " + QString::number(crc32(QByteArray("\0\0\0\4\0\0\0\0", 8)), 16).rightJustified(8, '0'),
+                                        "97 CMD_GET_FLIGHT_HISTORY 4 2144df1c",
+                                        "101 CMD_ERASE_DATA 4 " + QString::number(crc32(eraseArgument), 16).rightJustified(8, '0')}));
+
+        const QStringList files = leftoversInEngineDirectory();
+        QCOMPARE(files.size(), 5);
+        for (const char* tag : {"-fd-", "-cb-", "-ss-", "-tr-", "-fh-"})
+            QVERIFY2(files.filter(QLatin1String("ESN123456") + QLatin1String(tag)).size() == 1, tag);
+        QVERIFY(QDir(env.dataRoot() + QStringLiteral("/tmp")).entryList(QDir::Files).isEmpty());
+
+        QFile raw(engineDirectory() + QLatin1Char('/') + files.filter(".raw").first());
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        const QByteArray bytes = raw.readAll();
+        QCOMPARE(bytes.size(), 5842756);
+        RawFileHeader header;
+        std::memcpy(&header, bytes.constData(), sizeof header);
+        QCOMPARE(header.magic, kRawMagic);
+        QCOMPARE(QByteArray(header.registration), QByteArray("F-GABC"));
+        QCOMPARE(QByteArray(header.engineType), QByteArray("CFM56-5"));
+        QCOMPARE(header.engineNumber, 4);
+        QCOMPARE(header.totalFlights, 21);
+        for (int i = 0; i < 9; ++i)
+            QCOMPARE(header.dataHeaderWords[i], i + 2);  // alarm words 5..10 at 3..8
+        for (int k = 0; k < 21; ++k) {
+            QCOMPARE(header.flightNumbers[k], k);
+            QCOMPARE(header.memoryTypes[k], k >= 5 ? 1 : 0);
+        }
+        QCOMPARE(QByteArray(header.unitPartNumber), QByteArray("ABCDEFGHIJKLMNO"));
+        QCOMPARE(QByteArray(header.unitSerialNumber), QByteArray("QRSTUVW"));
+        QCOMPARE(QByteArray(header.dspConfigTablePartNumber), QByteArray("WXYZABCDEFGHIJK"));
+        QVERIFY(qAbs(qint64(header.creationTime) - QDateTime::currentSecsSinceEpoch()) < 60);
+
+        auto block = std::make_unique<FlightBlock>();
+        std::memcpy(block.get(), bytes.constData() + sizeof header + 3 * sizeof(FlightBlock), sizeof *block);
+        QCOMPARE(block->steadyParameters[7][25], 7.0f);   // parameter 7 of bin 26
+        QCOMPARE(block->steadySamples[3][100], signalSample(100, 2048));
+        QCOMPARE(block->transientParameters[10][3][9], 10.0f);
+        QCOMPARE(block->captureAverages[9][2], 9.0f);
+        QCOMPARE(block->transientSamples[2][9][2047], signalSample(2047, 2048));
+        QCOMPARE(block->campbellSelector, 0);
+        QCOMPARE(block->campbellSets[4][165], float(80 + 4 * 166 + 165));
+    }
+
+    void eraseOnly()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        QCOMPARE(runSession(link, RequestSet::fromChoices(false, true)),
+                 (QStringList{"Done", "Done", "Not requested", "Not requested", "Not requested", "Not requested", "Done"}));
+        QCOMPARE(logged().last().left(18), QStringLiteral("101 CMD_ERASE_DATA"));
+        QVERIFY(leftoversInEngineDirectory().isEmpty());
+    }
+
+    void deactivatedAlgorithmAsksBeforeErasing_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QString>("erase");
+        QTest::newRow("No") << QMessageBox::No << "Skipped";
+        QTest::newRow("Yes") << QMessageBox::Yes << "Done";
+    }
+    void deactivatedAlgorithmAsksBeforeErasing()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(QString, erase);
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        // The simulator's third algorithm-status answer reports every algorithm deactivated.
+        for (int i = 0; i < 2; ++i) {
+            unsigned char request[12];
+            const quint32 zero = 0;
+            mirvak::buildRequest(request, &zero, 4, mirvak::CMD_GET_ALGORITHM_STATUS);
+            link.socket().write(reinterpret_cast<char*>(request), 12);
+            QVERIFY(waitFor([&] { return logged().size() == 2 + i; }));
+            QTest::qWait(100);
+        }
+
+        env.prompts().buttonAnswers << answer;
+        const QStringList rows = runSession(link, RequestSet::fromChoices(false, true));
+        QCOMPARE(rows.last(), erase);
+        QCOMPARE(env.prompts().calls[0].title, QStringLiteral("Erase Tessel Data"));
+        QCOMPARE(env.prompts().calls[0].text,
+                 QStringLiteral("At least one of the Tessel algorithms is currently deactivated.\nDo you "
+                                "really want to erase the Tessel data?"));
+        QCOMPARE(env.prompts().calls.last().text, QStringLiteral("Processing complete!"));
+        QCOMPARE(logged().filter("CMD_ERASE_DATA").size(), answer == QMessageBox::Yes ? 1 : 0);
+    }
+
+    void failedEngineDataAnswerNeverErases_data()
+    {
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("message");
+        const QStringList failedDownload{"Done", "Done", "Failed", "Not run", "Not run", "Not run", "Skipped"};
+        QTest::newRow("ack error") << QStringList{"--fault", "ack:96"} << failedDownload << "Detected ACK error";
+        QTest::newRow("dropped") << QStringList{"--fault", "drop:96:100000"} << failedDownload << "";
+        QTest::newRow("stalled") << QStringList{"--fault", "stall:96:100000"} << failedDownload
+                                 << "The unit sent nothing for 0.3 s while: Downloading Bearing Data";
+    }
+    void failedEngineDataAnswerNeverErases()
+    {
+        QFETCH(QStringList, faults);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, message);
+        DownloadSession::timing().answerTimeoutMs = 300;
+        SimulatorProcess sim(simulatorOptions(faults));
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        QCOMPARE(runSession(link, RequestSet::fromChoices(true, true)), rows);
+        QVERIFY2(env.prompts().texts().join('\n').contains(message), qPrintable(env.prompts().texts().join('\n')));
+        const QString summary = env.prompts().calls.last().text;
+        QVERIFY2(summary.contains("Downloading Bearing Data: Failed"), qPrintable(summary));
+        QVERIFY(summary.contains("The unit's memory was not erased"));
+        QCOMPARE(filesUnderDataRoot({"*.raw", "*.txt", "ESN*"}), QStringList());
+        QVERIFY(leftoversInEngineDirectory().isEmpty());
+        QCOMPARE(logged().filter("CMD_ERASE_DATA"), QStringList());
+    }
+
+    void shortEngineDataAnswerIsRefused()
+    {
+        ResponseBuilder builder;
+        QByteArray shortAnswer = builder.build(mirvak::CMD_DOWNLOAD_DATA).left(5874016 - 279712);
+        qToBigEndian<quint32>(quint32(shortAnswer.size()), shortAnswer.data());
+        FakeUnit unit;
+        unit.answers << builder.build(mirvak::CMD_PN) << builder.build(mirvak::CMD_GET_ALGORITHM_STATUS)
+                     << shortAnswer;
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, unit.serverPort()));
+        QCOMPARE(runSession(link, RequestSet::fromChoices(true, true)),
+                 (QStringList{"Done", "Done", "Done", "Failed", "Not run", "Not run", "Skipped"}));
+        QCOMPARE(env.prompts().calls[0].title, QStringLiteral("DownloadProgressDialog::reformatData"));
+        QCOMPARE(env.prompts().calls[0].text,
+                 QStringLiteral("The engine data answer holds 5594304 bytes; 5874016 bytes were expected. "
+                                "Nothing was written from it."));
+        QCOMPARE(filesUnderDataRoot({"*.raw", "*.txt", "ESN*"}), QStringList());
+        QCOMPARE(unit.queries, 3);  // part numbers, algorithm status, engine data: no erase
+    }
+
+    void sameMinuteSessionsKeepBothRawFiles()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        QCOMPARE(runSession(link, RequestSet::fromChoices(true, false)).mid(0, 6), kAllDone.mid(0, 6));
+        QCOMPARE(runSession(link, RequestSet::fromChoices(true, false)).mid(0, 6), kAllDone.mid(0, 6));
+        const QStringList raws = filesUnderDataRoot({"*.raw"});
+        QCOMPARE(raws.size(), 2);
+        if (raws[0].left(29) == raws[1].left(29)) {  // the same minute
+            QVERIFY(raws[1].endsWith("-2.raw"));
+            QCOMPARE(filesUnderDataRoot({"*-2.txt"}).size(), 4);
+        }
+        for (const QString& name : raws)
+            QCOMPARE(QFileInfo(engineDirectory() + '/' + name).size(), 5842756);
+    }
+
+    void rawAnswersAreKeptOnlyWhenAsked()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        runSession(link, RequestSet::fromChoices(true, false));
+        QCOMPARE(QDir(env.dataRoot() + "/tmp").entryList(QDir::Files), QStringList());
+
+        settings::setValue(settings::SaveRawFiles, true);
+        runSession(link, RequestSet::fromChoices(true, false));
+        const QStringList kept = QDir(env.dataRoot() + "/tmp").entryList(QDir::Files);
+        QCOMPARE(kept.size(), 3);
+        for (const char* tag : {"ESN123456-as-", "ESN123456-n4-", "ESN123456-fh-"})
+            QCOMPARE(kept.filter(QLatin1String(tag)).size(), 1);
+        QCOMPARE(QFileInfo(env.dataRoot() + "/tmp/" + kept.filter("-n4-").first()).size(), 5874016);
+        for (const QString& name : kept)
+            QFile::remove(env.dataRoot() + "/tmp/" + name);
+    }
+
+    void cancelCutsOffTheAnswerAndNeverErases()
+    {
+        SimulatorProcess sim(simulatorOptions({"--fault", "stall:96:100000"}));
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        bool disconnected = false;
+        connect(&link.socket(), &QTcpSocket::disconnected, this, [&] { disconnected = true; });
+        runSession(link, RequestSet::fromChoices(true, true), [&](DownloadSession& session) {
+            QVERIFY(waitFor([&] { return session.status(PostProcessAlgoStatus) == "Done"; }));
+            QTest::qWait(100);
+            session.cancel();
+        });
+        QVERIFY(disconnected);
+        QVERIFY(env.prompts().calls.isEmpty());
+        QCOMPARE(logged().filter("CMD_ERASE_DATA"), QStringList());
+    }
+
+    void eraseThatNeverEndsTimesOut()
+    {
+        DownloadSession::timing().eraseTicks = 10;
+        SimulatorProcess sim({"--erase-delay-ms", "2000"});
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        const QStringList rows = runSession(link, RequestSet::fromChoices(false, true));
+        QCOMPARE(rows.last(), QStringLiteral("Timeout"));
+        QVERIFY(env.prompts().calls.last().text.contains("Erasing Bearing Data: Timeout"));
+    }
+};
+
+QTEST_MAIN(DownloadSessionTest)
+#include "test_download_session.moc"
