@@ -76,8 +76,13 @@ bool runStatement(QSqlQuery& query, const char* statement, const QVariantList& v
 {
     if (!query.prepare(QString::fromLatin1(statement)))
         return false;
-    for (const QVariant& value : values)
-        query.addBindValue(value);
+    for (const QVariant& value : values) {
+        // An empty text is stored as '', as typed, never as NULL.
+        if (value.typeId() == QMetaType::QString && value.toString().isNull())
+            query.addBindValue(QStringLiteral(""));
+        else
+            query.addBindValue(value);
+    }
     return query.exec();
 }
 

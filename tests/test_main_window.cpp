@@ -7,8 +7,11 @@
 #include "app/Database.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
+#include "download/DownloadProgressDialog.h"
 #include "link/LinkClient.h"
 
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -59,7 +62,7 @@ private slots:
     void initTestCase()
     {
         connectDB();
-        sim = std::make_unique<SimulatorProcess>();
+        sim = std::make_unique<SimulatorProcess>(QStringList{"--erase-delay-ms", "0"});
         QVERIFY(sim->port());
     }
 
@@ -210,6 +213,33 @@ private slots:
         QTRY_VERIFY(button(*window, "buttonFwUpload")->isEnabled());
         QCOMPARE(window->link().currentPort(), int(other.port()));
         QCOMPARE(window->link().currentAddress(), QStringLiteral("127.0.0.1"));
+    }
+
+    void downloadFromTheMainWindow()
+    {
+        auto window = connectedWindow();
+        env.prompts().buttonAnswers << QMessageBox::Yes;  // continue with the simulator's software
+        env.prompts().onDialog = [](QDialog& dialog) {
+            if (auto* progress = qobject_cast<DownloadProgressDialog*>(&dialog)) {
+                QElapsedTimer timer;
+                timer.start();
+                while (!progress->session().isFinished() && timer.elapsed() < 30000)
+                    QTest::qWait(10);
+                return int(progress->session().succeeded() ? QDialog::Accepted : QDialog::Rejected);
+            }
+            dialog.findChild<QCheckBox*>("eraseCheckBox")->setChecked(true);
+            dialog.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
+            return dialog.result();
+        };
+        button(*window, "buttonDownloadClear")->click();
+        QCOMPARE(env.prompts().dialogsRun, (QStringList{"DownloadClearDialog", "DownloadProgressDialog"}));
+        QCOMPARE(env.prompts().calls.last().text, QStringLiteral("Processing complete!"));
+        const QStringList files = QDir(env.dataRoot() + "/YZABCDE_data/engine_4").entryList(QDir::Files);
+        QCOMPARE(files.size(), 5);
+        QCOMPARE(files.filter(QRegularExpression("^ESNGHIJKLM-fd-\\d{8}-\\d{4}\\.raw$")).size(), 1);
+        // The connection is the main window's again.
+        window->findChild<QAction*>("actionCheckComm")->trigger();
+        QTRY_COMPARE(statusTexts(*window)[2], QStringLiteral("Communication OK!"));
     }
 
     void aboutAndDocuments()

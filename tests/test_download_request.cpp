@@ -1,0 +1,242 @@
+// The download/erase request: registration rule, the registration input and
+// what the request dialog stores.
+
+#include "TestEnvironment.h"
+#include "app/AcIdInputDialog.h"
+#include "app/Database.h"
+#include "app/Registration.h"
+#include "app/Settings.h"
+#include "download/DownloadClearDialog.h"
+#include "link/LinkContext.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+
+QStringList rows(const QString& statement)
+{
+    QStringList values;
+    QSqlQuery query(statement);
+    while (query.next()) {
+        QStringList row;
+        for (int i = 0; i < query.record().count(); ++i)
+            row << query.value(i).toString();
+        values << row.join('|');
+    }
+    return values;
+}
+
+template <typename T>
+T* child(QWidget& parent, const char* name)
+{
+    return parent.findChild<T*>(QLatin1String(name));
+}
+
+void pressOk(QDialog& dialog)
+{
+    child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click();
+}
+
+}  // namespace
+
+class DownloadRequestTest : public QObject {
+    Q_OBJECT
+    TestEnvironment env;
+
+private slots:
+    void initTestCase() { connectDB(); }
+
+    void init()
+    {
+        env.resetSettings();
+        env.prompts().clear();
+        QSqlQuery().exec("DELETE FROM engine");
+        QSqlQuery().exec("DELETE FROM aircraft");
+        QSqlQuery().exec("INSERT OR IGNORE INTO engine_type (type) VALUES ('CFM56-7')");
+        unit::enginePositionCode = 0;
+        unit::engineNumber = 4;
+    }
+
+    void registrationRule_data()
+    {
+        QTest::addColumn<QString>("registration");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("valid") << "F-GABC" << "";
+        QTest::newRow("empty") << "" << "is empty";
+        QTest::newRow("leading blank") << " FGABC" << "contains white space(s)";
+        QTest::newRow("embedded blank") << "F GABC" << "contains white space(s)";
+        QTest::newRow("leading hyphen") << "-FGABC" << "start with a '-'";
+        QTest::newRow("trailing hyphen") << "FGABC-" << "ends with a '-'";
+        QTest::newRow("tab") << "F\tGABC" << "contains a control character";
+        QTest::newRow("parent directory") << "../x" << "contains a path separator";
+        QTest::newRow("dots") << "x..y" << "contains \"..\"";
+        QTest::newRow("slash") << "a/b" << "contains a path separator";
+        QTest::newRow("backslash") << "a\\b" << "contains a path separator";
+        QTest::newRow("colon") << "con:" << "contains ':', which a file name cannot hold";
+        QTest::newRow("star") << "AB*" << "contains '*', which a file name cannot hold";
+    }
+    void registrationRule()
+    {
+        QFETCH(QString, registration);
+        QFETCH(QString, problem);
+        QCOMPARE(registrationProblem(registration), problem);
+    }
+
+    void registrationInput()
+    {
+        // OK with an invalid text warns and keeps the dialog open; Help explains the rule.
+        QStringList shown;
+        env.prompts().onDialog = [&](QDialog& dialog) {
+            auto& input = static_cast<AcIdInputDialog&>(dialog);
+            shown << dialog.objectName() << dialog.windowTitle() << child<QLabel>(dialog, "label")->text()
+                  << input.lineEdit()->selectedText();
+            input.lineEdit()->setText("-ABC");
+            pressOk(dialog);
+            child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Help)->click();
+            input.lineEdit()->setText("F-ABC");
+            pressOk(dialog);
+            return dialog.result();
+        };
+        bool accepted = false;
+        QCOMPARE(AcIdInputDialog::getRegistration(nullptr, "Title", "Prompt", QLineEdit::Normal, "x y", &accepted),
+                 QStringLiteral("F-ABC"));
+        QVERIFY(accepted);
+        QCOMPARE(shown, (QStringList{"AcIdInputDialog", "Title", "Prompt", "x y"}));
+        QCOMPARE(env.prompts().calls.size(), 2);
+        QCOMPARE(env.prompts().calls[0].title + "|" + env.prompts().calls[0].text,
+                 QStringLiteral("Error|Invalid registration number: string start with a '-'"));
+        QCOMPARE(env.prompts().calls[1].title, QString());
+        QVERIFY(env.prompts().calls[1].text.startsWith("A valid aircraft registration number is one that:"));
+
+        env.prompts().onDialog = [](QDialog&) { return int(QDialog::Rejected); };
+        QCOMPARE(AcIdInputDialog::getRegistration(nullptr, "T", "P", QLineEdit::Normal, "F-ABC", &accepted), QString());
+        QVERIFY(!accepted);
+    }
+
+    void dialogShowsStoredDetails()
+    {
+        QCOMPARE(AddAircraft("F-GABC", "Shop 9", "Comment"), 0);
+        QSqlQuery().exec("INSERT INTO engine (aircraft_id, type, sn, sdi, install_date) VALUES "
+                         "((SELECT id FROM aircraft WHERE tail_number='F-GABC'), 'CFM56-7', '777', 0, '2011-10-20')");
+        AircraftInfo record{};
+        copyText(record.registration, QStringLiteral("F-GABC"));
+        DownloadClearDialog dialog(record);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral(" Tolm for Advanced Korvel  2.2.0 - Download/Erase"));
+        QCOMPARE(child<QGroupBox>(dialog, "engineGroupBox")->title(), QStringLiteral("Engine #4"));
+        QCOMPARE(child<QLineEdit>(dialog, "shopIdLineEdit")->text(), QStringLiteral("Shop 9"));
+        QCOMPARE(child<QTextEdit>(dialog, "commentTextEdit")->toPlainText(), QStringLiteral("Comment"));
+        auto* types = child<QComboBox>(dialog, "engineTypeComboBox");
+        QCOMPARE(types->count(), 2);
+        QCOMPARE(types->itemText(0), QStringLiteral("CFM56-5"));
+        QCOMPARE(types->currentText(), QStringLiteral("CFM56-7"));
+        QCOMPARE(child<QLineEdit>(dialog, "installDateLineEdit")->text(), QStringLiteral("2011-10-20"));
+        QVERIFY(child<QCheckBox>(dialog, "downloadCheckBox")->isChecked());
+        QVERIFY(!child<QCheckBox>(dialog, "eraseCheckBox")->isChecked());
+
+        // A stored type no longer offered leaves the box without a selection.
+        QSqlQuery().exec("UPDATE engine SET type='GONE'");
+        DownloadClearDialog again(record);
+        QCOMPARE(child<QComboBox>(again, "engineTypeComboBox")->currentIndex(), -1);
+    }
+
+    void requestSetFollowsTheCheckBoxes_data()
+    {
+        QTest::addColumn<bool>("download");
+        QTest::addColumn<bool>("erase");
+        QTest::addColumn<unsigned long>("bits");
+        QTest::newRow("download") << true << false << 0x3Ful;
+        QTest::newRow("both") << true << true << 0x7Ful;
+        QTest::newRow("erase only") << false << true << 0x43ul;
+        QTest::newRow("neither") << false << false << 0x03ul;
+    }
+    void requestSetFollowsTheCheckBoxes()
+    {
+        QFETCH(bool, download);
+        QFETCH(bool, erase);
+        QFETCH(unsigned long, bits);
+        AircraftInfo record{};
+        copyText(record.registration, QStringLiteral("F-GABC"));
+        DownloadClearDialog dialog(record);
+        child<QCheckBox>(dialog, "downloadCheckBox")->setChecked(download);
+        child<QCheckBox>(dialog, "eraseCheckBox")->setChecked(erase);
+        pressOk(dialog);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.requestSet().bits(), bits);
+        // Without a download nothing is validated or stored.
+        QCOMPARE(rows("SELECT tail_number FROM aircraft").size(), download ? 1 : 0);
+        QCOMPARE(settings::text(settings::LastAircraft), download ? QStringLiteral("F-GABC") : QString());
+        QVERIFY_EXCEPTION_THROWN(dialog.requestSet().contains(7), std::out_of_range);
+    }
+
+    void acceptingStoresTheDetails()
+    {
+        const auto request = [&](const QString& registration, const QString& serial, const QString& shop) {
+            AircraftInfo record{};
+            copyText(record.registration, registration);
+            DownloadClearDialog dialog(record);
+            dialog.setEngineSerialNumber(serial);
+            child<QLineEdit>(dialog, "shopIdLineEdit")->setText(shop);
+            child<QTextEdit>(dialog, "commentTextEdit")->setPlainText("O'Brien's");
+            child<QComboBox>(dialog, "engineTypeComboBox")->setCurrentText("CFM56-7");
+            child<QLineEdit>(dialog, "installDateLineEdit")->setText("2024-01-02");
+            pressOk(dialog);
+            return std::make_pair(dialog.result(), record);
+        };
+        auto [result, record] = request("F-GABC", "ESN1", "Shop'A");
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(textOf(record.engines[3].serialNumber), QStringLiteral("ESN1"));
+        QCOMPARE(rows("SELECT tail_number, shop_id, comment FROM aircraft"),
+                 QStringList{"F-GABC|Shop'A|O'Brien's"});
+        QCOMPARE(rows("SELECT type, sn, sdi, install_date FROM engine"), QStringList{"CFM56-7|ESN1|0|2024-01-02"});
+
+        request("F-GABC", "ESN1", "Shop'B");  // same position and serial: updated
+        QCOMPARE(rows("SELECT COUNT(*) FROM engine"), QStringList{"1"});
+        QCOMPARE(rows("SELECT shop_id FROM aircraft"), QStringList{"Shop'B"});
+        request("F-GABC", "ESN2", "Shop'B");  // another serial at the same position: added
+        QCOMPARE(rows("SELECT sn FROM engine ORDER BY sn"), (QStringList{"ESN1", "ESN2"}));
+        QVERIFY(env.prompts().calls.isEmpty());
+    }
+
+    void invalidNamesAreAskedForOrRefused()
+    {
+        // An invalid registration is asked for once; what comes back is used.
+        env.prompts().onDialog = [](QDialog& dialog) {
+            static_cast<AcIdInputDialog&>(dialog).lineEdit()->setText("HB-ABC");
+            return int(QDialog::Accepted);
+        };
+        AircraftInfo record{};
+        copyText(record.registration, QStringLiteral("HB ABC"));
+        DownloadClearDialog dialog(record);
+        dialog.setEngineSerialNumber("E1");
+        pressOk(dialog);
+        QCOMPARE(env.prompts().dialogsRun, QStringList{"AcIdInputDialog"});
+        QCOMPARE(child<QLineEdit>(dialog, "aircraftRegNum")->text(), QStringLiteral("HB-ABC"));
+        QCOMPARE(textOf(record.registration), QStringLiteral("HB-ABC"));
+        QCOMPARE(rows("SELECT tail_number FROM aircraft"), QStringList{"HB-ABC"});
+
+        // A serial number that cannot name a file keeps the dialog open.
+        env.prompts().clear();
+        DownloadClearDialog refused(record);
+        refused.setEngineSerialNumber("../etc");
+        pressOk(refused);
+        QCOMPARE(refused.result(), int(QDialog::Rejected));
+        QCOMPARE(env.prompts().calls.size(), 1);
+        QCOMPARE(env.prompts().calls[0].text,
+                 QStringLiteral("Invalid engine serial number: string contains a path separator"));
+        QCOMPARE(rows("SELECT COUNT(*) FROM engine"), QStringList{"1"});
+    }
+};
+
+QTEST_MAIN(DownloadRequestTest)
+#include "test_download_request.moc"
