@@ -11,6 +11,7 @@
 #include "download/DownloadClearDialog.h"
 #include "download/DownloadProgressDialog.h"
 #include "link/LinkClient.h"
+#include "plot/DataSelectionDialog.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
@@ -222,6 +223,17 @@ void MainWindow::on_buttonDownloadClear_clicked()
     });
 }
 
+void MainWindow::on_buttonPlot_clicked()
+{
+    FlightRecordList flights;
+    DataSelectionDialog selection(this, flights);
+    if (prompts().exec(selection) != QDialog::Accepted)
+        return;
+    if (flights.isEmpty())
+        prompts().critical(this, QStringLiteral("Error"), QStringLiteral("No data exists for plotting!"));
+    // Plot windows on the selected flights arrive with the plot window.
+}
+
 // The firmware upload arrives with its own dialog; a correct password opens it.
 void MainWindow::runFirmwareUpload() {}
 
@@ -230,5 +242,4 @@ void MainWindow::on_actionArchiveData_triggered() {}
 void MainWindow::on_actionAddRemoveAircraft_triggered() {}
 void MainWindow::on_actionAddRemoveEngineType_triggered() {}
 void MainWindow::on_actionDelete_Temp_Files_triggered() {}
-void MainWindow::on_buttonPlot_clicked() {}
 void MainWindow::on_buttonExport_clicked() {}

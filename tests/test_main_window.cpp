@@ -242,6 +242,18 @@ private slots:
         QTRY_COMPARE(statusTexts(*window)[2], QStringLiteral("Communication OK!"));
     }
 
+    void plotWithNothingSelected()
+    {
+        MainWindow window;
+        env.prompts().onDialog = [](QDialog& dialog) {
+            dialog.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
+            return dialog.result();
+        };
+        button(window, "buttonPlot")->click();
+        QCOMPARE(env.prompts().dialogsRun, QStringList{"DataSelectionDialog"});
+        QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Error|No data exists for plotting!"));
+    }
+
     void aboutAndDocuments()
     {
         MainWindow window;

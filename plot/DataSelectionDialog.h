@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/AircraftInfo.h"
+#include "plot/FlightRecord.h"
+
+#include <QDialog>
+#include <memory>
+
+class QButtonGroup;
+namespace Ui { class DataSelectionDialogClass; }
+
+// Lists the flights recorded in the raw files for one aircraft, engine
+// position and memory type, and reads the chosen ones (at most 10) into the
+// caller's list when accepted.
+class DataSelectionDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kFlightLimit = 10;
+
+    // flights must be empty; it holds the selection once the dialog is accepted.
+    DataSelectionDialog(QWidget* parent, FlightRecordList& flights);
+    ~DataSelectionDialog() override;
+
+public slots:
+    void buildFlightList();
+
+private slots:
+    void on_buttonBox_accepted();
+    void on_buttonBox_rejected();
+
+private:
+    void fillAircraftChoices();
+    void showEngineSerialNumber(int engine);
+    std::shared_ptr<const FlightRecord> readFlight(const FlightInfo& flight);
+
+    std::unique_ptr<Ui::DataSelectionDialogClass> ui_;
+    FlightRecordList& result_;
+    QButtonGroup* engineGroup_;
+    QButtonGroup* memoryGroup_;
+    QList<AircraftInfo> aircraft_;
+    QList<FlightInfo> flights_;
+};

@@ -1,0 +1,88 @@
+#include "plot/Spectrum.h"
+
+#include "plot/CorrectionTable.h"
+#include "plot/Fft.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+
+double windowWeight(int windowType, int i, int n)
+{
+    switch (windowType) {
+    case FftWindowHanning: return (1.0 - std::cos(kTwoPi * i / n)) * 0.5 * 2.0;
+    case FftWindowHamming: return (0.54 - 0.46 * std::cos(kTwoPi * i / n)) / 0.54;
+    default: return 1.0;
+    }
+}
+
+// Magnitudes of the transform of samples (destroyed), one per spectral line.
+std::vector<float> magnitudes(std::vector<float>& samples)
+{
+    std::vector<ComplexF> lines(sampling::kBins);
+    realFft(samples.data(), lines.data(), sampling::kOrder);
+    std::vector<float> result(sampling::kBins);
+    for (int k = 0; k < sampling::kBins; ++k)
+        result[k] = std::sqrt(lines[k].real() * lines[k].real() + lines[k].imag() * lines[k].imag());
+    return result;
+}
+
+}  // namespace
+
+void applyFftWindow(std::vector<float>& samples, int windowType)
+{
+    if (windowType != FftWindowHanning && windowType != FftWindowHamming)
+        return;
+    const int n = int(samples.size());
+    for (int i = 0; i < n; ++i)
+        samples[i] = float(samples[i] * windowWeight(windowType, i, n));
+}
+
+std::vector<double> timeHistory(const qint16* counts)
+{
+    std::vector<double> values(sampling::kSamples);
+    for (int i = 0; i < sampling::kSamples; ++i)
+        values[i] = counts[i] * sampling::kCountScale;
+    return values;
+}
+
+std::vector<double> plotSpectrum(const double* timeHistoryValues, int windowType,
+                                 const CorrectionTable& corrections)
+{
+    std::vector<float> samples(timeHistoryValues, timeHistoryValues + sampling::kSamples);
+    applyFftWindow(samples, windowType);
+    const std::vector<float> magnitude = magnitudes(samples);
+    std::vector<double> amplitude(sampling::kBins);
+    for (int k = 0; k < sampling::kBins; ++k)
+        amplitude[k] = k * sampling::kVelocityToG * magnitude[k] * sampling::kAmplitudeNormalization
+                       * corrections.factor(k);
+    return amplitude;
+}
+
+void exportSpectrum(const qint16* counts, bool hann, std::vector<double>& out)
+{
+    std::vector<float> samples(sampling::kSamples);
+    for (int i = 0; i < sampling::kSamples; ++i)
+        samples[i] = float(counts[i] * sampling::kCountScale);
+    if (hann) {
+        const double pi = 3.141592653589793;
+        std::vector<double> weights(sampling::kSamples);
+        double sum = 0.0;
+        for (int i = 0; i < sampling::kSamples; ++i)
+            sum += weights[i] = (std::cos((i - 1024) * 2 * 0.00048828125 * pi) + 1) * 0.5;
+        const double gain = 1.0 / (sum * 0.00048828125);
+        for (int i = 0; i < sampling::kSamples; ++i)
+            samples[i] = float(samples[i] * gain * weights[i]);
+    }
+    const std::vector<float> magnitude = magnitudes(samples);
+    const CorrectionTable& corrections = exportCorrectionTable();
+    const std::size_t first = out.size();
+    for (int k = 0; k < sampling::kBins; ++k)
+        out.push_back(magnitude[k] * sampling::kAmplitudeNormalization * (k * sampling::kVelocityToG)
+                      * corrections.factor(k));
+    out[first] = 0.0;
+    if (hann)
+        out[first + 1] = 0.0;
+}

@@ -1,0 +1,205 @@
+// Transforms, windows, spectra and the correction table.
+
+#include "TestEnvironment.h"
+#include "plot/CorrectionTable.h"
+#include "plot/Fft.h"
+#include "plot/Spectrum.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtTest>
+#include <cmath>
+#include <thread>
+
+namespace {
+
+std::vector<std::complex<double>> directDft(const std::vector<double>& x)
+{
+    const int n = int(x.size());
+    std::vector<std::complex<double>> y(n / 2);
+    for (int k = 0; k < n / 2; ++k)
+        for (int i = 0; i < n; ++i)
+            y[k] += x[i] * std::polar(1.0, -2.0 * M_PI * double(k) * i / n);
+    return y;
+}
+
+std::vector<double> randomSignal(int n, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    std::vector<double> x(n);
+    for (double& v : x)
+        v = random.bounded(2.0) - 1.0;
+    return x;
+}
+
+// A sine of the given amplitude exactly on bin k.
+std::vector<double> sine(double amplitude, int k, double phase = 0.3)
+{
+    std::vector<double> x(sampling::kSamples);
+    for (int i = 0; i < sampling::kSamples; ++i)
+        x[i] = amplitude * std::sin(2.0 * M_PI * k * i / sampling::kSamples + phase);
+    return x;
+}
+
+}  // namespace
+
+class SignalProcessingTest : public QObject {
+    Q_OBJECT
+    TestEnvironment env;
+
+    QString writeTable(const QString& text)
+    {
+        const QString path = env.path() + "/table.csv";
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(text.toLatin1());
+        return path;
+    }
+
+private slots:
+    void init() { env.prompts().clear(); }
+
+    void realTransformMatchesADirectTransform_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::newRow("2048 points") << 11;
+        QTest::newRow("16 points") << 4;
+        QTest::newRow("2 points") << 1;
+    }
+    void realTransformMatchesADirectTransform()
+    {
+        QFETCH(int, order);
+        const std::vector<double> x = randomSignal(1 << order, 7 + order);
+        std::vector<float> input(x.begin(), x.end());
+        std::vector<ComplexF> y(x.size() / 2);
+        realFft(input.data(), y.data(), order);
+        const auto expected = directDft(x);
+        double peak = 0, worst = 0;
+        for (std::size_t k = 0; k < y.size(); ++k) {
+            peak = std::max(peak, std::abs(expected[k]));
+            worst = std::max(worst, std::abs(std::complex<double>(y[k].real(), y[k].imag()) - expected[k]));
+        }
+        QVERIFY2(worst <= 1e-5 * peak * order, qPrintable(QString::number(worst / peak)));
+    }
+
+    void complexTransformMatchesADirectTransform()
+    {
+        const std::vector<double> re = randomSignal(64, 1), im = randomSignal(64, 2);
+        std::vector<ComplexF> x(64);
+        for (int i = 0; i < 64; ++i)
+            x[i] = ComplexF(float(re[i]), float(im[i]));
+        complexFft(x.data(), 6);
+        for (int k = 0; k < 64; ++k) {
+            std::complex<double> sum;
+            for (int i = 0; i < 64; ++i)
+                sum += std::complex<double>(re[i], im[i]) * std::polar(1.0, -2.0 * M_PI * k * i / 64);
+            QVERIFY(std::abs(std::complex<double>(x[k].real(), x[k].imag()) - sum) < 1e-4);
+        }
+    }
+
+    void sineGivesItsAmplitudeAtItsBin_data()
+    {
+        QTest::addColumn<int>("window");
+        QTest::addColumn<int>("bin");
+        QTest::newRow("none") << int(FftWindowNone) << 40;
+        QTest::newRow("hanning") << int(FftWindowHanning) << 100;
+        QTest::newRow("hamming") << int(FftWindowHamming) << 7;
+        QTest::newRow("type 5 is none") << 5 << 300;
+    }
+    void sineGivesItsAmplitudeAtItsBin()
+    {
+        QFETCH(int, window);
+        QFETCH(int, bin);
+        const double amplitude = 0.25;
+        const std::vector<double> spectrum = plotSpectrum(sine(amplitude, bin).data(), window, CorrectionTable());
+        QCOMPARE(int(spectrum.size()), 1024);
+        const double expected = bin * sampling::kVelocityToG * amplitude;
+        QVERIFY2(std::abs(spectrum[bin] - expected) < 1e-4 * expected,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(spectrum[bin]).arg(expected)));
+        QCOMPARE(spectrum[0], 0.0);
+        if (window == 5)
+            QCOMPARE(spectrum, plotSpectrum(sine(amplitude, bin).data(), FftWindowNone, CorrectionTable()));
+    }
+
+    void silenceGivesZeros()
+    {
+        const std::vector<double> zeros(sampling::kSamples, 0.0);
+        for (int window : {0, 1, 2})
+            QCOMPARE(plotSpectrum(zeros.data(), window, CorrectionTable()), std::vector<double>(1024, 0.0));
+        std::vector<qint16> counts(sampling::kSamples, 0);
+        std::vector<double> out{42.0};
+        exportSpectrum(counts.data(), true, out);
+        QCOMPARE(out.size(), std::size_t(1025));
+        QCOMPARE(out[0], 42.0);
+        QCOMPARE(std::vector<double>(out.begin() + 1, out.end()), std::vector<double>(1024, 0.0));
+    }
+
+    void exportSpectrumOfASine()
+    {
+        // Counts of sines at bins 64 and 1; the Hann export drops bins 0 and 1.
+        std::vector<qint16> counts(sampling::kSamples);
+        for (int i = 0; i < sampling::kSamples; ++i)
+            counts[i] = qint16(std::lround(10000 * std::sin(2.0 * M_PI * 64 * i / sampling::kSamples)
+                                           + 2000 * std::sin(2.0 * M_PI * i / sampling::kSamples) + 3000));
+        for (bool hann : {false, true}) {
+            std::vector<double> out;
+            exportSpectrum(counts.data(), hann, out);
+            const double expected = 64 * sampling::kVelocityToG * 10000 * sampling::kCountScale;
+            QVERIFY(std::abs(out[64] - expected) < 1e-3 * expected);
+            QCOMPARE(out[0], 0.0);
+            QCOMPARE(out[1] == 0.0, hann);
+        }
+    }
+
+    void tablesAreSafeToShareBetweenThreads()
+    {
+        const std::vector<double> x = sine(1.0, 33);
+        const std::vector<double> reference = plotSpectrum(x.data(), FftWindowHanning, CorrectionTable());
+        std::vector<std::vector<double>> results(4);
+        std::vector<std::thread> threads;
+        for (auto& result : results)
+            threads.emplace_back([&] {
+                for (int i = 0; i < 50; ++i)
+                    result = plotSpectrum(x.data(), FftWindowHanning, CorrectionTable());
+            });
+        for (auto& thread : threads)
+            thread.join();
+        for (const auto& result : results)
+            QCOMPARE(result, reference);
+    }
+
+    void correctionTableFile()
+    {
+        const CorrectionTable table(writeTable("Bin;Freq;Factor\n3;14.3;2.5\n3;14.3;4\nx;1;0.5\n7;33\n9;;1.5\n"));
+        QCOMPARE(table.factor(3), 4.0);   // the later line wins
+        QCOMPARE(table.factor(0), 0.5);   // a non-numeric bin files under bin 0
+        QCOMPARE(table.factor(7), 1.0);   // too few fields: skipped
+        QCOMPARE(table.factor(9), 1.5);   // an empty second field is kept
+        QCOMPARE(table.factor(500), 1.0);
+        QVERIFY(env.prompts().calls.isEmpty());
+
+        QCOMPARE(CorrectionTable(writeTable("Bin;Freq;Factor\n")).factor(1), 1.0);
+
+        const QString missing = env.path() + "/none.csv";
+        const CorrectionTable absent(missing);
+        QCOMPARE(absent.factor(10), 1.0);
+        QCOMPARE(env.prompts().calls.size(), 1);
+        QCOMPARE(env.prompts().calls[0].title, QStringLiteral("Error"));
+        QVERIFY(env.prompts().calls[0].text.startsWith("Cannot open " + missing + ": "));
+
+        const std::vector<double> x = sine(0.5, 3);
+        QCOMPARE(plotSpectrum(x.data(), 0, table)[3], 4.0 * plotSpectrum(x.data(), 0, CorrectionTable())[3]);
+    }
+
+    void shippedTableIsNeutral()
+    {
+        const CorrectionTable shipped(QStringLiteral(SHIPPED_CORRECTION_TABLE));
+        QCOMPARE(shipped.size(), 1024);
+        for (int bin = 0; bin < 1024; ++bin)
+            QCOMPARE(shipped.factor(bin), 1.0);
+        QVERIFY(env.prompts().calls.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(SignalProcessingTest)
+#include "test_signal_processing.moc"
