@@ -10,6 +10,7 @@
 #include "app/ShellOpen.h"
 #include "download/DownloadClearDialog.h"
 #include "download/DownloadProgressDialog.h"
+#include "firmware/FwUpdateDialog.h"
 #include "link/LinkClient.h"
 #include "plot/DataSelectionDialog.h"
 #include "ui_MainWindow.h"
@@ -234,8 +235,13 @@ void MainWindow::on_buttonPlot_clicked()
     // Plot windows on the selected flights arrive with the plot window.
 }
 
-// The firmware upload arrives with its own dialog; a correct password opens it.
-void MainWindow::runFirmwareUpload() {}
+void MainWindow::runFirmwareUpload()
+{
+    link_->lend([&](LinkContext& link, PartNumberRecord& partNumbers) {
+        FwUpdateDialog dialog(this, link, partNumbers);
+        return prompts().exec(dialog);
+    });
+}
 
 // Commands whose work arrives with their own areas of the program.
 void MainWindow::on_actionArchiveData_triggered() {}

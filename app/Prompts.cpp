@@ -1,6 +1,7 @@
 #include "app/Prompts.h"
 
 #include <QDialog>
+#include <QCoreApplication>
 #include <QInputDialog>
 
 namespace {
@@ -83,3 +84,13 @@ QString WidgetPrompts::existingDirectory(QWidget* parent, const QString& caption
 }
 
 int WidgetPrompts::exec(QDialog& dialog) { return dialog.exec(); }
+
+void WidgetPrompts::showNote(QWidget* parent, const QString& title, const QString& text)
+{
+    note_ = std::make_unique<QMessageBox>(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent);
+    note_->setModal(false);
+    note_->show();
+    QCoreApplication::processEvents();
+}
+
+void WidgetPrompts::closeNote() { note_.reset(); }

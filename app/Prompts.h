@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QString>
+#include <memory>
 #include <optional>
 
 class QDialog;
@@ -34,6 +35,9 @@ public:
                                       QFileDialog::Options options) = 0;
     // Runs a modal dialog and returns its result code.
     virtual int exec(QDialog& dialog) = 0;
+    // A modeless note without icon or buttons ("Please wait..."), shown until closed.
+    virtual void showNote(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual void closeNote() = 0;
 
     // Shorthands for the common boxes with a single OK button.
     void critical(QWidget* parent, const QString& title, const QString& text);
@@ -64,4 +68,9 @@ public:
     QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir,
                               QFileDialog::Options options) override;
     int exec(QDialog& dialog) override;
+    void showNote(QWidget* parent, const QString& title, const QString& text) override;
+    void closeNote() override;
+
+private:
+    std::unique_ptr<QMessageBox> note_;
 };

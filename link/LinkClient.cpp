@@ -203,24 +203,11 @@ void LinkClient::handlePartNumberAnswer()
 
 bool LinkClient::decodePartNumbers()
 {
-    QFile file(context_.responseFile);
-    QString failure;
-    if (!file.open(QIODevice::ReadOnly)) {
-        failure = openFailure(file);
-    } else {
-        char header[mirvak::kResponseHeaderSize];
-        // The answer must be exactly as long as its layout: nothing is read past its end.
-        if (file.size() != kPartNumberAnswerSize || file.read(header, sizeof header) != sizeof header
-            || file.read(reinterpret_cast<char*>(&record_), sizeof record_) != sizeof record_)
-            failure = QStringLiteral("Error decoding Part Number message");
-    }
+    const QString failure = readPartNumberFile(context_.responseFile, record_);
     if (!failure.isEmpty()) {
-        std::memset(&record_, 0, sizeof record_);
         prompts().critical(window_, QStringLiteral("MainWindow::decodePN"), failure);
         return false;
     }
-    terminateTextFields(record_);
-    file.close();
     dropResponseFile();
     return true;
 }

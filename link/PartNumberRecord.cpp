@@ -1,5 +1,6 @@
 #include "link/PartNumberRecord.h"
 
+#include <QFile>
 #include <cstring>
 
 template <std::size_t N>
@@ -22,6 +23,25 @@ void terminateTextFields(PartNumberRecord& record)
     terminate(record.dspConfigTablePartNumber);
     for (auto& text : record.spareText)
         terminate(text);
+}
+
+QString readPartNumberFile(const QString& path, PartNumberRecord& record)
+{
+    QFile file(path);
+    QString failure;
+    char header[12];
+    if (!file.open(QIODevice::ReadOnly))
+        failure = QStringLiteral("Failed to open %1 (error = %2)").arg(file.fileName()).arg(int(file.error()));
+    // The answer must be exactly as long as its layout: nothing is read past its end.
+    else if (file.size() != kPartNumberAnswerSize || file.read(header, sizeof header) != sizeof header
+             || file.read(reinterpret_cast<char*>(&record), sizeof record) != sizeof record)
+        failure = QStringLiteral("Error decoding Part Number message");
+    if (!failure.isEmpty()) {
+        std::memset(&record, 0, sizeof record);
+        return failure;
+    }
+    terminateTextFields(record);
+    return {};
 }
 
 static bool fitsFamily(const QString& partNumber, QChar thirteenth)

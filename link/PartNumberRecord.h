@@ -63,6 +63,11 @@ QString fieldText(const char (&field)[N])
     return QString::fromLatin1(field, qstrnlen(field, N));
 }
 
+// Reads a normalised part-number answer file into the record and terminates its
+// text fields. Returns the failure text, empty on success; on failure the
+// record is zero-filled.
+QString readPartNumberFile(const QString& path, PartNumberRecord& record);
+
 // Forces a NUL into the last byte of each of the fourteen text fields.
 void terminateTextFields(PartNumberRecord& record);
 

@@ -74,3 +74,11 @@ int ScriptedPrompts::exec(QDialog& dialog)
     dialogsRun.append(QString::fromLatin1(dialog.metaObject()->className()));
     return onDialog ? onDialog(dialog) : QDialog::Rejected;
 }
+
+void ScriptedPrompts::showNote(QWidget* parent, const QString& title, const QString& text)
+{
+    calls.append({Kind::Information, title, QStringLiteral("<note> ") + text, parent});
+    noteShown = true;
+}
+
+void ScriptedPrompts::closeNote() { noteShown = false; }

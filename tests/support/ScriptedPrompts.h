@@ -41,6 +41,9 @@ public:
     QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir,
                               QFileDialog::Options options) override;
     int exec(QDialog& dialog) override;
+    void showNote(QWidget* parent, const QString& title, const QString& text) override;
+    void closeNote() override;
+    bool noteShown = false;
 
     QList<QString> dialogsRun;  // class names of the dialogs run, in order
 };

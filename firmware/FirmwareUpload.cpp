@@ -1,0 +1,226 @@
+#include "firmware/FirmwareUpload.h"
+
+#include "app/AppIdentity.h"
+#include "app/Prompts.h"
+#include "firmware/UpdateFile.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+constexpr quint32 kCommands[] = {mirvak::CMD_REPROG_PROG_MAIN, mirvak::CMD_REPROG_PROG_DSP,
+                                 mirvak::CMD_REPROG_CONFIG_DSP};
+
+}  // namespace
+
+FirmwareUpload::Timing& FirmwareUpload::timing()
+{
+    static Timing instance;
+    return instance;
+}
+
+FirmwareUpload::FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers, QWidget* parent)
+    : link_(link), partNumbers_(partNumbers), parent_(parent)
+{
+    connect(link_.socket, &QTcpSocket::readyRead, this, &FirmwareUpload::readyReadSlot);
+    connect(link_.socket, &QTcpSocket::disconnected, this, &FirmwareUpload::connectionLost);
+}
+
+FirmwareUpload::~FirmwareUpload()
+{
+    link_.socket->disconnect(this);
+    dropResponseFile();
+}
+
+void FirmwareUpload::readyReadSlot()
+{
+    for (;;) {
+        const ResponseFramer::Outcome outcome = link_.framer.next(*link_.socket);
+        if (outcome == ResponseFramer::Outcome::NeedMore) {
+            if (link_.framer.pendingLength() > 0) {
+                link_.expected = link_.framer.pendingLength();
+                link_.received = quint32(link_.socket->bytesAvailable());
+            }
+            return;
+        }
+        if (outcome == ResponseFramer::Outcome::InvalidLength) {
+            link_.exchangeStatus = ExchangeStatus::Failed;
+        } else {
+            dropResponseFile();
+            link_.responseFile = link_.framer.normalisedFile();
+            link_.exchangeStatus = link_.responseFile.isEmpty() ? ExchangeStatus::Failed : ExchangeStatus::AnswerReady;
+        }
+        if (waiting_)
+            waiting_->quit();
+        if (outcome == ResponseFramer::Outcome::InvalidLength)
+            return;
+    }
+}
+
+void FirmwareUpload::connectionLost()
+{
+    if (link_.exchangeStatus == ExchangeStatus::Waiting)
+        link_.exchangeStatus = ExchangeStatus::Failed;
+    if (waiting_)
+        waiting_->quit();
+}
+
+bool FirmwareUpload::sendRequest(const quint32* payload, int byteCount, quint32 command)
+{
+    link_.exchangeStatus = ExchangeStatus::Waiting;
+    const int size = mirvak::buildRequest(link_.requestBuffer.data(), payload, byteCount, command);
+    const bool sent = link_.socket->state() == QAbstractSocket::ConnectedState
+                      && link_.socket->write(reinterpret_cast<const char*>(link_.requestBuffer.data()), size) == size;
+    if (!sent)
+        link_.exchangeStatus = ExchangeStatus::Failed;
+    return sent;
+}
+
+ExchangeStatus FirmwareUpload::waitForAnswer(int timeoutMs)
+{
+    if (link_.exchangeStatus == ExchangeStatus::Waiting) {
+        // The window stays responsive meanwhile; the answer or the time limit ends the wait.
+        QEventLoop loop;
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        waiting_ = &loop;
+        loop.exec();
+        waiting_ = nullptr;
+    }
+    if (link_.exchangeStatus == ExchangeStatus::Waiting) {
+        // A late answer would be taken for the next one: drop the connection.
+        link_.socket->abort();
+        link_.framer.reset();
+        return ExchangeStatus::Waiting;
+    }
+    return link_.exchangeStatus;
+}
+
+void FirmwareUpload::dropResponseFile()
+{
+    if (!link_.responseFile.isEmpty())
+        QFile::remove(link_.responseFile);
+    link_.responseFile.clear();
+}
+
+bool FirmwareUpload::uploadFile(Kind kind, const QString& path)
+{
+    QFile input(path);
+    if (!input.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        prompts().critical(parent_, QStringLiteral("File Open Error"), QStringLiteral("Failed to open %1").arg(path));
+        emit statusChanged(kind, QStringLiteral("Upload failed - file open error"));
+        return false;
+    }
+    QString failure;
+    const std::optional<UpdateFile> file = UpdateFile::parse(input.readAll(), failure);
+    input.close();
+    if (!file) {
+        // Nothing is sent from a file that is not entirely numbers.
+        prompts().critical(parent_, QStringLiteral("Invalid Update File"),
+                           QStringLiteral("%1\n%2\n\nNothing was sent to the unit.").arg(path, failure));
+        emit statusChanged(kind, QStringLiteral("Upload failed - invalid file"));
+        return false;
+    }
+    const ExchangeStatus outcome = sendPackets(kind, *file);
+    finishUpload(kind, outcome);
+    return outcome == ExchangeStatus::AnswerReady;
+}
+
+ExchangeStatus FirmwareUpload::sendPackets(Kind kind, const UpdateFile& file)
+{
+    const int packets = file.packetCount();
+    emit progressChanged(0, packets);
+    emit statusChanged(kind, QStringLiteral("Initiating upload"));
+    uploadClock_.start();
+    for (int k = 1; k <= packets; ++k) {
+        emit statusChanged(kind, QStringLiteral("Uploading packet %1 of %2").arg(k).arg(packets));
+        emit progressChanged(k, packets);
+        QCoreApplication::processEvents();
+        const QList<quint32> payload = file.packet(k - 1);
+        sendRequest(payload.constData(), kPacketBytes, kCommands[kind]);
+        const ExchangeStatus status = waitForAnswer(timing().packetWaitMs);
+        dropResponseFile();
+        if (status != ExchangeStatus::AnswerReady)
+            return status;
+        showRate(k, packets);
+    }
+    return ExchangeStatus::AnswerReady;
+}
+
+void FirmwareUpload::showRate(int packet, int packets)
+{
+    const double seconds = qMax<qint64>(uploadClock_.elapsed(), 1) / 1000.0;
+    const double bytesPerSecond = packet * kPacketBytes / seconds;
+    const int left = int((packets - packet) * kPacketBytes / bytesPerSecond + 0.5);
+    emit rateChanged(QStringLiteral("%1 kB/s, %2:%3 left")
+                         .arg(bytesPerSecond / 1000.0, 0, 'f', 1)
+                         .arg(left / 60)
+                         .arg(left % 60, 2, 10, QLatin1Char('0')));
+}
+
+void FirmwareUpload::finishUpload(Kind kind, ExchangeStatus outcome)
+{
+    emit progressChanged(0, 100);
+    if (outcome != ExchangeStatus::AnswerReady) {
+        emit statusChanged(kind, QStringLiteral("Upload failed!"));
+        prompts().critical(parent_, app::kShortTitle,
+                           outcome == ExchangeStatus::Failed ? QStringLiteral("Operation failed!")
+                                                             : QStringLiteral("Unknown error"));
+        return;
+    }
+    refreshPartNumbers();
+    emit statusChanged(kind, QStringLiteral("Upload complete!"));
+    switch (kind) {
+    case MainSoftware:
+        prompts().information(parent_, app::kShortTitle,
+                              QStringLiteral("Upload complete!\n\nThe Tolm application will be closed.\n\n"
+                                             "Please unplug the cable and restart the Advanced Korvel unit."));
+        emit mainSoftwareInstalled();
+        break;
+    case DspSoftware:
+        prompts().information(parent_, app::kShortTitle, QStringLiteral("Complete!"));
+        break;
+    case DspConfigTable:
+        eraseMemory();
+        break;
+    }
+}
+
+// Asks the unit for its part numbers over the borrowed connection and waits
+// for the answer like a packet acknowledgement.
+bool FirmwareUpload::refreshPartNumbers()
+{
+    const quint32 zero = 0;
+    unit::enginePositionCode = -1;
+    unit::engineNumber = -1;
+    sendRequest(&zero, 4, mirvak::CMD_PN);
+    if (waitForAnswer(timing().packetWaitMs) != ExchangeStatus::AnswerReady)
+        return false;
+    const QString failure = readPartNumberFile(link_.responseFile, partNumbers_);
+    dropResponseFile();
+    if (!failure.isEmpty()) {
+        prompts().critical(parent_, QStringLiteral("MainWindow::decodePN"), failure);
+        return false;
+    }
+    unit::enginePositionCode = int(partNumbers_.enginePositionCode);
+    unit::engineNumber = unit::enginePositionCode == 0 ? 4 : unit::enginePositionCode;
+    emit partNumbersChanged();
+    return true;
+}
+
+void FirmwareUpload::eraseMemory()
+{
+    prompts().showNote(parent_, app::kShortTitle, QStringLiteral("Erasing Tessel memory. Please wait..."));
+    const quint32 zero = 0;
+    sendRequest(&zero, 4, mirvak::CMD_ERASE_DATA);
+    const ExchangeStatus status = waitForAnswer(timing().eraseWaitMs);
+    dropResponseFile();
+    prompts().closeNote();
+    if (status == ExchangeStatus::AnswerReady)
+        prompts().information(parent_, app::kShortTitle, QStringLiteral("Done!"));
+    else
+        prompts().critical(parent_, app::kShortTitle, QStringLiteral("Failed!"));
+}

@@ -1,0 +1,61 @@
+#pragma once
+// Uploads an update file into the unit over the borrowed connection, one
+// 1280-word packet at a time, each waiting for the unit's acknowledgement.
+// After a successful upload the unit's part numbers are read back; a DSP
+// configuration table is followed by an erase of the unit's memory, and main
+// software by the end of the program. One request is outstanding at a time.
+
+#include "link/LinkContext.h"
+#include "link/PartNumberRecord.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+
+class QEventLoop;
+class QWidget;
+
+class FirmwareUpload : public QObject {
+    Q_OBJECT
+public:
+    enum Kind { MainSoftware = 0, DspSoftware = 1, DspConfigTable = 2 };
+
+    // Time limits; tests shorten them.
+    struct Timing {
+        int packetWaitMs = 60000;   // per packet acknowledgement (and the part numbers)
+        int eraseWaitMs = 300000;   // the erase after a configuration table
+    };
+    static Timing& timing();
+
+    FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers, QWidget* parent);
+    ~FirmwareUpload() override;
+
+    // Runs one upload and reports its outcome; true when every packet was acknowledged.
+    bool uploadFile(Kind kind, const QString& path);
+
+signals:
+    void statusChanged(int kind, const QString& text);
+    void progressChanged(int value, int maximum);
+    void rateChanged(const QString& text);  // "12.5 kB/s, 0:42 left"
+    void partNumbersChanged();
+    void mainSoftwareInstalled();           // the program is to end
+
+private:
+    void readyReadSlot();
+    void connectionLost();
+    bool sendRequest(const quint32* payload, int byteCount, quint32 command);
+    // Waits for the answer to the request just sent; Waiting when the time ran out.
+    ExchangeStatus waitForAnswer(int timeoutMs);
+    void dropResponseFile();
+    // The outcome of the last exchange: AnswerReady when every packet was acknowledged.
+    ExchangeStatus sendPackets(Kind kind, const class UpdateFile& file);
+    void finishUpload(Kind kind, ExchangeStatus outcome);
+    bool refreshPartNumbers();
+    void eraseMemory();
+    void showRate(int packet, int packets);
+
+    LinkContext& link_;
+    PartNumberRecord& partNumbers_;
+    QWidget* parent_;
+    QEventLoop* waiting_ = nullptr;
+    QElapsedTimer uploadClock_;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "firmware/FirmwareUpload.h"
+
+#include <QDialog>
+#include <array>
+#include <memory>
+
+class QLineEdit;
+namespace Ui { class FWUpdateDialogClass; }
+
+// Chooses update files and uploads them into the unit; only the section that
+// the unit's current mode allows is enabled.
+class FwUpdateDialog : public QDialog {
+    Q_OBJECT
+public:
+    FwUpdateDialog(QWidget* parent, LinkContext& link, PartNumberRecord& partNumbers);
+    ~FwUpdateDialog() override;
+
+    FirmwareUpload& upload() { return *upload_; }
+
+private slots:
+    void on_buttonMainSwUpdateFile_clicked();
+    void on_buttonMainSwUpdate_clicked();
+    void on_buttonDspSwUpdateFile_clicked();
+    void on_buttonDspSwUpdate_clicked();
+    void on_buttonDspCfgUpdateFile_clicked();
+    void on_buttonDspCfgUpdate_clicked();
+
+private:
+    void chooseFile(FirmwareUpload::Kind kind);
+    void startUpload(FirmwareUpload::Kind kind);
+    bool confirmCompatibility(const QString& fileName, const QString& unitPartNumber, const QString& question);
+    void showPartNumbers();
+    QLineEdit* fileField(int kind) const;
+    QLineEdit* statusField(int kind) const;
+
+    std::unique_ptr<Ui::FWUpdateDialogClass> ui_;
+    PartNumberRecord& partNumbers_;
+    std::unique_ptr<FirmwareUpload> upload_;
+    std::array<QString, 3> files_;  // full path of the chosen file per kind, empty until chosen
+};

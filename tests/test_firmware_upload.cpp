@@ -1,0 +1,322 @@
+// Update files and uploads into the simulator: packets on the wire, questions
+// and outcomes.
+
+#include "FakeUnit.h"
+#include "SimulatorProcess.h"
+#include "TestEnvironment.h"
+#include "app/AppIdentity.h"
+#include "app/Settings.h"
+#include "firmware/FwUpdateDialog.h"
+#include "firmware/UpdateFile.h"
+#include "link/LinkClient.h"
+#include "simulator/Crc32.h"
+#include "simulator/ResponseBuilder.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QWidget>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < timeoutMs)
+        QTest::qWait(10);
+    return condition();
+}
+
+QByteArray numbers(int count, bool finalLineFeed = true, int first = 1)
+{
+    QByteArray text;
+    for (int i = 0; i < count; ++i)
+        text += QByteArray::number(first + i) + '\n';
+    if (!finalLineFeed)
+        text.chop(1);
+    return text;
+}
+
+// The CRC of a packet as the unit receives it: 1280 big-endian words.
+QString packetCrc(const QList<quint32>& words)
+{
+    QByteArray bytes(kPacketBytes, 0);
+    for (int i = 0; i < words.size(); ++i)
+        qToBigEndian(words[i], bytes.data() + 4 * i);
+    return QString::number(crc32(bytes), 16).rightJustified(8, '0');
+}
+
+QList<quint32> sequence(int first, int count)
+{
+    QList<quint32> words;
+    for (int i = 0; i < count; ++i)
+        words << quint32(first + i);
+    return words;
+}
+
+}  // namespace
+
+class FirmwareUploadTest : public QObject {
+    Q_OBJECT
+    TestEnvironment env;
+    QWidget window;
+    QString logPath;
+
+    QStringList simulatorOptions(const QStringList& more = {})
+    {
+        logPath = env.path() + QStringLiteral("/sim-%1.log").arg(QTest::currentTestFunction());
+        QFile::remove(logPath);
+        return QStringList{"--reprog-delay-ms", "0", "--erase-delay-ms", "0", "--log", logPath} + more;
+    }
+
+    // "code size crc" of every request after the first part-number query.
+    QStringList logged() const
+    {
+        QFile log(logPath);
+        log.open(QIODevice::ReadOnly);
+        QStringList requests;
+        for (const QByteArray& line : log.readAll().split('\n')) {
+            const QList<QByteArray> f = line.split(' ');
+            if (f.size() == 5)
+                requests << QString::fromLatin1(f[1] + ' ' + f[3] + ' ' + f[4]);
+        }
+        return requests.mid(1);
+    }
+
+    QString writeFile(const QString& name, const QByteArray& text)
+    {
+        const QString path = env.path() + '/' + name;
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(text);
+        return path;
+    }
+
+    // Texts of the boxes and questions shown, without the file choosers.
+    QStringList shown()
+    {
+        QStringList texts = env.prompts().texts();
+        texts.removeAll(QStringLiteral("<open file>"));
+        return texts;
+    }
+
+    bool connectLink(LinkClient& link, quint16 port)
+    {
+        bool identified = false;
+        connect(&link, &LinkClient::unitCommandsEnabled, this, [&](bool on) { identified = on; });
+        settings::setValue(settings::Port, port);
+        link.connectToUnit();
+        const bool ok = waitFor([&] { return identified; });
+        link.disconnect(this);
+        env.prompts().clear();
+        return ok;
+    }
+
+    // Chooses the file for a section and presses its "Update Software".
+    void upload(FwUpdateDialog& dialog, const char* chooser, const char* update, const QString& path)
+    {
+        env.prompts().fileAnswers << path;
+        dialog.findChild<QPushButton*>(chooser)->click();
+        dialog.findChild<QPushButton*>(update)->click();
+    }
+
+    void withDialog(LinkClient& link, const std::function<void(FwUpdateDialog&)>& use)
+    {
+        link.lend([&](LinkContext& context, PartNumberRecord& partNumbers) {
+            FwUpdateDialog dialog(&window, context, partNumbers);
+            use(dialog);
+            return 0;
+        });
+    }
+
+private slots:
+    void init()
+    {
+        env.resetSettings();
+        env.prompts().clear();
+        FirmwareUpload::timing() = FirmwareUpload::Timing{};
+    }
+
+    void updateFileWords_data()
+    {
+        QTest::addColumn<QByteArray>("token");
+        QTest::addColumn<qlonglong>("value");  // -1: refused
+        QTest::newRow("decimal") << QByteArray("4294967295") << 4294967295LL;
+        QTest::newRow("hexadecimal") << QByteArray("0xDEADbeef") << 0xDEADBEEFLL;
+        QTest::newRow("binary") << QByteArray("0b101") << 5LL;
+        QTest::newRow("octal") << QByteArray("017") << 15LL;
+        QTest::newRow("zero") << QByteArray("0") << 0LL;
+        QTest::newRow("too large") << QByteArray("4294967296") << -1LL;
+        QTest::newRow("negative") << QByteArray("-1") << -1LL;
+        QTest::newRow("bad octal") << QByteArray("09") << -1LL;
+        QTest::newRow("bare prefix") << QByteArray("0x") << -1LL;
+        QTest::newRow("word") << QByteArray("abc") << -1LL;
+    }
+    void updateFileWords()
+    {
+        QFETCH(QByteArray, token);
+        QFETCH(qlonglong, value);
+        const auto word = parseUpdateWord(token);
+        QCOMPARE(word ? qlonglong(*word) : -1LL, value);
+    }
+
+    void updateFilePackets_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("packets");
+        QTest::addColumn<int>("words");
+        QTest::newRow("1280 lines") << numbers(1280) << 1 << 1280;
+        QTest::newRow("1281 lines") << numbers(1281) << 2 << 1281;
+        QTest::newRow("1281 numbers, no final line feed") << numbers(1281, false) << 2 << 1281;
+        QTest::newRow("blank lines count") << numbers(1280) + QByteArray(5, '\n') << 2 << 1280;
+        QTest::newRow("empty") << QByteArray() << 1 << 0;
+        QTest::newRow("two on a line") << QByteArray("1 2\r\n0x3\n") << 1 << 3;
+    }
+    void updateFilePackets()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, packets);
+        QFETCH(int, words);
+        QString failure;
+        const auto file = UpdateFile::parse(text, failure);
+        QVERIFY(file);
+        QCOMPARE(file->packetCount(), packets);
+        QCOMPARE(file->wordCount(), words);
+        QCOMPARE(file->packet(packets - 1).size(), 1280);
+    }
+
+    void sectionsFollowTheUnitsMode()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            QCOMPARE(dialog.windowTitle(), QStringLiteral(" Tolm for Advanced Korvel  2.2.0 - FW Update"));
+            QVERIFY(!dialog.findChild<QGroupBox*>("mainGroupBox")->isEnabled());
+            QVERIFY(dialog.findChild<QGroupBox*>("dspGroupBox")->isEnabled());
+            QCOMPARE(dialog.findChild<QLineEdit*>("dspSWPN")->text(), QStringLiteral("QRSTUVWXYZABCDE"));
+            dialog.findChild<QPushButton*>("buttonDspSwUpdate")->click();
+        });
+        QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Warning|Please select file first."));
+    }
+
+    void dspSoftwareInTwoPackets()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        const QString path = writeFile("614_207000-2X.dat", numbers(1281));
+        env.prompts().buttonAnswers << QMessageBox::Yes;  // the simulator's table is not compatible
+        QString status;
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
+            status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
+            QCOMPARE(dialog.findChild<QLineEdit*>("dspSWUpdateFile")->text(), QStringLiteral("614_207000-2X.dat"));
+            QCOMPARE(dialog.findChild<QLineEdit*>("dspSWPN")->text(), QStringLiteral(" QRSTUVWXYZABCDE"));
+        });
+        QCOMPARE(status, QStringLiteral("Upload complete!"));
+        QCOMPARE(logged(), (QStringList{"242 5120 " + packetCrc(sequence(1, 1280)),
+                                        "242 5120 " + packetCrc(sequence(1281, 1)), "1 4 2144df1c"}));
+        QCOMPARE(shown()[0].left(40), QStringLiteral("The DSP SW you are about to upload is no"));
+        QCOMPARE(env.prompts().calls.last().title + "|" + env.prompts().calls.last().text,
+                 app::kShortTitle + "|Complete!");
+        QCOMPARE(settings::text(settings::SwFilesDir), env.path());
+    }
+
+    void configurationTableIsFollowedByTheErase()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        const QString path = writeFile("614_208000-2X.dat", "0x10\n\n7\n");
+        env.prompts().buttonAnswers << QMessageBox::Yes << QMessageBox::Yes;
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            upload(dialog, "buttonDspCfgUpdateFile", "buttonDspCfgUpdate", path);
+        });
+        QList<quint32> words{16, 7};
+        QCOMPARE(logged(), (QStringList{"243 5120 " + packetCrc(words), "1 4 2144df1c", "101 4 2144df1c"}));
+        const QStringList texts = shown();
+        QVERIFY(texts[0].startsWith("The Configuration Table you are about to upload is not compatible"));
+        QCOMPARE(texts[1], QStringLiteral("The Tessel memory will be erased. Do you want to continue?"));
+        QCOMPARE(texts[2], QStringLiteral("<note> Erasing Tessel memory. Please wait..."));
+        QCOMPARE(texts[3], QStringLiteral("Done!"));
+        QVERIFY(!env.prompts().noteShown);
+    }
+
+    void refusedFilesSendNothing()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        const QString path = writeFile("614_207000-2X.dat", "1\n2\n0x1G\n");
+        env.prompts().buttonAnswers << QMessageBox::Yes;
+        QString status;
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
+            status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
+            // Declining the compatibility question sends nothing either.
+            env.prompts().buttonAnswers << QMessageBox::No;
+            dialog.findChild<QPushButton*>("buttonDspSwUpdate")->click();
+        });
+        QCOMPARE(status, QStringLiteral("Upload failed - invalid file"));
+        QCOMPARE(env.prompts().calls[2].title, QStringLiteral("Invalid Update File"));
+        QVERIFY(shown()[1].contains("Line 3: \"0x1G\" is not an unsigned 32-bit number."));
+        QTest::qWait(100);
+        QCOMPARE(logged(), QStringList());
+    }
+
+    void failedAcknowledgements_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("ack error") << "ack:242" << "Operation failed!";
+        QTest::newRow("no answer") << "stall:242:0" << "Unknown error";
+    }
+    void failedAcknowledgements()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        FirmwareUpload::timing().packetWaitMs = 300;
+        SimulatorProcess sim(simulatorOptions({"--fault", fault}));
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, sim.port()));
+        const QString path = writeFile("614_207000-2X.dat", numbers(3000));
+        env.prompts().buttonAnswers << QMessageBox::Yes;
+        QString status;
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
+            status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
+        });
+        QCOMPARE(status, QStringLiteral("Upload failed!"));
+        QCOMPARE(env.prompts().calls.last().text, message);
+        QCOMPARE(logged().size(), 1);  // sending stopped at the first packet
+    }
+
+    void mainSoftwareEndsTheProgram()
+    {
+        ResponseBuilder builder;
+        QByteArray uploadMode = builder.build(mirvak::CMD_PN);
+        std::memset(uploadMode.data() + 136, 0, 64);  // no DSP part numbers
+        FakeUnit unit;
+        unit.answers << uploadMode << builder.build(mirvak::CMD_REPROG_PROG_MAIN) << uploadMode;
+        LinkClient link(&window);
+        QVERIFY(connectLink(link, unit.serverPort()));
+        const QString path = writeFile("614_205000-1A.dat", numbers(10));
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            QVERIFY(dialog.findChild<QGroupBox*>("mainGroupBox")->isEnabled());
+            QVERIFY(!dialog.findChild<QGroupBox*>("dspGroupBox")->isEnabled());
+            QSignalSpy quitting(&dialog.upload(), &FirmwareUpload::mainSoftwareInstalled);
+            upload(dialog, "buttonMainSwUpdateFile", "buttonMainSwUpdate", path);
+            QCOMPARE(quitting.count(), 1);
+        });
+        QCOMPARE(unit.queries, 3);
+        QVERIFY(env.prompts().calls.last().text.startsWith("Upload complete!\n\nThe Tolm application will be closed."));
+    }
+};
+
+QTEST_MAIN(FirmwareUploadTest)
+#include "test_firmware_upload.moc"
