@@ -1,8 +1,10 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutMirvakDialog.h"
+#include "app/AircraftDialog.h"
 #include "app/AppIdentity.h"
 #include "app/DataDirectories.h"
+#include "app/EngineDialog.h"
 #include "app/PasswordDialog.h"
 #include "app/Prompts.h"
 #include "app/Settings.h"
@@ -10,6 +12,8 @@
 #include "app/ShellOpen.h"
 #include "download/DownloadClearDialog.h"
 #include "download/DownloadProgressDialog.h"
+#include "export/ArchiveCommand.h"
+#include "export/TempCleanup.h"
 #include "firmware/FwUpdateDialog.h"
 #include "link/LinkClient.h"
 #include "plot/DataSelectionDialog.h"
@@ -243,9 +247,20 @@ void MainWindow::runFirmwareUpload()
     });
 }
 
-// Commands whose work arrives with their own areas of the program.
-void MainWindow::on_actionArchiveData_triggered() {}
-void MainWindow::on_actionAddRemoveAircraft_triggered() {}
-void MainWindow::on_actionAddRemoveEngineType_triggered() {}
-void MainWindow::on_actionDelete_Temp_Files_triggered() {}
+void MainWindow::on_actionAddRemoveAircraft_triggered()
+{
+    AircraftDialog dialog;
+    prompts().exec(dialog);
+}
+
+void MainWindow::on_actionAddRemoveEngineType_triggered()
+{
+    EngineDialog dialog;
+    prompts().exec(dialog);
+}
+
+void MainWindow::on_actionArchiveData_triggered() { archiveData(this); }
+void MainWindow::on_actionDelete_Temp_Files_triggered() { emptyTempDirectory(this); }
+
+// The ASCII export arrives with its own area of the program.
 void MainWindow::on_buttonExport_clicked() {}

@@ -1,0 +1,128 @@
+#include "app/AircraftDialog.h"
+
+#include "app/DataDirectories.h"
+#include "app/Database.h"
+#include "app/DirectoryTree.h"
+#include "app/Prompts.h"
+#include "app/Registration.h"
+#include "app/Settings.h"
+#include "app/SqlCatalogue.h"
+#include "ui_AircraftDialog.h"
+
+#include <QSqlError>
+
+AircraftDialog::AircraftDialog(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::AircraftDialogBase>())
+{
+    ui_->setupUi(this);
+    QSqlQuery query;
+    if (runStatement(query, sql::kSelectRegistrations))
+        while (query.next())
+            ui_->aircraftList->addItem(query.value(0).toString());
+    if (ui_->aircraftList->count() == 0)
+        enableEditing(false);
+    else
+        ui_->aircraftList->setCurrentRow(0);
+}
+
+AircraftDialog::~AircraftDialog() = default;
+
+void AircraftDialog::enableEditing(bool enabled)
+{
+    ui_->buttonDel->setEnabled(enabled);
+    ui_->buttonUpdate->setEnabled(enabled);
+}
+
+void AircraftDialog::reportFailure(const QString& text) { prompts().critical(this, windowTitle(), text); }
+
+void AircraftDialog::on_aircraftList_currentTextChanged(const QString& registration)
+{
+    QSqlQuery query;
+    const bool found = runStatement(query, sql::kSelectAircraftDetails, {registration}) && query.next();
+    ui_->shopId->setText(found ? query.value(0).toString() : QString());
+    ui_->comment->setPlainText(found ? query.value(1).toString() : QString());
+}
+
+// A registration names a data directory, so it never holds a "/".
+void AircraftDialog::on_aircraftId_textChanged()
+{
+    const QString text = ui_->aircraftId->text();
+    if (text.contains(QLatin1Char('/')))
+        ui_->aircraftId->setText(QString(text).replace(QLatin1Char('/'), QLatin1Char('_')));
+}
+
+void AircraftDialog::on_buttonAdd_clicked()
+{
+    const QString registration = ui_->aircraftId->text();
+    if (registration.isEmpty()) {
+        reportFailure(QStringLiteral("No aircraft ID specified"));
+        return;
+    }
+    if (const QString problem = registrationProblem(registration); !problem.isEmpty()) {
+        reportFailure(invalidRegistrationMessage(problem));
+        return;
+    }
+    if (!ui_->aircraftList->findItems(registration, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
+        reportFailure(QStringLiteral("Aircraft ID \"%1\" already exists").arg(registration));
+        return;
+    }
+    ui_->aircraftList->addItem(registration);
+    AddAircraft(registration, ui_->shopId->text(), ui_->comment->toPlainText());
+    settings::setValue(settings::LastAircraft, registration);
+    ui_->aircraftList->setCurrentRow(ui_->aircraftList->count() - 1);
+    enableEditing(true);
+}
+
+void AircraftDialog::on_buttonUpdate_clicked()
+{
+    QListWidgetItem* current = ui_->aircraftList->currentItem();
+    const QString registration = current ? current->text() : QString();
+    QSqlQuery query;
+    if (!runStatement(query, sql::kUpdateAircraftByRegistration,
+                      {ui_->shopId->text(), ui_->comment->toPlainText(), registration}))
+        prompts().critical(this, QStringLiteral("AircraftDialog::on_buttonUpdate_clicked"), query.lastError().text());
+}
+
+void AircraftDialog::on_buttonDel_clicked()
+{
+    QListWidgetItem* current = ui_->aircraftList->currentItem();
+    if (!current) {
+        prompts().warning(this, windowTitle(), QStringLiteral("No aircraft selected!"));
+        return;
+    }
+    const QString registration = current->text();
+    if (prompts().question(this, windowTitle(),
+                           QStringLiteral("Are you sure you want to delete the aircraft '%1' from the database?\n"
+                                          "This will also delete all associated data file!")
+                               .arg(registration),
+                           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
+        != QMessageBox::Ok)
+        return;
+    removeAircraft(registration);
+    delete ui_->aircraftList->takeItem(ui_->aircraftList->row(current));
+    if (ui_->aircraftList->count() == 0) {
+        ui_->aircraftId->clear();
+        ui_->shopId->clear();
+        ui_->comment->clear();
+        enableEditing(false);
+    }
+}
+
+void AircraftDialog::removeAircraft(QString aircraftName)
+{
+    QSqlQuery query;
+    if (!runStatement(query, sql::kCountAircraft, {aircraftName})) {
+        reportFailure(query.lastError().text());
+        return;
+    }
+    if (!query.next() || query.value(0).toInt() < 1)
+        return;  // not in the database: nothing is deleted, not even files
+    // The registration names a directory of the data root: never let it point elsewhere.
+    if (fileNameProblem(aircraftName).isEmpty())
+        removeDirectoryTree(dataRootPath() + QLatin1Char('/') + aircraftName + QStringLiteral("_data"));
+    for (const char* statement : {sql::kDeleteAircraftEngines, sql::kDeleteAircraft}) {
+        if (!runStatement(query, statement, {aircraftName})) {
+            reportFailure(query.lastError().text());
+            return;
+        }
+    }
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Deletes a directory with everything below it except hidden entries; a
+// directory still holding one stays. Returns true when something could not
+// be deleted. A missing directory is no failure.
+bool removeDirectoryTree(const QString& path);

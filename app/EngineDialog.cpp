@@ -1,0 +1,69 @@
+#include "app/EngineDialog.h"
+
+#include "app/Database.h"
+#include "app/Prompts.h"
+#include "app/SqlCatalogue.h"
+#include "ui_EngineDialog.h"
+
+#include <QSqlError>
+
+EngineDialog::EngineDialog(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::EngineDialogBase>())
+{
+    ui_->setupUi(this);
+    QSqlQuery query;
+    if (runStatement(query, sql::kSelectEngineTypes))
+        while (query.next())
+            ui_->engineLW->addItem(query.value(0).toString());
+    if (ui_->engineLW->count() == 0)
+        ui_->buttonDel->setEnabled(false);
+    else
+        ui_->engineLW->setCurrentRow(0);
+}
+
+EngineDialog::~EngineDialog() = default;
+
+void EngineDialog::on_engineLW_currentTextChanged(const QString& type) { ui_->engineType->setText(type); }
+
+void EngineDialog::on_buttonAdd_clicked()
+{
+    const QString type = ui_->engineType->text();
+    if (type.isEmpty()) {
+        prompts().critical(this, windowTitle(), QStringLiteral("No engine type specified"));
+        return;
+    }
+    if (!ui_->engineLW->findItems(type, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
+        prompts().critical(nullptr, windowTitle(), QStringLiteral("Engine type \"%1\" already exists").arg(type));
+        return;
+    }
+    QSqlQuery query;
+    if (!runStatement(query, sql::kInsertEngineType, {type})) {
+        prompts().critical(this, windowTitle(), query.lastError().text());
+        return;
+    }
+    ui_->engineLW->addItem(type);
+    ui_->engineLW->setCurrentRow(ui_->engineLW->count() - 1);
+    ui_->buttonDel->setEnabled(true);
+}
+
+void EngineDialog::on_buttonDel_clicked()
+{
+    QListWidgetItem* current = ui_->engineLW->currentItem();
+    if (!current) {
+        prompts().warning(this, windowTitle(), QStringLiteral("No engine selected!"));
+        return;
+    }
+    const QString type = current->text();
+    if (prompts().question(nullptr, windowTitle(),
+                           QStringLiteral("Are you sure you want to delete the engine '%1' from the database?\n").arg(type),
+                           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
+        != QMessageBox::Ok)
+        return;
+    delete ui_->engineLW->takeItem(ui_->engineLW->row(current));
+    if (ui_->engineLW->count() == 0) {
+        ui_->engineType->clear();
+        ui_->buttonDel->setEnabled(false);
+    }
+    QSqlQuery query;
+    if (!runStatement(query, sql::kDeleteEngineType, {type}))
+        prompts().critical(this, windowTitle(), query.lastError().text());
+}

@@ -1,0 +1,42 @@
+#include "export/ArchiveCommand.h"
+
+#include "app/DataDirectories.h"
+#include "app/Prompts.h"
+#include "app/Settings.h"
+#include "export/Archive.h"
+
+#include <QApplication>
+#include <QProgressDialog>
+
+void archiveData(QWidget* parent)
+{
+    const QString directory = prompts().existingDirectory(parent, QString(), dataRootPath(),
+                                                          QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    if (directory.isEmpty())
+        return;
+
+    QProgressDialog progress(QStringLiteral("Packing..."), QStringLiteral("Cancel"), 0, 100, parent);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ArchiveJob job(directory, settings::text(settings::DataDir) + QStringLiteral("/archive"));
+    const ArchiveOutcome outcome = job.run([&](qint64 packed, qint64 total) {
+        progress.setLabelText(QStringLiteral("%1 of %2 MB packed")
+                                  .arg(packed / 1e6, 0, 'f', 1)
+                                  .arg(total / 1e6, 0, 'f', 1));
+        progress.setValue(total > 0 ? int(packed * 100 / total) : 0);
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    QApplication::restoreOverrideCursor();
+
+    if (outcome.cancelled)
+        return;
+    if (!outcome.failure.isEmpty())
+        prompts().warning(parent, QStringLiteral("Backup"), outcome.failure);
+    else
+        prompts().information(parent, QStringLiteral("Backup finished"),
+                              QStringLiteral("The Backup was finished successfully.\n\nThe file %1 has been created.")
+                                  .arg(outcome.archive));
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// "Empty Temp Directory...": removes the "*.tmp" files of the data root's tmp
+// directory after asking. remove deletes one file and says whether it went.
+void emptyTempDirectory(QWidget* parent,
+                        const std::function<bool(const QString&)>& remove = [](const QString& path) {
+                            return QFile::remove(path);
+                        });

@@ -1,0 +1,189 @@
+// Maintaining aircraft and engine types, and removing an aircraft's data.
+
+#include "TestEnvironment.h"
+#include "app/AircraftDialog.h"
+#include "app/DataDirectories.h"
+#include "app/Database.h"
+#include "app/DirectoryTree.h"
+#include "app/EngineDialog.h"
+#include "app/Settings.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+
+QStringList column(const QString& statement)
+{
+    QStringList values;
+    QSqlQuery query(statement);
+    while (query.next())
+        values << query.value(0).toString();
+    return values;
+}
+
+QStringList items(QListWidget* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+void touch(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("x");
+}
+
+}  // namespace
+
+class AircraftDialogsTest : public QObject {
+    Q_OBJECT
+    TestEnvironment env;
+
+    template <typename T>
+    T* child(QWidget& dialog, const char* name) { return dialog.findChild<T*>(QLatin1String(name)); }
+
+    void add(AircraftDialog& dialog, const QString& registration)
+    {
+        child<QLineEdit>(dialog, "aircraftId")->setText(registration);
+        child<QPushButton>(dialog, "buttonAdd")->click();
+    }
+
+private slots:
+    void initTestCase() { connectDB(); }
+
+    void init()
+    {
+        env.resetSettings();
+        env.prompts().clear();
+        for (const char* table : {"engine", "aircraft", "engine_type"})
+            QSqlQuery().exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
+    }
+
+    void addingAircraft()
+    {
+        AircraftDialog dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Add/Remove Aircraft"));
+        QVERIFY(!child<QPushButton>(dialog, "buttonDel")->isEnabled());
+        QVERIFY(!child<QPushButton>(dialog, "buttonUpdate")->isEnabled());
+
+        child<QLineEdit>(dialog, "aircraftId")->setText("HB/ABC");
+        QCOMPARE(child<QLineEdit>(dialog, "aircraftId")->text(), QStringLiteral("HB_ABC"));
+
+        child<QLineEdit>(dialog, "shopId")->setText("Shop");
+        add(dialog, "F-GABC");
+        add(dialog, "f-gabc");  // differs in case only: another aircraft
+        QVERIFY(env.prompts().calls.isEmpty());
+        add(dialog, "F-GABC");
+        add(dialog, "");
+        add(dialog, "-ABC");
+        add(dialog, "CON:");
+        QCOMPARE(env.prompts().texts(),
+                 (QStringList{"Aircraft ID \"F-GABC\" already exists", "No aircraft ID specified",
+                              "Invalid registration number: string start with a '-'",
+                              "Invalid registration number: string contains ':', which a file name cannot hold"}));
+        QCOMPARE(env.prompts().calls[0].title, QStringLiteral("Add/Remove Aircraft"));
+        QCOMPARE(column("SELECT tail_number FROM aircraft ORDER BY tail_number"), (QStringList{"F-GABC", "f-gabc"}));
+        QCOMPARE(column("SELECT shop_id FROM aircraft WHERE tail_number = 'F-GABC'"), QStringList{"Shop"});
+        QCOMPARE(settings::text(settings::LastAircraft), QStringLiteral("f-gabc"));
+        QVERIFY(child<QPushButton>(dialog, "buttonDel")->isEnabled());
+    }
+
+    void updatingAndSelecting()
+    {
+        AddAircraft("B-ONE", "S1", "first");
+        AddAircraft("A-TWO", "S2", "it's second");
+        AircraftDialog dialog;
+        QCOMPARE(items(child<QListWidget>(dialog, "aircraftList")), (QStringList{"A-TWO", "B-ONE"}));
+        QCOMPARE(child<QLineEdit>(dialog, "aircraftId")->text(), QStringLiteral("A-TWO"));
+        QCOMPARE(child<QTextEdit>(dialog, "comment")->toPlainText(), QStringLiteral("it's second"));
+        child<QListWidget>(dialog, "aircraftList")->setCurrentRow(1);
+        QCOMPARE(child<QLineEdit>(dialog, "shopId")->text(), QStringLiteral("S1"));
+        child<QLineEdit>(dialog, "shopId")->setText("O'Shop");
+        child<QPushButton>(dialog, "buttonUpdate")->click();
+        QCOMPARE(column("SELECT shop_id FROM aircraft WHERE tail_number = 'B-ONE'"), QStringList{"O'Shop"});
+    }
+
+    void deletingRemovesRowsAndData()
+    {
+        AddAircraft("F-GABC", {}, {});
+        QSqlQuery().exec("INSERT INTO engine (aircraft_id, type, sn, sdi, install_date) VALUES (1, 'T', 'E', 1, '')");
+        const QString data = dataRootPath() + "/F-GABC_data";
+        touch(data + "/engine_1/a.raw");
+        touch(data + "/engine_2/b.txt");
+
+        AircraftDialog dialog;
+        env.prompts().buttonAnswers << QMessageBox::Cancel;
+        child<QPushButton>(dialog, "buttonDel")->click();
+        QVERIFY(QDir(data).exists());
+        QCOMPARE(env.prompts().calls[0].text,
+                 QStringLiteral("Are you sure you want to delete the aircraft 'F-GABC' from the database?\nThis "
+                                "will also delete all associated data file!"));
+
+        env.prompts().buttonAnswers << QMessageBox::Ok;
+        child<QPushButton>(dialog, "buttonDel")->click();
+        QVERIFY(!QDir(data).exists());
+        QCOMPARE(column("SELECT COUNT(*) FROM aircraft"), QStringList{"0"});
+        QCOMPARE(column("SELECT COUNT(*) FROM engine"), QStringList{"0"});
+        QCOMPARE(child<QLineEdit>(dialog, "aircraftId")->text(), QString());
+        QVERIFY(!child<QPushButton>(dialog, "buttonDel")->isEnabled());
+        QVERIFY(!child<QPushButton>(dialog, "buttonUpdate")->isEnabled());
+    }
+
+    void removalKeepsHiddenEntriesAndUnknownAircraft()
+    {
+        const QString data = dataRootPath() + "/HIDDEN_data";
+        touch(data + "/engine_1/a.raw");
+        touch(data + "/engine_1/.keep");
+        QVERIFY(removeDirectoryTree(data));  // the hidden file keeps its directory
+        QVERIFY(QFile::exists(data + "/engine_1/.keep"));
+        QVERIFY(!QFile::exists(data + "/engine_1/a.raw"));
+        QVERIFY(!removeDirectoryTree(dataRootPath() + "/NONE_data"));
+
+        // A registration the database does not know deletes nothing.
+        const QString other = dataRootPath() + "/GHOST_data";
+        touch(other + "/engine_1/a.raw");
+        AircraftDialog dialog;
+        dialog.removeAircraft("GHOST");
+        QVERIFY(QFile::exists(other + "/engine_1/a.raw"));
+    }
+
+    void engineTypes()
+    {
+        QSqlQuery().exec("INSERT INTO engine_type (type) VALUES ('CFM56-7')");
+        QSqlQuery().exec("INSERT INTO engine_type (type) VALUES ('CFM56-5')");
+        EngineDialog dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Add/Remove Engine Type"));
+        auto* list = child<QListWidget>(dialog, "engineLW");
+        QCOMPARE(items(list), (QStringList{"CFM56-5", "CFM56-7"}));
+        QCOMPARE(child<QLineEdit>(dialog, "engineType")->text(), QStringLiteral("CFM56-5"));
+
+        child<QLineEdit>(dialog, "engineType")->setText("LEAP-1A");
+        child<QPushButton>(dialog, "buttonAdd")->click();
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("LEAP-1A"));
+        child<QLineEdit>(dialog, "engineType")->setText("CFM56-7");
+        child<QPushButton>(dialog, "buttonAdd")->click();
+        QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Add/Remove Engine Type|Engine type \"CFM56-7\" already exists"));
+        QCOMPARE(column("SELECT type FROM engine_type ORDER BY type"), (QStringList{"CFM56-5", "CFM56-7", "LEAP-1A"}));
+
+        env.prompts().clear();
+        list->setCurrentRow(0);
+        env.prompts().buttonAnswers << QMessageBox::Ok;
+        child<QPushButton>(dialog, "buttonDel")->click();
+        QCOMPARE(env.prompts().calls[0].text,
+                 QStringLiteral("Are you sure you want to delete the engine 'CFM56-5' from the database?\n"));
+        QCOMPARE(column("SELECT type FROM engine_type ORDER BY type"), (QStringList{"CFM56-7", "LEAP-1A"}));
+        QCOMPARE(items(list), (QStringList{"CFM56-7", "LEAP-1A"}));
+    }
+};
+
+QTEST_MAIN(AircraftDialogsTest)
+#include "test_aircraft_dialogs.moc"
