@@ -22,6 +22,7 @@
 #include <cstring>
 #include <map>
 #include <random>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -140,17 +141,25 @@ BENCHMARK(BM_FftwSpectrum)->Unit(benchmark::kMicrosecond)->Repetitions(9)->Repor
 BENCHMARK(BM_RealFft)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
 BENCHMARK(BM_FftwExecute)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
 
-// Shows the runs as usual and keeps the median real time of each benchmark, in seconds.
+// Shows the runs as usual and keeps the medians of each benchmark, in seconds.
 class MedianKeeper : public benchmark::ConsoleReporter {
 public:
-    std::map<std::string, double> medians;
+    struct Median {
+        double real = 0.0;
+        double cpu = 0.0;
+    };
+    std::map<std::string, Median> medians;
+
+    MedianKeeper() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
 
     void ReportRuns(const std::vector<Run>& reports) override
     {
         for (const Run& run : reports) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && !run.error_occurred)
-                medians[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median" || run.error_occurred)
+                continue;
+            const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+            medians[run.run_name.function_name] = {run.GetAdjustedRealTime() / unit,
+                                                   run.GetAdjustedCPUTime() / unit};
         }
         ConsoleReporter::ReportRuns(reports);
     }
@@ -172,9 +181,11 @@ void printRatio(const MedianKeeper& reporter, const char* name, const char* of, 
 {
     const auto a = reporter.medians.find(of);
     const auto b = reporter.medians.find(against);
-    if (a != reporter.medians.end() && b != reporter.medians.end())
-        std::printf("%s: %.2f us against %.2f us, ratio %.2f\n", name, a->second * 1e6, b->second * 1e6,
-                    a->second / b->second);
+    if (a == reporter.medians.end() || b == reporter.medians.end())
+        return;
+    std::printf("%s: real %.2f us against %.2f us, ratio %.2f; cpu %.2f us against %.2f us, ratio %.2f\n", name,
+                a->second.real * 1e6, b->second.real * 1e6, a->second.real / b->second.real, a->second.cpu * 1e6,
+                b->second.cpu * 1e6, a->second.cpu / b->second.cpu);
 }
 
 }  // namespace
