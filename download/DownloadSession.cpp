@@ -172,41 +172,15 @@ bool DownloadSession::runStep()
 void DownloadSession::sendCommand(quint32 command, std::initializer_list<quint32> arguments)
 {
     emit progressChanged(0);
-    link_.exchangeStatus = ExchangeStatus::Waiting;
-    link_.received = 0;
-    link_.expected = 0;
     lastReceived_ = 0;
     lastByteAt_ = 0;
     sinceSent_.start();
     waiting_ = true;
     const QList<quint32> words(arguments);
-    const int size = mirvak::buildRequest(link_.requestBuffer.data(), words.constData(),
-                                          int(words.size() * 4), command);
-    if (link_.socket->state() != QAbstractSocket::ConnectedState
-        || link_.socket->write(reinterpret_cast<const char*>(link_.requestBuffer.data()), size) != size)
-        link_.exchangeStatus = ExchangeStatus::Failed;
+    sendRequest(link_, words.constData(), int(words.size() * 4), command);
 }
 
-void DownloadSession::readyReadSlot()
-{
-    for (;;) {
-        const ResponseFramer::Outcome outcome = link_.framer.next(*link_.socket);
-        if (outcome == ResponseFramer::Outcome::NeedMore) {
-            if (link_.framer.pendingLength() > 0) {
-                link_.expected = link_.framer.pendingLength();
-                link_.received = quint32(link_.socket->bytesAvailable());
-            }
-            return;
-        }
-        if (outcome == ResponseFramer::Outcome::InvalidLength) {
-            link_.exchangeStatus = ExchangeStatus::Failed;
-            return;
-        }
-        link_.responseFile = link_.framer.normalisedFile();
-        link_.exchangeStatus = link_.responseFile.isEmpty() ? ExchangeStatus::Failed : ExchangeStatus::AnswerReady;
-        link_.received = link_.expected;
-    }
-}
+void DownloadSession::readyReadSlot() { receiveAnswers(link_); }
 
 void DownloadSession::connectionLost()
 {

@@ -38,27 +38,8 @@ FirmwareUpload::~FirmwareUpload()
 
 void FirmwareUpload::readyReadSlot()
 {
-    for (;;) {
-        const ResponseFramer::Outcome outcome = link_.framer.next(*link_.socket);
-        if (outcome == ResponseFramer::Outcome::NeedMore) {
-            if (link_.framer.pendingLength() > 0) {
-                link_.expected = link_.framer.pendingLength();
-                link_.received = quint32(link_.socket->bytesAvailable());
-            }
-            return;
-        }
-        if (outcome == ResponseFramer::Outcome::InvalidLength) {
-            link_.exchangeStatus = ExchangeStatus::Failed;
-        } else {
-            dropResponseFile();
-            link_.responseFile = link_.framer.normalisedFile();
-            link_.exchangeStatus = link_.responseFile.isEmpty() ? ExchangeStatus::Failed : ExchangeStatus::AnswerReady;
-        }
-        if (waiting_)
-            waiting_->quit();
-        if (outcome == ResponseFramer::Outcome::InvalidLength)
-            return;
-    }
+    if (receiveAnswers(link_) && waiting_)
+        waiting_->quit();
 }
 
 void FirmwareUpload::connectionLost()
@@ -67,17 +48,6 @@ void FirmwareUpload::connectionLost()
         link_.exchangeStatus = ExchangeStatus::Failed;
     if (waiting_)
         waiting_->quit();
-}
-
-bool FirmwareUpload::sendRequest(const quint32* payload, int byteCount, quint32 command)
-{
-    link_.exchangeStatus = ExchangeStatus::Waiting;
-    const int size = mirvak::buildRequest(link_.requestBuffer.data(), payload, byteCount, command);
-    const bool sent = link_.socket->state() == QAbstractSocket::ConnectedState
-                      && link_.socket->write(reinterpret_cast<const char*>(link_.requestBuffer.data()), size) == size;
-    if (!sent)
-        link_.exchangeStatus = ExchangeStatus::Failed;
-    return sent;
 }
 
 ExchangeStatus FirmwareUpload::waitForAnswer(int timeoutMs)
@@ -140,7 +110,7 @@ ExchangeStatus FirmwareUpload::sendPackets(Kind kind, const UpdateFile& file)
         emit progressChanged(k, packets);
         QCoreApplication::processEvents();
         const QList<quint32> payload = file.packet(k - 1);
-        sendRequest(payload.constData(), kPacketBytes, kCommands[kind]);
+        sendRequest(link_, payload.constData(), kPacketBytes, kCommands[kind]);
         const ExchangeStatus status = waitForAnswer(timing().packetWaitMs);
         dropResponseFile();
         if (status != ExchangeStatus::AnswerReady)
@@ -196,7 +166,7 @@ bool FirmwareUpload::refreshPartNumbers()
     const quint32 zero = 0;
     unit::enginePositionCode = -1;
     unit::engineNumber = -1;
-    sendRequest(&zero, 4, mirvak::CMD_PN);
+    sendRequest(link_, &zero, 4, mirvak::CMD_PN);
     if (waitForAnswer(timing().packetWaitMs) != ExchangeStatus::AnswerReady)
         return false;
     const QString failure = readPartNumberFile(link_.responseFile, partNumbers_);
@@ -215,7 +185,7 @@ void FirmwareUpload::eraseMemory()
 {
     prompts().showNote(parent_, app::kShortTitle, QStringLiteral("Erasing Tessel memory. Please wait..."));
     const quint32 zero = 0;
-    sendRequest(&zero, 4, mirvak::CMD_ERASE_DATA);
+    sendRequest(link_, &zero, 4, mirvak::CMD_ERASE_DATA);
     const ExchangeStatus status = waitForAnswer(timing().eraseWaitMs);
     dropResponseFile();
     prompts().closeNote();

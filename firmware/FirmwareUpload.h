@@ -42,7 +42,6 @@ signals:
 private:
     void readyReadSlot();
     void connectionLost();
-    bool sendRequest(const quint32* payload, int byteCount, quint32 command);
     // Waits for the answer to the request just sent; Waiting when the time ran out.
     ExchangeStatus waitForAnswer(int timeoutMs);
     void dropResponseFile();

@@ -32,6 +32,17 @@ struct LinkContext {
     ResponseFramer framer;  // shared by every consumer of the connection
 };
 
+// Sends one request for a borrower of the connection and marks the exchange as
+// waiting (received and expected start from 0); a request that cannot be
+// written marks it failed at once.
+bool sendRequest(LinkContext& link, const quint32* payload, int byteCount, quint32 command);
+
+// Takes what the unit sent to a borrower of the connection: the progress of the
+// answer in received and expected, each complete answer in responseFile (a
+// file left there is replaced) with exchangeStatus AnswerReady, or Failed when
+// the answer was refused. Returns true when an exchange ended.
+bool receiveAnswers(LinkContext& link);
+
 // The unit's engine position, process-wide: the SDI code of the last decoded
 // part-number answer (1, 2, 3, or 0 for position 4) and the engine number
 // (the code with 0 read as 4). Both are -1 until the unit has answered.

@@ -2,6 +2,7 @@
 // rows, files on disk, and what the unit was asked.
 
 #include "FakeUnit.h"
+#include "LinkHelpers.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
 #include "app/Database.h"
@@ -19,15 +20,6 @@
 #include <QtTest>
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 30000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < timeoutMs)
-        QTest::qWait(10);
-    return condition();
-}
 
 AircraftInfo aircraft()
 {
@@ -66,18 +58,6 @@ class DownloadSessionTest : public QObject {
             if (!line.isEmpty())
                 commands << QString::fromLatin1(line.split(' ').mid(1).join(' '));
         return commands;
-    }
-
-    bool connectLink(LinkClient& link, quint16 port)
-    {
-        bool identified = false;
-        connect(&link, &LinkClient::unitCommandsEnabled, this, [&](bool on) { identified = on; });
-        settings::setValue(settings::Port, port);
-        link.connectToUnit();
-        const bool ok = waitFor([&] { return identified; }, 10000);
-        link.disconnect(this);
-        env.prompts().clear();
-        return ok;
     }
 
     QStringList runSession(LinkClient& link, RequestSet requests,
@@ -130,7 +110,7 @@ private slots:
     {
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         QCOMPARE(runSession(link, RequestSet::fromChoices(true, true)), kAllDone);
         QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Download / Erase|Processing complete!"));
 
@@ -184,7 +164,7 @@ private slots:
     {
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         QCOMPARE(runSession(link, RequestSet::fromChoices(false, true)),
                  (QStringList{"Done", "Done", "Not requested", "Not requested", "Not requested", "Not requested", "Done"}));
         QCOMPARE(logged().last().left(18), QStringLiteral("101 CMD_ERASE_DATA"));
@@ -204,7 +184,7 @@ private slots:
         QFETCH(QString, erase);
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         // The simulator's third algorithm-status answer reports every algorithm deactivated.
         for (int i = 0; i < 2; ++i) {
             unsigned char request[12];
@@ -245,7 +225,7 @@ private slots:
         DownloadSession::timing().answerTimeoutMs = 300;
         SimulatorProcess sim(simulatorOptions(faults));
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         QCOMPARE(runSession(link, RequestSet::fromChoices(true, true)), rows);
         QVERIFY2(env.prompts().texts().join('\n').contains(message), qPrintable(env.prompts().texts().join('\n')));
         const QString summary = env.prompts().calls.last().text;
@@ -265,7 +245,7 @@ private slots:
         unit.answers << builder.build(mirvak::CMD_PN) << builder.build(mirvak::CMD_GET_ALGORITHM_STATUS)
                      << shortAnswer;
         LinkClient link(&window);
-        QVERIFY(connectLink(link, unit.serverPort()));
+        QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
         QCOMPARE(runSession(link, RequestSet::fromChoices(true, true)),
                  (QStringList{"Done", "Done", "Done", "Failed", "Not run", "Not run", "Skipped"}));
         QCOMPARE(env.prompts().calls[0].title, QStringLiteral("DownloadProgressDialog::reformatData"));
@@ -280,7 +260,7 @@ private slots:
     {
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         QCOMPARE(runSession(link, RequestSet::fromChoices(true, false)).mid(0, 6), kAllDone.mid(0, 6));
         QCOMPARE(runSession(link, RequestSet::fromChoices(true, false)).mid(0, 6), kAllDone.mid(0, 6));
         const QStringList raws = filesUnderDataRoot({"*.raw"});
@@ -297,7 +277,7 @@ private slots:
     {
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         runSession(link, RequestSet::fromChoices(true, false));
         QCOMPARE(QDir(env.dataRoot() + "/tmp").entryList(QDir::Files), QStringList());
 
@@ -316,7 +296,7 @@ private slots:
     {
         SimulatorProcess sim(simulatorOptions({"--fault", "stall:96:100000"}));
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         bool disconnected = false;
         connect(&link.socket(), &QTcpSocket::disconnected, this, [&] { disconnected = true; });
         runSession(link, RequestSet::fromChoices(true, true), [&](DownloadSession& session) {
@@ -334,7 +314,7 @@ private slots:
         DownloadSession::timing().eraseTicks = 10;
         SimulatorProcess sim({"--erase-delay-ms", "2000"});
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         const QStringList rows = runSession(link, RequestSet::fromChoices(false, true));
         QCOMPARE(rows.last(), QStringLiteral("Timeout"));
         QVERIFY(env.prompts().calls.last().text.contains("Erasing Bearing Data: Timeout"));

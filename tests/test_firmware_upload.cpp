@@ -2,6 +2,7 @@
 // and outcomes.
 
 #include "FakeUnit.h"
+#include "LinkHelpers.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
 #include "app/AppIdentity.h"
@@ -21,15 +22,6 @@
 #include <QtTest>
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < timeoutMs)
-        QTest::qWait(10);
-    return condition();
-}
 
 QByteArray numbers(int count, bool finalLineFeed = true, int first = 1)
 {
@@ -102,18 +94,6 @@ class FirmwareUploadTest : public QObject {
         QStringList texts = env.prompts().texts();
         texts.removeAll(QStringLiteral("<open file>"));
         return texts;
-    }
-
-    bool connectLink(LinkClient& link, quint16 port)
-    {
-        bool identified = false;
-        connect(&link, &LinkClient::unitCommandsEnabled, this, [&](bool on) { identified = on; });
-        settings::setValue(settings::Port, port);
-        link.connectToUnit();
-        const bool ok = waitFor([&] { return identified; });
-        link.disconnect(this);
-        env.prompts().clear();
-        return ok;
     }
 
     // Chooses the file for a section and presses its "Update Software".
@@ -193,7 +173,7 @@ private slots:
     {
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         withDialog(link, [&](FwUpdateDialog& dialog) {
             QCOMPARE(dialog.windowTitle(), QStringLiteral(" Tolm for Advanced Korvel  2.2.0 - FW Update"));
             QVERIFY(!dialog.findChild<QGroupBox*>("mainGroupBox")->isEnabled());
@@ -208,7 +188,7 @@ private slots:
     {
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         const QString path = writeFile("614_207000-2X.dat", numbers(1281));
         env.prompts().buttonAnswers << QMessageBox::Yes;  // the simulator's table is not compatible
         QString status;
@@ -231,7 +211,7 @@ private slots:
     {
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         const QString path = writeFile("614_208000-2X.dat", "0x10\n\n7\n");
         env.prompts().buttonAnswers << QMessageBox::Yes << QMessageBox::Yes;
         withDialog(link, [&](FwUpdateDialog& dialog) {
@@ -251,7 +231,7 @@ private slots:
     {
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         const QString path = writeFile("614_207000-2X.dat", "1\n2\n0x1G\n");
         env.prompts().buttonAnswers << QMessageBox::Yes;
         QString status;
@@ -283,7 +263,7 @@ private slots:
         FirmwareUpload::timing().packetWaitMs = 300;
         SimulatorProcess sim(simulatorOptions({"--fault", fault}));
         LinkClient link(&window);
-        QVERIFY(connectLink(link, sim.port()));
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         const QString path = writeFile("614_207000-2X.dat", numbers(3000));
         env.prompts().buttonAnswers << QMessageBox::Yes;
         QString status;
@@ -304,7 +284,7 @@ private slots:
         FakeUnit unit;
         unit.answers << uploadMode << builder.build(mirvak::CMD_REPROG_PROG_MAIN) << uploadMode;
         LinkClient link(&window);
-        QVERIFY(connectLink(link, unit.serverPort()));
+        QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
         const QString path = writeFile("614_205000-1A.dat", numbers(10));
         withDialog(link, [&](FwUpdateDialog& dialog) {
             QVERIFY(dialog.findChild<QGroupBox*>("mainGroupBox")->isEnabled());
