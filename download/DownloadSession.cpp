@@ -180,7 +180,15 @@ void DownloadSession::sendCommand(quint32 command, std::initializer_list<quint32
     sendRequest(link_, words.constData(), int(words.size() * 4), command);
 }
 
-void DownloadSession::readyReadSlot() { receiveAnswers(link_); }
+void DownloadSession::readyReadSlot()
+{
+    // A complete answer moves the session on at once rather than at the next tick.
+    if (receiveAnswers(link_) && step_ != EraseData)
+        QMetaObject::invokeMethod(this, [this] {
+            if (!finished_ && waiting_)
+                watchDownload();
+        }, Qt::QueuedConnection);
+}
 
 void DownloadSession::connectionLost()
 {
