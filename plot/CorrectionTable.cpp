@@ -1,6 +1,7 @@
 #include "plot/CorrectionTable.h"
 
 #include "app/Prompts.h"
+#include "plot/Spectrum.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -9,6 +10,10 @@
 QString CorrectionTable::defaultPath()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/correction_table.csv");
+}
+
+namespace {
+constexpr int kSpectrumBins = sampling::kBins;
 }
 
 CorrectionTable::CorrectionTable(const QString& path)
@@ -29,6 +34,9 @@ CorrectionTable::CorrectionTable(const QString& path)
         const Entry entry{fields[0].trimmed().toInt(), fields[1].trimmed().toDouble(), fields[2].trimmed().toDouble()};
         entries_.insert(entry.bin, entry);
     }
+    spectrumFactors_.resize(kSpectrumBins, 1.0);
+    for (int bin = 0; bin < kSpectrumBins; ++bin)
+        spectrumFactors_[bin] = entries_.value(bin, Entry{}).factor;
 }
 
 const CorrectionTable& exportCorrectionTable()

@@ -5,6 +5,7 @@
 
 #include <QMap>
 #include <QString>
+#include <vector>
 
 class CorrectionTable {
 public:
@@ -21,11 +22,15 @@ public:
     // Loads the file; one that cannot be opened is reported and leaves every factor 1.0.
     explicit CorrectionTable(const QString& path);
 
-    double factor(int bin) const { return entries_.value(bin, Entry{}).factor; }
+    double factor(int bin) const
+    {
+        return bin >= 0 && bin < int(spectrumFactors_.size()) ? spectrumFactors_[bin] : entries_.value(bin, Entry{}).factor;
+    }
     int size() const { return int(entries_.size()); }
 
 private:
     QMap<int, Entry> entries_;
+    std::vector<double> spectrumFactors_;  // the factors of the spectrum's bins, for quick lookup
 };
 
 // The table the ASCII export uses: loaded on first use and kept until the program ends.

@@ -3,6 +3,7 @@
 #include "plot/CorrectionTable.h"
 #include "plot/Fft.h"
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -18,15 +19,14 @@ double windowWeight(int windowType, int i, int n)
     }
 }
 
-// Magnitudes of the transform of samples (destroyed), one per spectral line.
-std::vector<float> magnitudes(std::vector<float>& samples)
+// Transforms the samples (destroyed) and hands each spectral line's magnitude to use(k, magnitude).
+template <typename Use>
+void forEachMagnitude(std::vector<float>& samples, Use use)
 {
-    std::vector<ComplexF> lines(sampling::kBins);
+    std::array<ComplexF, sampling::kBins> lines;
     realFft(samples.data(), lines.data(), sampling::kOrder);
-    std::vector<float> result(sampling::kBins);
     for (int k = 0; k < sampling::kBins; ++k)
-        result[k] = std::sqrt(lines[k].real() * lines[k].real() + lines[k].imag() * lines[k].imag());
-    return result;
+        use(k, std::sqrt(lines[k].real() * lines[k].real() + lines[k].imag() * lines[k].imag()));
 }
 
 }  // namespace
@@ -53,11 +53,10 @@ std::vector<double> plotSpectrum(const double* timeHistoryValues, int windowType
 {
     std::vector<float> samples(timeHistoryValues, timeHistoryValues + sampling::kSamples);
     applyFftWindow(samples, windowType);
-    const std::vector<float> magnitude = magnitudes(samples);
     std::vector<double> amplitude(sampling::kBins);
-    for (int k = 0; k < sampling::kBins; ++k)
-        amplitude[k] = k * sampling::kVelocityToG * magnitude[k] * sampling::kAmplitudeNormalization
-                       * corrections.factor(k);
+    forEachMagnitude(samples, [&](int k, float magnitude) {
+        amplitude[k] = k * sampling::kVelocityToG * magnitude * sampling::kAmplitudeNormalization * corrections.factor(k);
+    });
     return amplitude;
 }
 
@@ -76,12 +75,11 @@ void exportSpectrum(const qint16* counts, bool hann, std::vector<double>& out)
         for (int i = 0; i < sampling::kSamples; ++i)
             samples[i] = float(samples[i] * gain * weights[i]);
     }
-    const std::vector<float> magnitude = magnitudes(samples);
     const CorrectionTable& corrections = exportCorrectionTable();
     const std::size_t first = out.size();
-    for (int k = 0; k < sampling::kBins; ++k)
-        out.push_back(magnitude[k] * sampling::kAmplitudeNormalization * (k * sampling::kVelocityToG)
-                      * corrections.factor(k));
+    forEachMagnitude(samples, [&](int k, float magnitude) {
+        out.push_back(magnitude * sampling::kAmplitudeNormalization * (k * sampling::kVelocityToG) * corrections.factor(k));
+    });
     out[first] = 0.0;
     if (hann)
         out[first + 1] = 0.0;
