@@ -161,8 +161,7 @@ bool DownloadSession::runStep()
                                              "deactivated.\nDo you really want to erase the Tessel data?"),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
                != QMessageBox::Yes) {
-        setStatus(step_, QStringLiteral("Skipped"));
-        step_ = SessionComplete - 1;
+        setStatus(step_, QStringLiteral("Skipped"));  // the technician declined
         return true;
     }
     sendCommand(mirvak::CMD_ERASE_DATA, {quint32(n)});
