@@ -13,6 +13,7 @@
 // high-water mark through /proc/self/clear_refs before the session and reports
 // the rise above its resident set at that moment.
 
+#include "BenchSupport.h"
 #include "app/AppIdentity.h"
 #include "app/Prompts.h"
 #include "app/Settings.h"
@@ -48,39 +49,6 @@
 namespace {
 
 constexpr qint64 kEngineAnswerSize = 5874016;
-
-// Message boxes answered at once with their default button; critical boxes
-// and warnings are counted, so a failed step shows as an error.
-class QuietPrompts : public Prompts {
-public:
-    int failures = 0;
-    QString lastFailure;
-
-    QMessageBox::StandardButton message(Kind kind, QWidget*, const QString& title, const QString& text,
-                                        QMessageBox::StandardButtons,
-                                        QMessageBox::StandardButton defaultButton) override
-    {
-        if (kind == Kind::Critical || kind == Kind::Warning) {
-            ++failures;
-            lastFailure = title + QLatin1String(": ") + text;
-        }
-        return defaultButton == QMessageBox::NoButton ? QMessageBox::Ok : defaultButton;
-    }
-    std::optional<QString> textInput(QWidget*, const QString&, const QString&, QLineEdit::EchoMode,
-                                     const QString&) override
-    {
-        return std::nullopt;
-    }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString existingDirectory(QWidget*, const QString&, const QString&, QFileDialog::Options) override
-    {
-        return {};
-    }
-    int exec(QDialog&) override { return 0; }
-    void showNote(QWidget*, const QString&, const QString&) override {}
-    void closeNote() override {}
-};
 
 QuietPrompts quietPrompts;
 

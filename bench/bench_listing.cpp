@@ -7,6 +7,7 @@
 // directory that is removed at the end, also when a benchmark fails or the run
 // is interrupted.
 
+#include "BenchSupport.h"
 #include "app/AppIdentity.h"
 #include "app/Prompts.h"
 #include "download/RawFileWriter.h"
@@ -42,36 +43,7 @@ QString dataRoot;
 QStringList rawFiles;  // every raw file of the tree, in the order the listing walks it
 qsizetype expectedFlights = 0;
 
-// Messages are counted, never shown: a listing that reports a broken file has failed.
-class CountingPrompts : public Prompts {
-public:
-    int messages = 0;
-
-    QMessageBox::StandardButton message(Kind, QWidget*, const QString& title, const QString& text,
-                                        QMessageBox::StandardButtons, QMessageBox::StandardButton) override
-    {
-        ++messages;
-        std::fprintf(stderr, "message: %s: %s\n", qPrintable(title), qPrintable(text));
-        return QMessageBox::Ok;
-    }
-    std::optional<QString> textInput(QWidget*, const QString&, const QString&, QLineEdit::EchoMode,
-                                     const QString&) override
-    {
-        return std::nullopt;
-    }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString existingDirectory(QWidget*, const QString&, const QString&, QFileDialog::Options) override
-    {
-        return {};
-    }
-    int exec(QDialog&) override { return 0; }
-    // Modeless notes are never shown.
-    void showNote(QWidget*, const QString&, const QString&) {}
-    void closeNote() {}
-};
-
-CountingPrompts quietPrompts;
+QuietPrompts quietPrompts;
 
 // An interrupted run still removes the tree: the handler only uses calls that
 // are safe in a signal handler (fork, execv, waitpid, _exit).
@@ -261,30 +233,6 @@ void BM_ListingByReadingEveryBlock(benchmark::State& state)
 BENCHMARK(BM_ListingAsProgram)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly();
 BENCHMARK(BM_ExtractFlightInfoOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly();
 BENCHMARK(BM_ListingByReadingEveryBlock)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly();
-
-// Shows the runs as usual and keeps the medians of each benchmark, in seconds.
-class MedianKeeper : public benchmark::ConsoleReporter {
-public:
-    struct Median {
-        double real = 0.0;
-        double cpu = 0.0;
-    };
-    std::map<std::string, Median> medians;
-
-    MedianKeeper() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& reports) override
-    {
-        for (const Run& run : reports) {
-            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median" || run.error_occurred)
-                continue;
-            const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-            medians[run.run_name.function_name] = {run.GetAdjustedRealTime() / unit,
-                                                   run.GetAdjustedCPUTime() / unit};
-        }
-        ConsoleReporter::ReportRuns(reports);
-    }
-};
 
 // Writes the tree, checks that both ways list the same flights, and warms the
 // page cache with one pass of each. Returns the failure text, empty on success.

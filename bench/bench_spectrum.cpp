@@ -5,6 +5,7 @@
 //
 // FFTW is linked into this benchmark only, as the yardstick.
 
+#include "BenchSupport.h"
 #include "app/AppIdentity.h"
 #include "plot/CorrectionTable.h"
 #include "plot/Fft.h"
@@ -140,30 +141,6 @@ BENCHMARK(BM_PlotSpectrum)->Unit(benchmark::kMicrosecond)->Repetitions(9)->Repor
 BENCHMARK(BM_FftwSpectrum)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
 BENCHMARK(BM_RealFft)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
 BENCHMARK(BM_FftwExecute)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
-
-// Shows the runs as usual and keeps the medians of each benchmark, in seconds.
-class MedianKeeper : public benchmark::ConsoleReporter {
-public:
-    struct Median {
-        double real = 0.0;
-        double cpu = 0.0;
-    };
-    std::map<std::string, Median> medians;
-
-    MedianKeeper() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& reports) override
-    {
-        for (const Run& run : reports) {
-            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median" || run.error_occurred)
-                continue;
-            const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-            medians[run.run_name.function_name] = {run.GetAdjustedRealTime() / unit,
-                                                   run.GetAdjustedCPUTime() / unit};
-        }
-        ConsoleReporter::ReportRuns(reports);
-    }
-};
 
 // Largest absolute difference of two spectra relative to the peak of the first.
 double relativeDifference(const std::vector<double>& a, const std::vector<double>& b)

@@ -1,0 +1,30 @@
+#include "BenchSupport.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+QMessageBox::StandardButton QuietPrompts::message(Kind kind, QWidget*, const QString& title, const QString& text,
+                                                  QMessageBox::StandardButtons,
+                                                  QMessageBox::StandardButton defaultButton)
+{
+    ++messages;
+    if (kind == Kind::Critical || kind == Kind::Warning) {
+        ++failures;
+        lastFailure = title + QLatin1String(": ") + text;
+        std::fprintf(stderr, "message: %s\n", qPrintable(lastFailure));
+    }
+    return defaultButton == QMessageBox::NoButton ? QMessageBox::Ok : defaultButton;
+}
+
+MedianKeeper::MedianKeeper() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+void MedianKeeper::ReportRuns(const std::vector<Run>& reports)
+{
+    for (const Run& run : reports) {
+        if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median" || run.error_occurred)
+            continue;
+        const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+        medians[run.run_name.function_name] = {run.GetAdjustedRealTime() / unit, run.GetAdjustedCPUTime() / unit};
+    }
+    ConsoleReporter::ReportRuns(reports);
+}
