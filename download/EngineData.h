@@ -31,6 +31,15 @@ inline const char* const kCaptureNames[kCaptures] = {"TOC", "TOD", "AOD", "AOA"}
 
 }  // namespace engine
 
+// A value of type T at a byte offset of an answer held in memory (host order).
+template <typename T>
+T valueAt(const char* data, qsizetype offset)
+{
+    T v;
+    std::memcpy(&v, data + offset, sizeof v);
+    return v;
+}
+
 // The unit's three measuring points, in the order the unit sends their values.
 // Reports and plots show them in the order 4R, 3B, 4L (kReportOrder).
 enum MeasuringPoint { Point4R = 0, Point4L = 1, Point3B = 2 };
@@ -80,9 +89,7 @@ private:
     template <typename T>
     T value(int offset) const
     {
-        T v;
-        std::memcpy(&v, p_ + offset, sizeof v);
-        return v;
+        return valueAt<T>(p_, offset);
     }
 
     const char* p_;

@@ -31,14 +31,6 @@ constexpr int kEventWidth = 14;
 constexpr int kTypeWidth = 6;
 constexpr int kNumberWidth = 4;
 
-template <typename T>
-T valueAt(const char* p, int offset)
-{
-    T v;
-    std::memcpy(&v, p + offset, sizeof v);
-    return v;
-}
-
 // Read-only view of one flight record.
 class HistoryRecord {
 public:
