@@ -2,7 +2,7 @@
 # when any is missing. Sourced by scripts/run, scripts/test and scripts/bench.
 
 TOLM_PACKAGES=(g++ cmake pkg-config make
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6sql6-sqlite qt6-charts-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6sql6-sqlite
   libarchive-dev xvfb xauth)
 
 ensure_packages() {
