@@ -1,6 +1,8 @@
 #include "ScriptedPrompts.h"
 
 #include <QDialog>
+#include <QEventLoop>
+#include <QTimer>
 
 void ScriptedPrompts::clear()
 {
@@ -10,6 +12,18 @@ void ScriptedPrompts::clear()
     textAnswers.clear();
     fileAnswers.clear();
     onDialog = nullptr;
+    answerDelayMs = 0;
+}
+
+void ScriptedPrompts::answerLate()
+{
+    if (answerDelayMs <= 0)
+        return;
+    ++openPrompts;
+    QEventLoop loop;
+    QTimer::singleShot(answerDelayMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    --openPrompts;
 }
 
 QStringList ScriptedPrompts::texts() const
@@ -35,6 +49,7 @@ QMessageBox::StandardButton ScriptedPrompts::message(Kind kind, QWidget* parent,
                                                      QMessageBox::StandardButton defaultButton)
 {
     calls.append({kind, title, text, parent});
+    answerLate();
     if (!buttonAnswers.isEmpty())
         return buttonAnswers.dequeue();
     return defaultButton == QMessageBox::NoButton ? QMessageBox::Ok : defaultButton;
@@ -45,6 +60,7 @@ std::optional<QString> ScriptedPrompts::textInput(QWidget* parent, const QString
                                                   const QString&)
 {
     calls.append({Kind::Question, title, label, parent});
+    answerLate();
     return textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
 }
 

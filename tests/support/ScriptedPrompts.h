@@ -23,6 +23,11 @@ public:
     QQueue<QString> fileAnswers;                        // default: nothing chosen
     // Called with each dialog run; returns its result. Default: rejected.
     std::function<int(QDialog&)> onDialog;
+    // When above 0, every message box and text input answers only after the
+    // event loop has run this long, as a person would: timers and sockets go
+    // on meanwhile. Use it for every question asked while a session or an
+    // upload runs.
+    int answerDelayMs = 0;
 
     void clear();
     QStringList texts() const;
@@ -46,4 +51,8 @@ public:
     bool noteShown = false;
 
     QList<QString> dialogsRun;  // class names of the dialogs run, in order
+    int openPrompts = 0;        // message boxes or inputs still waiting for their late answer
+
+private:
+    void answerLate();
 };
