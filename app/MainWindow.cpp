@@ -46,6 +46,7 @@ MainWindow::MainWindow(QWidget* parent)
       unitLabel_(new QLabel),
       serialLabel_(new QLabel),
       linkStatusLabel_(new QLabel),
+      endpointLabel_(new QLabel),
       clockLabel_(new QLabel),
       link_(std::make_unique<LinkClient>(this))
 {
@@ -63,6 +64,8 @@ MainWindow::MainWindow(QWidget* parent)
     connect(link_.get(), &LinkClient::unitLabelChanged, unitLabel_, &QLabel::setText);
     connect(link_.get(), &LinkClient::serialLabelChanged, serialLabel_, &QLabel::setText);
     connect(link_.get(), &LinkClient::unitCommandsEnabled, this, &MainWindow::enableUnitCommands);
+    connect(link_.get(), &LinkClient::endpointChanged, this,
+            [this](const QString& endpoint) { endpointLabel_->setText(QStringLiteral("Unit: %1").arg(endpoint)); });
     link_->connectToUnit();
 
     clockTimerId_ = startTimer(1000);
@@ -82,6 +85,8 @@ void MainWindow::buildStatusBar()
     showClock();
     for (QLabel* label : {unitLabel_, serialLabel_, linkStatusLabel_, clockLabel_})
         ui_->statusBar->addPermanentWidget(label, 1);
+    // Beyond the four labels: which unit address is in use (it may come from the command line).
+    ui_->statusBar->insertPermanentWidget(3, endpointLabel_, 0);
 }
 
 void MainWindow::setButtonToolTips()

@@ -53,6 +53,7 @@ private:
     QLabel* unitLabel_;
     QLabel* serialLabel_;
     QLabel* linkStatusLabel_;
+    QLabel* endpointLabel_;  // the unit address and port in use
     QLabel* clockLabel_;
     std::unique_ptr<LinkClient> link_;
     int clockTimerId_ = 0;

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "link/LinkContext.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTcpSocket>
 #include <QTimerEvent>
@@ -52,7 +53,7 @@ DownloadSession::DownloadSession(LinkContext& link, const PartNumberRecord& part
     record_.context.partNumbers = partNumbers;
     record_.context.aircraft = aircraft;
     record_.context.engineNumber = engineNumber;
-    record_.parent = parent;
+    parent_ = parent;
     record_.progress = [this](int percent) { emit progressChanged(percent); };
     statuses_.fill(QStringLiteral("-"));
 }
@@ -60,7 +61,7 @@ DownloadSession::DownloadSession(LinkContext& link, const PartNumberRecord& part
 DownloadSession::~DownloadSession()
 {
     if (!finished_)
-        cancel();
+        stop();
 }
 
 void DownloadSession::start()
@@ -78,17 +79,25 @@ void DownloadSession::cancel()
 {
     if (finished_)
         return;
+    const bool eraseSent = step_ == EraseData && waiting_;
+    stop();
+    prompts().information(parent_, kTitle,
+                          eraseSent ? QStringLiteral("Download cancelled. The erase had already been sent: "
+                                                     "the unit may have erased its memory.")
+                                    : QStringLiteral("Download cancelled. The unit's memory was not erased."));
+}
+
+void DownloadSession::stop()
+{
     cancelled_ = true;
-    if (waiting_) {
-        // The answer would otherwise arrive in the middle of the next exchange.
-        link_.socket->abort();
-        link_.framer.reset();
-    }
+    if (waiting_)
+        abandonExchange(link_);  // the answer would otherwise arrive in the middle of the next exchange
     finish();
 }
 
 void DownloadSession::setStatus(int step, const QString& status)
 {
+    Q_ASSERT(step >= 0 && step < kRequestableSteps);
     statuses_[step] = status;
     emit statusChanged(step, status);
 }
@@ -115,17 +124,6 @@ bool DownloadSession::runStep()
         return true;
     }
     const int n = record_.context.engineNumber;
-    const auto postProcess = [&](const QString& label, auto&& work) {
-        emit progressLabelChanged(label);
-        emit progressChanged(0);
-        const bool ok = work(link_, record_);
-        if (!ok) {
-            failures_ << step_;
-            exchangeEnded_ = true;
-        }
-        setStatus(step_, ok ? QStringLiteral("Done") : QStringLiteral("Failed"));
-        return true;
-    };
     switch (step_) {
     case DownloadAlgoStatus:
         record_.context.algorithmStates.fill(0);
@@ -133,19 +131,19 @@ bool DownloadSession::runStep()
         sendCommand(mirvak::CMD_GET_ALGORITHM_STATUS, {0});
         return false;
     case PostProcessAlgoStatus:
-        return postProcess(QStringLiteral("Post-processing Tessel Aglorithm Status Data"), extractAlgoStatus);
+        return postProcess(QStringLiteral("Post-processing Tessel Aglorithm Status Data"), &extractAlgoStatus);
     case DownloadEngineData:
         emit progressLabelChanged(QStringLiteral("Downloading Tessel Data for Engine %1").arg(n));
         sendCommand(mirvak::CMD_DOWNLOAD_DATA, {quint32(n), 0});
         return false;
     case PostProcessEngineData:
-        return postProcess(QStringLiteral("Post-processing Tessel Data for Engine %1").arg(n), reformatData);
+        return postProcess(QStringLiteral("Post-processing Tessel Data for Engine %1").arg(n), &reformatData);
     case DownloadFlightHistory:
         emit progressLabelChanged(QStringLiteral("Downloading Tessel Flight History Data"));
         sendCommand(mirvak::CMD_GET_FLIGHT_HISTORY, {0});
         return false;
     case PostProcessFlightHistory:
-        return postProcess(QStringLiteral("Post-processing Tessel Flight History Data"), extractFlightHistoryData);
+        return postProcess(QStringLiteral("Post-processing Tessel Flight History Data"), &extractFlightHistoryData);
     default:
         break;
     }
@@ -154,18 +152,52 @@ bool DownloadSession::runStep()
     emit progressLabelChanged(QStringLiteral("Erasing Tessel Data for Engine %1").arg(n));
     emit progressRangeChanged(timing().eraseTicks / 10);
     emit progressChanged(0);
-    const auto& states = record_.context.algorithmStates;
-    if (std::find(states.begin(), states.end(), 0) != states.end()
-        && prompts().question(record_.parent, QStringLiteral("Erase Tessel Data"),
-                              QStringLiteral("At least one of the Tessel algorithms is currently "
-                                             "deactivated.\nDo you really want to erase the Tessel data?"),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-               != QMessageBox::Yes) {
+    if (!confirmErase()) {
+        if (finished_)
+            return false;  // cancelled while the question was open
         setStatus(step_, QStringLiteral("Skipped"));  // the technician declined
         return true;
     }
     sendCommand(mirvak::CMD_ERASE_DATA, {quint32(n)});
     return false;
+}
+
+bool DownloadSession::postProcess(const QString& label, QString (*work)(LinkContext&, SessionRecord&))
+{
+    emit progressLabelChanged(label);
+    emit progressChanged(0);
+    const QString failure = work(link_, record_);
+    if (!failure.isEmpty()) {
+        failures_ << step_;
+        reasons_[step_] = failure;
+        exchangeEnded_ = true;
+    }
+    setStatus(step_, failure.isEmpty() ? QStringLiteral("Done") : QStringLiteral("Failed"));
+    return true;
+}
+
+// Asks what must be asked before the unit's memory is wiped. The session
+// stands still meanwhile: the ticks and answers that arrive while the
+// question is open move nothing on.
+bool DownloadSession::confirmErase()
+{
+    QStringList questions;
+    if (!requests_.contains(DownloadEngineData))
+        questions << QStringLiteral("Erase the unit's memory without downloading it first? "
+                                    "Its recorded data will be lost.");
+    const auto& states = record_.context.algorithmStates;
+    if (std::find(states.begin(), states.end(), 0) != states.end())
+        questions << QStringLiteral("At least one of the Tessel algorithms is currently "
+                                    "deactivated.\nDo you really want to erase the Tessel data?");
+    for (const QString& question : questions) {
+        asking_ = true;
+        const auto answer = prompts().question(parent_, QStringLiteral("Erase Tessel Data"), question,
+                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        asking_ = false;
+        if (finished_ || answer != QMessageBox::Yes)
+            return false;
+    }
+    return true;
 }
 
 void DownloadSession::sendCommand(quint32 command, std::initializer_list<quint32> arguments)
@@ -184,7 +216,7 @@ void DownloadSession::readyReadSlot()
     // A complete answer moves the session on at once rather than at the next tick.
     if (receiveAnswers(link_) && step_ != EraseData)
         QMetaObject::invokeMethod(this, [this] {
-            if (!finished_ && waiting_)
+            if (!finished_ && !asking_ && waiting_)
                 watchDownload();
         }, Qt::QueuedConnection);
 }
@@ -197,11 +229,11 @@ void DownloadSession::connectionLost()
 
 void DownloadSession::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() != timerId_ || finished_)
+    if (event->timerId() != timerId_ || finished_ || asking_ || !waiting_)
         return;
     if (step_ == EraseData)
         watchErase();
-    else if (waiting_)
+    else
         watchDownload();
 }
 
@@ -209,13 +241,15 @@ void DownloadSession::watchDownload()
 {
     if (link_.exchangeStatus == ExchangeStatus::AnswerReady) {
         waiting_ = false;
+        emit progressChanged(100);
+        showTransfer(sinceSent_.elapsed());
         setStatus(step_, QStringLiteral("Done"));
         ++step_;
         startState();
         return;
     }
     if (link_.exchangeStatus == ExchangeStatus::Failed) {
-        failExchange(QString());
+        failExchange(link_.failure);
         return;
     }
     const qint64 now = sinceSent_.elapsed();
@@ -231,11 +265,18 @@ void DownloadSession::watchDownload()
     }
     if (link_.expected > 0) {
         emit progressChanged(int(quint64(link_.received) * 100 / link_.expected));
-        const double seconds = qMax<qint64>(now, 1) / 1000.0;
-        emit transferChanged(QStringLiteral("%1 of %2 MB, %3 MB/s")
-                                 .arg(megabytes(link_.received), megabytes(link_.expected),
-                                      megabytes(link_.received / seconds)));
+        showTransfer(now);
     }
+}
+
+void DownloadSession::showTransfer(qint64 elapsedMs)
+{
+    if (link_.expected == 0)
+        return;
+    const double seconds = qMax<qint64>(elapsedMs, 1) / 1000.0;
+    emit transferChanged(QStringLiteral("%1 of %2 MB, %3 MB/s")
+                             .arg(megabytes(link_.received), megabytes(link_.expected),
+                                  megabytes(link_.received / seconds)));
 }
 
 void DownloadSession::watchErase()
@@ -260,6 +301,7 @@ void DownloadSession::watchErase()
     const bool erased = link_.exchangeStatus == ExchangeStatus::AnswerReady;
     if (!erased) {
         failures_ << step_;
+        reasons_[step_] = link_.failure;
         eraseNotSentReason_ = QStringLiteral("the unit refused the erase");
     }
     setStatus(step_, erased ? QStringLiteral("Done") : QStringLiteral("Failed"));
@@ -269,17 +311,13 @@ void DownloadSession::watchErase()
 
 void DownloadSession::failExchange(const QString& reason)
 {
-    if (link_.exchangeStatus == ExchangeStatus::Waiting) {
-        // Whatever still arrives belongs to no request.
-        link_.socket->abort();
-        link_.framer.reset();
-    }
+    if (link_.exchangeStatus == ExchangeStatus::Waiting)
+        abandonExchange(link_);  // whatever still arrives belongs to no request
     waiting_ = false;
     exchangeEnded_ = true;
     failures_ << step_;
+    reasons_[step_] = reason;
     setStatus(step_, QStringLiteral("Failed"));
-    if (!reason.isEmpty())
-        prompts().critical(record_.parent, kTitle, reason);
     ++step_;
     startState();
 }
@@ -297,10 +335,14 @@ void DownloadSession::finish()
         emit progressChanged(100);
         if (failures_.isEmpty()) {
             emit progressLabelChanged(QStringLiteral("Processing complete"));
-            prompts().information(record_.parent, kTitle, QStringLiteral("Processing complete!"));
+            QString text = QStringLiteral("Processing complete!");
+            if (record_.files)
+                text += QStringLiteral("\n\nThe files were written to:\n%1")
+                            .arg(QDir::toNativeSeparators(record_.files->directory()));
+            prompts().information(parent_, kTitle, text);
         } else {
             emit progressLabelChanged(QStringLiteral("Processing ended with errors"));
-            prompts().warning(record_.parent, kTitle, summary());
+            prompts().warning(parent_, kTitle, summary());
         }
     }
     emit finished();
@@ -309,8 +351,11 @@ void DownloadSession::finish()
 QString DownloadSession::summary() const
 {
     QString text = QStringLiteral("Processing ended with errors:\n");
-    for (int step : failures_)
+    for (int step : failures_) {
         text += QStringLiteral("\n%1 %2").arg(stepTitle(step), statuses_[step]);
+        if (!reasons_[step].isEmpty())
+            text += QStringLiteral("\n    ") + QString(reasons_[step]).replace(QLatin1Char('\n'), QStringLiteral("\n    "));
+    }
     if (requests_.contains(EraseData) && statuses_[EraseData] != QLatin1String("Done"))
         text += QStringLiteral("\n\nThe unit's memory was not erased: %1.")
                     .arg(eraseNotSentReason_.isEmpty() ? QStringLiteral("not all of its data was safely stored")

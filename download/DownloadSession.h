@@ -9,7 +9,8 @@
 // that fails reads "Failed", and no further step runs ("Not run"): the erase
 // is sent only when every requested step before it succeeded, so nothing is
 // erased that is not safely on disk ("Skipped" otherwise). Cancel never
-// erases. The view only shows what this signals.
+// erases. While a question is open the session stands still: no tick moves
+// it on. The view only shows what this signals.
 
 #include "download/PostProcessing.h"
 #include "download/RequestSet.h"
@@ -40,7 +41,8 @@ public:
     ~DownloadSession() override;
 
     void start();
-    // Stops the session; an answer still in flight is cut off with the connection.
+    // Stops the session at the technician's request and says so; an answer
+    // still in flight is cut off with the connection.
     void cancel();
 
     bool isFinished() const { return finished_; }
@@ -64,10 +66,14 @@ private:
     void connectionLost();
     void startState();
     bool runStep();
+    bool postProcess(const QString& label, QString (*work)(LinkContext&, SessionRecord&));
+    bool confirmErase();
+    void stop();
     void sendCommand(quint32 command, std::initializer_list<quint32> arguments);
     void watchDownload();
     void watchErase();
     void failExchange(const QString& reason);
+    void showTransfer(qint64 elapsedMs);
     void setStatus(int step, const QString& status);
     void finish();
     QString summary() const;
@@ -83,7 +89,10 @@ private:
     bool exchangeEnded_ = false;  // a step failed: no further step runs
     bool finished_ = false;
     bool cancelled_ = false;
+    bool asking_ = false;  // a question to the technician is open
+    QWidget* parent_;
     QList<int> failures_;
+    std::array<QString, kRequestableSteps> reasons_;  // why each failed step failed
     QString eraseNotSentReason_;
     std::array<QString, kRequestableSteps> statuses_;
     QElapsedTimer sinceSent_;

@@ -1,6 +1,5 @@
 #include "download/PostProcessing.h"
 
-#include "app/Prompts.h"
 #include "app/Registration.h"
 #include "download/EngineReports.h"
 #include "download/FlightHistoryReport.h"
@@ -13,9 +12,6 @@
 
 namespace {
 
-const QString kAlgoStatusTitle = QStringLiteral("DownloadProgressDialog::extractAlgoStatus");
-const QString kEngineDataTitle = QStringLiteral("DownloadProgressDialog::reformatData");
-const QString kFlightHistoryTitle = QStringLiteral("DownloadProgressDialog::extractFlightHistoryData");
 constexpr qint64 kAlgoStatusAnswerSize = 26;
 
 void dropResponseFile(LinkContext& link)
@@ -23,12 +19,6 @@ void dropResponseFile(LinkContext& link)
     if (!link.responseFile.isEmpty())
         QFile::remove(link.responseFile);
     link.responseFile.clear();
-}
-
-bool fail(SessionRecord& session, const QString& title, const QString& text)
-{
-    prompts().critical(session.parent, title, text);
-    return false;
 }
 
 QString sizeMismatch(const QString& what, qint64 found, qint64 expected)
@@ -73,29 +63,29 @@ const SessionFiles& SessionRecord::sessionFiles()
     return *files;
 }
 
-bool extractAlgoStatus(LinkContext& link, SessionRecord& session)
+QString extractAlgoStatus(LinkContext& link, SessionRecord& session)
 {
     if (link.responseFile.isEmpty())
-        return fail(session, kAlgoStatusTitle, QStringLiteral("Invalid algo status file name (empty)!"));
+        return QStringLiteral("Invalid algo status file name (empty)!");
     QFile file(link.responseFile);
     if (!file.open(QIODevice::ReadOnly)) {
         const QString text = QStringLiteral("Failed to open algo status file: %1: %2").arg(file.fileName(), file.errorString());
         dropResponseFile(link);
-        return fail(session, kAlgoStatusTitle, text);
+        return text;
     }
-    const QByteArray answer = file.read(kAlgoStatusAnswerSize);
+    const QByteArray answer = file.readAll();
     file.close();
     dropResponseFile(link);
-    if (answer.size() < kAlgoStatusAnswerSize)
-        return fail(session, kAlgoStatusTitle, QStringLiteral("Failed to read algo status data!"));
+    if (answer.size() != kAlgoStatusAnswerSize)
+        return sizeMismatch(QStringLiteral("algorithm status"), answer.size(), kAlgoStatusAnswerSize);
     std::memcpy(session.context.algorithmStates.data(), answer.constData() + 20, 6);
-    return true;
+    return {};
 }
 
-bool reformatData(LinkContext& link, SessionRecord& session)
+QString reformatData(LinkContext& link, SessionRecord& session)
 {
     if (link.responseFile.isEmpty())
-        return fail(session, kEngineDataTitle, QStringLiteral("Invalid raw data file name!"));
+        return QStringLiteral("Invalid raw data file name!");
     QFile file(link.responseFile);
     QString failure;
     QByteArray image;
@@ -114,45 +104,38 @@ bool reformatData(LinkContext& link, SessionRecord& session)
     if (failure.isEmpty())
         failure = prepareEngineDirectory(session);
     if (!failure.isEmpty())
-        return fail(session, kEngineDataTitle, failure);
+        return failure;
 
     const EngineDataImage data(std::move(image));
     const SessionFiles& files = session.sessionFiles();
     const ReportContext& context = session.context;
-    bool written = true;
-    const auto report = [&](const QString& title, const QString& error) {
-        if (!error.isEmpty())
-            written = fail(session, title, error);
-    };
-    report(QStringLiteral("DownloadProgressDialog::expandRaw"), writeRawFile(files.rawFile(), context, data));
-    report(QStringLiteral("DownloadProgressDialog::expandCampbell"),
-           writeCampbellReport(files.report(QStringLiteral("cb")), context, data));
-    report(QStringLiteral("DownloadProgressDialog::expandSteadyState"),
-           writeSteadyStateReport(files.report(QStringLiteral("ss")), context, data, session.progress));
-    report(QStringLiteral("DownloadProgressDialog::expandTransient"),
-           writeTransientReport(files.report(QStringLiteral("tr")), context, data, session.progress));
-    return written;
+    QStringList failures;
+    for (const QString& problem :
+         {writeRawFile(files.rawFile(), context, data),
+          writeCampbellReport(files.report(QStringLiteral("cb")), context, data),
+          writeSteadyStateReport(files.report(QStringLiteral("ss")), context, data, session.progress),
+          writeTransientReport(files.report(QStringLiteral("tr")), context, data, session.progress)})
+        if (!problem.isEmpty())
+            failures << problem;
+    return failures.join(QLatin1Char('\n'));
 }
 
-bool extractFlightHistoryData(LinkContext& link, SessionRecord& session)
+QString extractFlightHistoryData(LinkContext& link, SessionRecord& session)
 {
     if (link.responseFile.isEmpty())
-        return fail(session, kFlightHistoryTitle, QStringLiteral("Invalid raw data file name!"));
+        return QStringLiteral("Invalid raw data file name!");
     QFile file(link.responseFile);
     if (!file.open(QIODevice::ReadOnly)) {
         const QString text = QStringLiteral("Cannot open flight history data file: ") + file.fileName();
         dropResponseFile(link);
-        return fail(session, kFlightHistoryTitle, text);
+        return text;
     }
     const QByteArray answer = file.readAll();
     file.close();
     dropResponseFile(link);
-    QString failure;
-    if (answer.size() < kFlightHistoryAnswerSize)
-        failure = sizeMismatch(QStringLiteral("flight history"), answer.size(), kFlightHistoryAnswerSize);
-    if (failure.isEmpty())
-        failure = prepareEngineDirectory(session);
-    if (failure.isEmpty())
-        failure = writeFlightHistoryReport(session.sessionFiles().report(QStringLiteral("fh")), session.context, answer);
-    return failure.isEmpty() || fail(session, kFlightHistoryTitle, failure);
+    if (answer.size() != kFlightHistoryAnswerSize)
+        return sizeMismatch(QStringLiteral("flight history"), answer.size(), kFlightHistoryAnswerSize);
+    if (const QString failure = prepareEngineDirectory(session); !failure.isEmpty())
+        return failure;
+    return writeFlightHistoryReport(session.sessionFiles().report(QStringLiteral("fh")), session.context, answer);
 }

@@ -6,6 +6,7 @@
 #include "link/BiteResultDialog.h"
 #include "link/PartNumbersDialog.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QTcpSocket>
 #include <cstring>
@@ -43,8 +44,18 @@ constexpr int kBiteOffsets[] = {20, 24, 36, 40, 44, 56, 60, 64, 68};
 
 }  // namespace
 
+LinkClient::Timing& LinkClient::timing()
+{
+    static Timing instance;
+    return instance;
+}
+
 LinkClient::LinkClient(QWidget* window) : window_(window), socket_(std::make_unique<QTcpSocket>())
 {
+    reconnectTimer_.setSingleShot(true);
+    partNumberAnswerTimer_.setSingleShot(true);
+    connect(&reconnectTimer_, &QTimer::timeout, this, &LinkClient::reconnectAutomatically);
+    connect(&partNumberAnswerTimer_, &QTimer::timeout, this, &LinkClient::partNumberAnswerMissing);
     connect(socket_.get(), &QTcpSocket::connected, this, &LinkClient::tesselConnected);
     connect(socket_.get(), &QTcpSocket::disconnected, this, &LinkClient::tesselDisconnected);
     connect(socket_.get(), &QTcpSocket::readyRead, this, &LinkClient::readyReadSlot);
@@ -54,6 +65,7 @@ LinkClient::LinkClient(QWidget* window) : window_(window), socket_(std::make_uni
 
 LinkClient::~LinkClient()
 {
+    reconnectTimer_.stop();
     socket_->disconnect(this);
     socket_->abort();
     dropResponseFile();
@@ -63,6 +75,7 @@ void LinkClient::connectToUnit()
 {
     address_ = settings::unitAddress();
     port_ = settings::unitPort();
+    quietFailure_ = false;
     startConnection();
 }
 
@@ -71,15 +84,44 @@ void LinkClient::reconnectTo(const QString& address, int port)
     address_ = address;
     port_ = port;
     closeConnection();
+    quietFailure_ = false;
     startConnection();
 }
 
 void LinkClient::startConnection()
 {
+    reconnectTimer_.stop();
+    if (socket_->state() != QAbstractSocket::UnconnectedState)
+        socket_->abort();
     context_.requestBuffer.fill(0xFF);
     context_.exchangeStatus = ExchangeStatus::Connecting;
+    emit endpointChanged(QStringLiteral("%1:%2").arg(address_).arg(port_));
     emit linkStatusChanged(QStringLiteral("Connecting to server..."));
     socket_->connectToHost(address_, quint16(port_), QIODevice::ReadWrite);
+}
+
+void LinkClient::reconnectAutomatically()
+{
+    if (lent_ || socket_->state() != QAbstractSocket::UnconnectedState)
+        return;
+    quietFailure_ = true;
+    startConnection();
+}
+
+void LinkClient::scheduleReconnect()
+{
+    if (!lent_ && !reconnectTimer_.isActive())
+        reconnectTimer_.start(timing().reconnectMs);
+}
+
+void LinkClient::partNumberAnswerMissing()
+{
+    if (lent_ || context_.pendingCommand != PendingQuery::PartNumbers)
+        return;
+    context_.pendingCommand = PendingQuery::None;
+    closeConnection();
+    emit linkStatusChanged(QStringLiteral("The unit did not answer the part-number query within %1 s.")
+                               .arg(timing().partNumberAnswerMs / 1000.0));
 }
 
 void LinkClient::tesselConnected()
@@ -98,7 +140,10 @@ void LinkClient::error(QAbstractSocket::SocketError)
 {
     const QString text = socket_->errorString();
     closeConnection();
-    prompts().critical(window_, QStringLiteral("Error"), text);
+    // A borrower reports its own failures; automatic attempts retry quietly.
+    if (!lent_ && !quietFailure_)
+        prompts().critical(window_, QStringLiteral("Error"), text);
+    quietFailure_ = true;
 }
 
 void LinkClient::closeConnection()
@@ -109,14 +154,19 @@ void LinkClient::closeConnection()
     emit linkStatusChanged(socket_->errorString());
     // A partly received answer must not be taken for the start of the next one.
     context_.framer.reset();
+    partNumberAnswerTimer_.stop();
     socket_->close();
+    scheduleReconnect();
 }
 
 void LinkClient::sendQuery(PendingQuery query, quint32 command, quint32 argument,
                            const QString& status)
 {
+    if (lent_)
+        return;  // one exchange with the unit at a time
     emit linkStatusChanged(status);
     context_.pendingCommand = query;
+    context_.framer.expectLength(0);  // the answers' sizes are checked when they are decoded
     const int size = mirvak::buildRequest(context_.requestBuffer.data(), &argument, 4, command);
     // On a socket that is not connected nothing is sent.
     if (socket_->state() == QAbstractSocket::ConnectedState)
@@ -129,6 +179,8 @@ void LinkClient::requestPartNumbers()
     unit::engineNumber = -1;
     sendQuery(PendingQuery::PartNumbers, mirvak::CMD_PN, 0,
               QStringLiteral("Requesting Part Numbers..."));
+    if (socket_->state() == QAbstractSocket::ConnectedState)
+        partNumberAnswerTimer_.start(timing().partNumberAnswerMs);
 }
 
 void LinkClient::requestBiteResults()
@@ -139,6 +191,8 @@ void LinkClient::requestBiteResults()
 
 void LinkClient::checkComm()
 {
+    if (lent_)
+        return;
     if (socket_->state() == QAbstractSocket::ConnectedState)
         requestPartNumbers();
     else
@@ -157,16 +211,22 @@ void LinkClient::readyReadSlot()
         const ResponseFramer::Outcome outcome = context_.framer.next(*socket_);
         if (outcome == ResponseFramer::Outcome::NeedMore)
             return;
-        if (outcome == ResponseFramer::Outcome::InvalidLength) {
+        if (outcome != ResponseFramer::Outcome::Response) {
+            context_.pendingCommand = PendingQuery::None;
             closeConnection();
             emit linkStatusChanged(QStringLiteral("Invalid block size"));
             return;
         }
         context_.responseFile = context_.framer.normalisedFile();
-        if (context_.responseFile.isEmpty())
-            context_.pendingCommand = PendingQuery::None;  // refused and reported
+        if (context_.responseFile.isEmpty()) {
+            context_.pendingCommand = PendingQuery::None;
+            qDebug().noquote() << context_.framer.failure();
+            prompts().critical(nullptr, QStringLiteral("UnsetRsp"), context_.framer.failure());
+        }
         const PendingQuery answered = context_.pendingCommand;
         context_.pendingCommand = PendingQuery::None;
+        if (answered == PendingQuery::PartNumbers)
+            partNumberAnswerTimer_.stop();
         if (answered == PendingQuery::PartNumbers)
             handlePartNumberAnswer();
         else if (answered == PendingQuery::BiteResults)
@@ -251,11 +311,31 @@ bool LinkClient::checkDownloadAllowed()
 
 int LinkClient::lend(const std::function<int(LinkContext&, PartNumberRecord&)>& borrower)
 {
+    if (lent_)
+        return 0;
+    if (context_.pendingCommand != PendingQuery::None && socket_->state() == QAbstractSocket::ConnectedState) {
+        // Its answer would be taken for the borrower's.
+        prompts().information(window_, app::kShortTitle,
+                              QStringLiteral("The unit is still answering a query. Please try again in a moment."));
+        return 0;
+    }
     disconnect(socket_.get(), &QTcpSocket::readyRead, this, &LinkClient::readyReadSlot);
     context_.socket = socket_.get();
+    lent_ = true;
+    reconnectTimer_.stop();
+    partNumberAnswerTimer_.stop();
     const int result = borrower(context_, record_);
+    lent_ = false;
+    context_.framer.expectLength(0);
     connect(socket_.get(), &QTcpSocket::readyRead, this, &LinkClient::readyReadSlot);
     dropResponseFile();
+    // A borrower that ended with the connection closed hands back a link that
+    // must come back by itself.
+    if (socket_->state() != QAbstractSocket::ConnectedState) {
+        closeConnection();
+        reconnectTimer_.stop();
+        reconnectAutomatically();
+    }
     return result;
 }
 

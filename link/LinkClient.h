@@ -3,6 +3,11 @@
 // the part-number and built-in test queries, decoding the unit's identity and
 // lending the connection to the download session and the firmware upload.
 // The main window owns one and shows what it signals.
+//
+// The link recovers by itself: whenever the connection is down (refused, lost,
+// closed by a borrower, or a unit that does not answer the part-number query
+// in time) it tries again every few seconds until the unit answers; only a
+// connection the technician asked for reports its failure in a box.
 
 #include "link/LinkContext.h"
 #include "link/PartNumberRecord.h"
@@ -10,6 +15,7 @@
 #include <QAbstractSocket>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -22,6 +28,13 @@ public:
     // window parents the message boxes and dialogs of the link.
     explicit LinkClient(QWidget* window);
     ~LinkClient() override;
+
+    // Time limits; tests shorten them.
+    struct Timing {
+        int reconnectMs = 5000;          // between automatic connection attempts
+        int partNumberAnswerMs = 10000;  // a connected unit must answer the part-number query in this time
+    };
+    static Timing& timing();
 
     LinkContext& context() { return context_; }
     PartNumberRecord& partNumbers() { return record_; }
@@ -51,6 +64,8 @@ signals:
     void serialLabelChanged(const QString& text);
     // Download / Clear and Firmware Upload need a decoded part-number answer.
     void unitCommandsEnabled(bool enabled);
+    // "address:port" of the connection in use or being tried.
+    void endpointChanged(const QString& endpoint);
 
 public slots:
     void requestBiteResults();
@@ -62,6 +77,9 @@ public slots:
 
 private:
     void startConnection();
+    void reconnectAutomatically();
+    void scheduleReconnect();
+    void partNumberAnswerMissing();
     void sendQuery(PendingQuery query, quint32 command, quint32 argument, const QString& status);
     void handlePartNumberAnswer();
     void handleBiteAnswer();
@@ -73,4 +91,8 @@ private:
     PartNumberRecord record_{};
     QString address_;
     int port_ = 0;
+    QTimer reconnectTimer_;
+    QTimer partNumberAnswerTimer_;
+    bool lent_ = false;          // a borrower has the connection
+    bool quietFailure_ = false;  // an automatic attempt: its failure shows only in the status
 };

@@ -30,17 +30,24 @@ struct LinkContext {
     PendingQuery pendingCommand = PendingQuery::None;
     bool showPartNumbers = false;
     ResponseFramer framer;  // shared by every consumer of the connection
+    QString failure;        // why the last exchange of a borrower failed, empty when unknown
 };
 
+// Abandons the exchange in progress: closes the connection, so that a late
+// answer can never be taken for the next one, and forgets a partial answer.
+void abandonExchange(LinkContext& link);
+
 // Sends one request for a borrower of the connection and marks the exchange as
-// waiting (received and expected start from 0); a request that cannot be
-// written marks it failed at once.
+// waiting (received and expected start from 0); only an answer of exactly the
+// command's length is taken. A request that cannot be written marks it failed
+// at once.
 bool sendRequest(LinkContext& link, const quint32* payload, int byteCount, quint32 command);
 
 // Takes what the unit sent to a borrower of the connection: the progress of the
 // answer in received and expected, each complete answer in responseFile (a
-// file left there is replaced) with exchangeStatus AnswerReady, or Failed when
-// the answer was refused. Returns true when an exchange ended.
+// file left there is replaced) with exchangeStatus AnswerReady, or Failed with
+// the reason in failure when the answer was refused (an answer of the wrong
+// length also closes the connection). Returns true when an exchange ended.
 bool receiveAnswers(LinkContext& link);
 
 // The unit's engine position, process-wide: the SDI code of the last decoded

@@ -11,12 +11,25 @@
 ResponseFramer::Outcome ResponseFramer::next(QIODevice& device)
 {
     normalised_.clear();
+    failure_.clear();
     if (pending_ == 0) {
         if (device.bytesAvailable() < 4)
             return Outcome::NeedMore;
         unsigned char word[4];
         device.read(reinterpret_cast<char*>(word), sizeof word);
         pending_ = qFromBigEndian<quint32>(word) - 4;
+        // A message shorter than its own header cannot be read at fixed offsets.
+        if (pending_ >= mirvak::kMaxMessageLength || pending_ + 4 < quint32(mirvak::kResponseHeaderSize)) {
+            failure_ = QStringLiteral("Invalid block size: the unit announced a message of %1 bytes.")
+                           .arg(quint32(pending_ + 4));
+            return Outcome::InvalidLength;
+        }
+        if (expectedLength_ != 0 && pending_ + 4 != expectedLength_) {
+            failure_ = QStringLiteral("The unit's answer holds %1 bytes; %2 bytes were expected.")
+                           .arg(pending_ + 4)
+                           .arg(expectedLength_);
+            return Outcome::UnexpectedLength;
+        }
     }
     if (pending_ >= mirvak::kMaxMessageLength)
         return Outcome::InvalidLength;
@@ -36,6 +49,6 @@ ResponseFramer::Outcome ResponseFramer::next(QIODevice& device)
         raw.remove();  // normalizeResponse then reports the raw copy as unreadable
     else if (rawCopyHook_)
         rawCopyHook_(raw.fileName());
-    normalizeResponse(normalised_, raw.fileName(), length);
+    normalizeResponse(normalised_, raw.fileName(), length, &failure_);
     return Outcome::Response;
 }

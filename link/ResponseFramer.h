@@ -17,14 +17,19 @@ public:
     enum class Outcome {
         NeedMore,       // wait for the next data-ready signal
         Response,       // one response taken; see normalisedFile()
-        InvalidLength,  // the length word is out of range; the connection must be closed
+        InvalidLength,     // the length word is out of range; the connection must be closed
+        UnexpectedLength,  // not the length the awaited answer has; the connection must be closed
     };
 
     Outcome next(QIODevice& device);
 
     // After Outcome::Response: the normalised file, empty when normalisation
-    // refused the response (and has reported why).
+    // refused the response; failure() then says why.
     const QString& normalisedFile() const { return normalised_; }
+    // Why the last response was refused (any outcome but NeedMore).
+    const QString& failure() const { return failure_; }
+    // The exact message length of the awaited answer; 0 accepts any valid length.
+    void expectLength(quint32 length) { expectedLength_ = length; }
     // Bytes still expected of the current response after its length word; 0 when idle.
     quint32 pendingLength() const { return pending_; }
     // Forget a partly received response, e.g. when the connection closes.
@@ -34,6 +39,8 @@ public:
 
 private:
     quint32 pending_ = 0;
+    quint32 expectedLength_ = 0;
     QString normalised_;
+    QString failure_;
     std::function<void(const QString&)> rawCopyHook_;
 };

@@ -11,7 +11,7 @@
 
 namespace {
 
-void report(const QString& text)
+void showFailure(const QString& text)
 {
     qDebug().noquote() << text;
     prompts().critical(nullptr, QStringLiteral("UnsetRsp"), text);
@@ -63,9 +63,15 @@ QString convertBlocks(QFile& raw, QFile& out, quint32 length)
 
 }  // namespace
 
-int normalizeResponse(QString& outputName, const QString& rawFileName, quint32 length)
+int normalizeResponse(QString& outputName, const QString& rawFileName, quint32 length, QString* failureOut)
 {
     outputName.clear();
+    const auto report = [failureOut](const QString& text) {
+        if (failureOut)
+            *failureOut = text;
+        else
+            showFailure(text);
+    };
     // A message shorter than its own header cannot be read at fixed offsets.
     if (length > mirvak::kMaxMessageLength || length < quint32(mirvak::kResponseHeaderSize)) {
         report(QStringLiteral("Invalid message size received"));

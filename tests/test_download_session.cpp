@@ -112,7 +112,9 @@ private slots:
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         QCOMPARE(runSession(link, RequestSet::fromChoices(true, true)), kAllDone);
-        QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Download / Erase|Processing complete!"));
+        QCOMPARE(env.prompts().onlyMessage(),
+                 QStringLiteral("Download / Erase|Processing complete!\n\nThe files were written to:\n")
+                     + QDir::toNativeSeparators(engineDirectory()));
 
         QByteArray eraseArgument(4, 0);
         qToBigEndian<quint32>(4, eraseArgument.data());
@@ -160,14 +162,28 @@ private slots:
         QCOMPARE(block->campbellSets[4][165], float(80 + 4 * 166 + 165));
     }
 
-    void eraseOnly()
+    void eraseOnlyAsksFirst_data()
     {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QString>("erase");
+        QTest::newRow("No") << QMessageBox::No << "Skipped";
+        QTest::newRow("Yes") << QMessageBox::Yes << "Done";
+    }
+    void eraseOnlyAsksFirst()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(QString, erase);
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
+        env.prompts().answerDelayMs = 300;  // many ticks pass while the technician reads
+        env.prompts().buttonAnswers << answer;
         QCOMPARE(runSession(link, RequestSet::fromChoices(false, true)),
-                 (QStringList{"Done", "Done", "Not requested", "Not requested", "Not requested", "Not requested", "Done"}));
-        QCOMPARE(logged().last().left(18), QStringLiteral("101 CMD_ERASE_DATA"));
+                 (QStringList{"Done", "Done", "Not requested", "Not requested", "Not requested", "Not requested", erase}));
+        QCOMPARE(env.prompts().texts(),
+                 (QStringList{"Erase the unit's memory without downloading it first? Its recorded data will be lost.",
+                              "Processing complete!"}));
+        QCOMPARE(logged().filter("CMD_ERASE_DATA").size(), answer == QMessageBox::Yes ? 1 : 0);
         QVERIFY(leftoversInEngineDirectory().isEmpty());
     }
 
@@ -195,14 +211,24 @@ private slots:
             QTest::qWait(100);
         }
 
+        // Answered late, as a person does: the session must stand still meanwhile.
+        env.prompts().answerDelayMs = 300;
         env.prompts().buttonAnswers << answer;
-        const QStringList rows = runSession(link, RequestSet::fromChoices(false, true));
-        QCOMPARE(rows.last(), erase);
+        QStringList changesWhileAsking;
+        const QStringList rows = runSession(link, RequestSet::fromChoices(true, true), [&](DownloadSession& session) {
+            connect(&session, &DownloadSession::statusChanged, this, [&](int, const QString& status) {
+                if (env.prompts().openPrompts > 0)
+                    changesWhileAsking << status;
+            });
+        });
+        QCOMPARE(changesWhileAsking, QStringList());
+        QCOMPARE(rows, kAllDone.mid(0, 6) << erase);
         QCOMPARE(env.prompts().calls[0].title, QStringLiteral("Erase Tessel Data"));
         QCOMPARE(env.prompts().calls[0].text,
                  QStringLiteral("At least one of the Tessel algorithms is currently deactivated.\nDo you "
                                 "really want to erase the Tessel data?"));
-        QCOMPARE(env.prompts().calls.last().text, QStringLiteral("Processing complete!"));
+        QCOMPARE(env.prompts().calls.size(), 2);
+        QVERIFY(env.prompts().calls.last().text.startsWith(QStringLiteral("Processing complete!")));
         QCOMPARE(logged().filter("CMD_ERASE_DATA").size(), answer == QMessageBox::Yes ? 1 : 0);
     }
 
@@ -247,13 +273,59 @@ private slots:
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
         QCOMPARE(runSession(link, RequestSet::fromChoices(true, true)),
-                 (QStringList{"Done", "Done", "Done", "Failed", "Not run", "Not run", "Skipped"}));
-        QCOMPARE(env.prompts().calls[0].title, QStringLiteral("DownloadProgressDialog::reformatData"));
-        QCOMPARE(env.prompts().calls[0].text,
-                 QStringLiteral("The engine data answer holds 5594304 bytes; 5874016 bytes were expected. "
-                                "Nothing was written from it."));
+                 (QStringList{"Done", "Done", "Failed", "Not run", "Not run", "Not run", "Skipped"}));
+        QVERIFY2(env.prompts().onlyMessage().contains(
+                     "Downloading Bearing Data: Failed\n    The unit's answer holds 5594304 bytes; 5874016 bytes "
+                     "were expected. The connection was closed."),
+                 qPrintable(env.prompts().onlyMessage()));
         QCOMPARE(filesUnderDataRoot({"*.raw", "*.txt", "ESN*"}), QStringList());
         QCOMPARE(unit.queries, 3);  // part numbers, algorithm status, engine data: no erase
+    }
+
+    // Every answer must have exactly the length its layout gives; anything else
+    // fails its step, closes the connection and never leads to an erase.
+    void answersOfTheWrongLengthNeverErase_data()
+    {
+        QTest::addColumn<int>("wrongAnswer");  // index among the session's answers
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QStringList>("rows");
+        ResponseBuilder builder;
+        const auto tooLong = [&](quint32 command) {
+            QByteArray answer = builder.build(command) + QByteArray(1000, '\0');
+            qToBigEndian<quint32>(quint32(answer.size()), answer.data());
+            return answer;
+        };
+        QTest::newRow("algorithm status") << 0 << tooLong(mirvak::CMD_GET_ALGORITHM_STATUS)
+                                          << QStringList{"Failed", "Not run", "Not run", "Not run", "Not run", "Not run", "Skipped"};
+        QTest::newRow("flight history") << 2 << tooLong(mirvak::CMD_GET_FLIGHT_HISTORY)
+                                        << QStringList{"Done", "Done", "Done", "Done", "Failed", "Not run", "Skipped"};
+        QTest::newRow("engine data again") << 2 << builder.build(mirvak::CMD_DOWNLOAD_DATA)
+                                           << QStringList{"Done", "Done", "Done", "Done", "Failed", "Not run", "Skipped"};
+        QByteArray emptyLength = builder.build(mirvak::CMD_GET_FLIGHT_HISTORY);
+        qToBigEndian<quint32>(0, emptyLength.data());
+        QTest::newRow("length word 0") << 2 << emptyLength
+                                       << QStringList{"Done", "Done", "Done", "Done", "Failed", "Not run", "Skipped"};
+        QTest::newRow("erase acknowledgement") << 3 << tooLong(mirvak::CMD_ERASE_DATA) << kAllDone.mid(0, 6) + QStringList{"Failed"};
+    }
+    void answersOfTheWrongLengthNeverErase()
+    {
+        QFETCH(int, wrongAnswer);
+        QFETCH(QByteArray, answer);
+        QFETCH(QStringList, rows);
+        ResponseBuilder builder;
+        QList<QByteArray> answers{builder.build(mirvak::CMD_GET_ALGORITHM_STATUS), builder.build(mirvak::CMD_DOWNLOAD_DATA),
+                                  builder.build(mirvak::CMD_GET_FLIGHT_HISTORY), builder.build(mirvak::CMD_ERASE_DATA)};
+        answers[wrongAnswer] = answer;
+        FakeUnit unit;
+        unit.answers << builder.build(mirvak::CMD_PN) << answers;
+        LinkClient link(&window);
+        QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
+        env.prompts().buttonAnswers << QMessageBox::Yes;  // should an algorithm read as deactivated
+        QCOMPARE(runSession(link, RequestSet::fromChoices(true, true)), rows);
+        if (wrongAnswer < 3)
+            QCOMPARE(filesUnderDataRoot({"*-fh-*"}), QStringList());
+        QCOMPARE(unit.queries, 1 + qMin(wrongAnswer + 1, 4));  // nothing is asked after the wrong answer
+        QVERIFY(env.prompts().calls.last().text.contains(QStringLiteral("The unit's memory was not erased")));
     }
 
     void sameMinuteSessionsKeepBothRawFiles()
@@ -305,7 +377,8 @@ private slots:
             session.cancel();
         });
         QVERIFY(disconnected);
-        QVERIFY(env.prompts().calls.isEmpty());
+        QCOMPARE(env.prompts().onlyMessage(),
+                 QStringLiteral("Download / Erase|Download cancelled. The unit's memory was not erased."));
         QCOMPARE(logged().filter("CMD_ERASE_DATA"), QStringList());
     }
 
@@ -315,6 +388,7 @@ private slots:
         SimulatorProcess sim({"--erase-delay-ms", "2000"});
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
+        env.prompts().buttonAnswers << QMessageBox::Yes;  // erase without downloading
         const QStringList rows = runSession(link, RequestSet::fromChoices(false, true));
         QCOMPARE(rows.last(), QStringLiteral("Timeout"));
         QVERIFY(env.prompts().calls.last().text.contains("Erasing Bearing Data: Timeout"));

@@ -113,11 +113,12 @@ private slots:
         QVERIFY(window.findChild<QAction*>("actionCheckComm")->shortcut().isEmpty());
 
         const QStringList status = statusTexts(window);
-        QCOMPARE(status.size(), 4);
+        QCOMPARE(status.size(), 5);
         QCOMPARE(status[0], QStringLiteral("PNR: ???"));
         QCOMPARE(status[1], QStringLiteral("SER: ???"));
         QCOMPARE(status[2], QStringLiteral("Connecting to server..."));
         QVERIFY(QDateTime::fromString(status[3], "dd.MM.yyyy hh:mm:ss").isValid());
+        QCOMPARE(status[4], QStringLiteral("Unit: 127.0.0.1:%1").arg(sim->port()));
         QTRY_VERIFY_WITH_TIMEOUT(statusTexts(window)[3] != status[3], 3000);
 
         QTRY_VERIFY(button(window, "buttonDownloadClear")->isEnabled());
@@ -233,7 +234,9 @@ private slots:
         };
         button(*window, "buttonDownloadClear")->click();
         QCOMPARE(env.prompts().dialogsRun, (QStringList{"DownloadClearDialog", "DownloadProgressDialog"}));
-        QCOMPARE(env.prompts().calls.last().text, QStringLiteral("Processing complete!"));
+        QCOMPARE(env.prompts().calls.last().text,
+                 QStringLiteral("Processing complete!\n\nThe files were written to:\n%1")
+                     .arg(QDir::toNativeSeparators(env.dataRoot() + "/YZABCDE_data/engine_4")));
         const QStringList files = QDir(env.dataRoot() + "/YZABCDE_data/engine_4").entryList(QDir::Files);
         QCOMPARE(files.size(), 5);
         QCOMPARE(files.filter(QRegularExpression("^ESNGHIJKLM-fd-\\d{8}-\\d{4}\\.raw$")).size(), 1);

@@ -105,6 +105,8 @@ private slots:
     {
         QTest::addColumn<quint32>("length");
         QTest::newRow("below four") << 3u;
+        QTest::newRow("zero") << 0u;
+        QTest::newRow("below the header") << 11u;
         QTest::newRow("remainder 0xFFFFFF") << 0x1000003u;
         QTest::newRow("huge") << 0xFFFFFFF0u;
     }
@@ -132,7 +134,18 @@ private slots:
         device.feed(nack);
         QCOMPARE(framer.next(device), ResponseFramer::Outcome::Response);
         QVERIFY(framer.normalisedFile().isEmpty());
-        QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("UnsetRsp|Detected ACK error"));
+        QCOMPARE(framer.failure(), QStringLiteral("Detected ACK error"));
+        QCOMPARE(env.prompts().onlyMessage(), QString());  // the consumer decides how to tell
+    }
+
+    void answerOfTheWrongLengthIsRefusedAtItsLengthWord()
+    {
+        FeedDevice device;
+        ResponseFramer framer;
+        framer.expectLength(mirvak::responseLength(mirvak::CMD_GET_FLIGHT_HISTORY));
+        device.feed(builder.build(mirvak::CMD_DOWNLOAD_DATA).left(4));
+        QCOMPARE(framer.next(device), ResponseFramer::Outcome::UnexpectedLength);
+        QCOMPARE(framer.failure(), QStringLiteral("The unit's answer holds 5874016 bytes; 52892 bytes were expected."));
     }
 };
 
