@@ -1,5 +1,6 @@
 #include "download/EngineReports.h"
 
+#include "download/NumberFormat.h"
 #include "download/ReportHeader.h"
 
 #include <QFileInfo>
@@ -82,11 +83,11 @@ void writeParameters(QTextStream& out, const ParameterTable& table, Parameter pa
     out.setFieldWidth(kValueWidth);
     for (int column : table.columns) {
         if (column == kF4R)
-            out << frequency4R(parameter(table.n1_4R), parameter(table.n2_4R), parameter(table.tr4R));
+            out << formatG(frequency4R(parameter(table.n1_4R), parameter(table.n2_4R), parameter(table.tr4R)));
         else if (column == kF3B)
-            out << frequency3B(parameter(table.n2_3B), parameter(table.tr3B));
+            out << formatG(frequency3B(parameter(table.n2_3B), parameter(table.tr3B)));
         else
-            out << parameter(column);
+            out << formatG(parameter(column));
     }
     out.setFieldWidth(0);
     endLine(out);
@@ -158,7 +159,7 @@ void writeCampbellPairs(QTextStream& out, const FlightSlot& slot)
         cells(out, 5, {slot.flightNumber()});
         cells(out, 5, {memory});
         cells(out, 5, {band});
-        cells(out, kCampbellWidth, {slot.campbellPair(band, 0), slot.campbellPair(band, 1)});
+        cells(out, kCampbellWidth, {formatG(slot.campbellPair(band, 0)), formatG(slot.campbellPair(band, 1))});
         endLine(out);
     }
     writeDashLine(out);
@@ -178,7 +179,7 @@ void writeCampbellValues(QTextStream& out, const FlightSlot& slot, int set, int 
 {
     out.setFieldWidth(kCampbellWidth);
     for (int v = first; v < first + count; ++v)
-        out << slot.campbellValue(set, v);
+        out << formatG(slot.campbellValue(set, v));
     out.setFieldWidth(0);
     endLine(out);
 }
@@ -233,7 +234,7 @@ void writeCapture(QTextStream& out, const char* memory, int capture, const Fligh
         if (average < 0)
             out << "---";
         else
-            out << slot.captureAverage(capture, average);
+            out << formatG(slot.captureAverage(capture, average));
     }
     out.setFieldWidth(0);
     endLine(out);

@@ -1,6 +1,7 @@
 #include "download/FlightHistoryReport.h"
 
 #include "download/EngineData.h"
+#include "download/NumberFormat.h"
 #include "download/ReportHeader.h"
 
 #include <QFileInfo>
@@ -77,7 +78,7 @@ QString acquisitionType(int i)
 
 QString column(const QString& text, int width) { return text.rightJustified(width); }
 QString column(int value, int width) { return column(QString::number(value), width); }
-QString decimals(float value) { return column(QString::number(double(value), 'f', 2), kValueWidth); }
+QString decimals(float value) { return column(formatFixed(value, 2), kValueWidth); }
 
 QString titles(const char* const* names, int count, int width)
 {

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTextStream>
 #include <QtTest>
+#include <cstdio>
 #include <cstring>
 
 // Flight number, memory type and Campbell selector of each of the 21 slots.
@@ -36,6 +37,8 @@ constexpr int kSelector = 276036;
 int steadyOffset(int bin, int j) { return 56 + 4212 * (bin - 1) + 4 * j; }
 int sampleOffset(int capture, int sample, int j) { return 109616 + 41620 * capture + 4156 * (sample - 1) + 4 * j; }
 int averageOffset(int capture, int a) { return 109568 + 41620 * capture + 4 * a; }
+int campbellPairOffset(int band, int which) { return 276048 + 8 * band + 4 * which; }
+int campbellValueOffset(int set, int v) { return 276368 + 664 * set + 4 * v; }
 
 template <typename T>
 void put(QByteArray& image, int slot, int offset, T value)
@@ -56,7 +59,13 @@ const QString kTransientColumns = QStringLiteral(
     "             CN1             CN2             CDN             A3B            TR3B             F3B"
     "           N1-3B           N2-3B");
 
-QString g(int width, double v) { return QString::asprintf("%*g", width, v); }
+// The C library's "%*g"; QString::asprintf would round ties away from zero.
+QString g(int width, double v)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%*g", width, v);
+    return QString::fromLatin1(text);
+}
 
 // The simulator counts every float block 0, 1, 2, ...: steady-state parameter
 // j is j, so F4R = (10 - 9) / 60 * 8 and F3B = 21 / 60 * 19.
@@ -340,6 +349,10 @@ private slots:
             << Report::SteadyState << steadyOffset(26, 17) << 0.000123456789f << bin26 << 23 << "0.000123457";
         QTest::newRow("negative Std Dev")
             << Report::SteadyState << steadyOffset(26, 2) << -2.5f << bin26 << 15 << "-2.5";
+        QTest::newRow("tie rounds to even")
+            << Report::SteadyState << steadyOffset(26, 0) << 4171.625f << bin26 << 13 << "4171.62";
+        QTest::newRow("negative zero keeps its sign")
+            << Report::SteadyState << steadyOffset(26, 3) << -0.0f << bin26 << 16 << "-0";
         QTest::newRow("bin 1 is the first of the slot")
             << Report::SteadyState << steadyOffset(1, 0) << 0.25f << QStringLiteral("PoD      1      7") << 13
             << "0.25";
@@ -356,9 +369,21 @@ private slots:
         QTest::newRow("AOD average of A3B")
             << Report::Transient << averageOffset(2, 6) << 1e-7f << QStringLiteral("PoD   AOD      7  AVG") << 8
             << "1e-07";
+        QTest::newRow("TOC sample 2, tie in exponent form")
+            << Report::Transient << sampleOffset(0, 2, 4) << -1234565.0f << QStringLiteral("PoD   TOC      7    2")
+            << 5 << "-1.23456e+06";
+        QTest::newRow("AOA average of CN1, small tie")
+            << Report::Transient << averageOffset(3, 3) << 0.0009765625f << QStringLiteral("PoD   AOA      7  AVG")
+            << 5 << "0.000976562";
         QTest::newRow("AOD average of TR3B")
             << Report::Transient << averageOffset(2, 7) << 99.5f << QStringLiteral("PoD   AOD      7  AVG") << 9
             << "99.5";
+        QTest::newRow("Campbell Fw of band 0, tie")
+            << Report::Campbell << campbellPairOffset(0, 1) << 123456.5f << QStringLiteral("    7  POD    0") << 1
+            << "123456";
+        QTest::newRow("Campbell F_4L of set 0 band 3, tie")
+            << Report::Campbell << campbellValueOffset(0, 6 + 4 * 3 + 1) << -4171.625f
+            << QStringLiteral("    7    0         3") << 1 << "-4171.62";
     }
     void valuesLandInTheirCells()
     {
@@ -374,7 +399,8 @@ private slots:
         QCOMPARE(write(report, path, image), QString());
         const QStringList lines = linesStartingWith(readText(path), lineStart);
         QCOMPARE(lines.size(), 1);
-        QCOMPARE(lines[0].mid(lineStart.size() + 16 * column, 16), cell.rightJustified(16));
+        const int width = report == Report::Campbell ? 10 : 16;
+        QCOMPARE(lines[0].mid(lineStart.size() + width * column, width), cell.rightJustified(width));
     }
 
     void progressCountsOutOfSixty_data()

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -44,11 +45,19 @@ QByteArray answerFor(qint32 flights, qint32 status = 0)
     return answer;
 }
 
+// The C library's "%11.2f"; QString::asprintf would round ties away from zero.
+QString decimalsCell(double v)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%11.2f", v);
+    return QString::fromLatin1(text);
+}
+
 QString maximaOf(int record, int i)
 {
     QString text;
     for (int j = 0; j < 11; ++j)
-        text += QString::asprintf("%11.2f", double(storedMaximum(record, i, j)));
+        text += decimalsCell(storedMaximum(record, i, j));
     return text;
 }
 
@@ -233,13 +242,44 @@ private slots:
         // Indices plus one as 4R, 3B, 4L pairs; values as the unit sends them.
         QString expected = QString::asprintf("%5d%11d%11d%11d%11d%11d%11d", flight, 0, 8, 501, 32768, 301, 401);
         for (float v : values)
-            expected += QString::asprintf("%11.2f", double(v));
+            expected += decimalsCell(v);
         expected += QString::asprintf("%14s%14s%14s", qPrintable(texts[0]), qPrintable(texts[1]),
                                       qPrintable(texts[2]));
 
         const QStringList lines = body(answer);
         QVERIFY(!lines.isEmpty());
         QCOMPARE(lines[blockStart(0) + 3], expected);
+    }
+
+    // Ties the float holds exactly round to even, as printf rounds them.
+    void fixedDecimalsRoundTiesToEven_data()
+    {
+        QTest::addColumn<int>("line");    // within the first flight's block
+        QTest::addColumn<int>("offset");  // within record 0
+        QTest::addColumn<int>("start");   // of the cell in the line
+        QTest::addColumn<float>("value");
+        QTest::addColumn<QString>("cell");
+        const int summaryValues = 5 + 6 * 11;
+        QTest::newRow("A4R") << 3 << 28 << summaryValues << 14247.625f << "14247.62";
+        QTest::newRow("N2-3B, negative") << 3 << 28 + 4 * 11 << summaryValues + 11 * 11 << -0.125f << "-0.12";
+        QTest::newRow("tie rounding up to even") << 3 << 28 + 4 * 5 << summaryValues + 11 * 5 << 2.375f << "2.38";
+        const int maxima = 5 + 6 + 4;
+        QTest::newRow("Max A4R of S-S 1") << 7 << 98 << maxima << 4171.625f << "4171.62";
+        QTest::newRow("Max N2-3B of AOA 66")
+            << 7 + 65 << 98 + 52 * 65 + 4 * 10 << maxima + 11 * 10 << 0.625f << "0.62";
+    }
+    void fixedDecimalsRoundTiesToEven()
+    {
+        QFETCH(int, line);
+        QFETCH(int, offset);
+        QFETCH(int, start);
+        QFETCH(float, value);
+        QFETCH(QString, cell);
+        QByteArray answer = answerFor(3);
+        put(answer, recordOffset(0) + offset, value);
+        const QStringList lines = body(answer);
+        QVERIFY(!lines.isEmpty());
+        QCOMPARE(lines[blockStart(0) + line].mid(start, 11), cell.rightJustified(11));
     }
 
     void acquisitionLinesAreTypedAndNumbered_data()
