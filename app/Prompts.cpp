@@ -88,6 +88,9 @@ int WidgetPrompts::exec(QDialog& dialog) { return dialog.exec(); }
 void WidgetPrompts::showNote(QWidget* parent, const QString& title, const QString& text)
 {
     note_ = std::make_unique<QMessageBox>(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent);
+    // Without this the box adds an OK button when shown; with no button at all
+    // it also ignores Esc and the window's close, so only closeNote() ends it.
+    note_->setStandardButtons(QMessageBox::NoButton);
     note_->setModal(false);
     note_->show();
     QCoreApplication::processEvents();

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopedValueRollback>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -78,6 +80,11 @@ void FirmwareUpload::dropResponseFile()
 
 bool FirmwareUpload::uploadFile(Kind kind, const QString& path)
 {
+    // The connection carries one exchange at a time.
+    if (busy_)
+        return false;
+    const QScopedValueRollback busy(busy_, true);
+    cancelRequested_ = false;
     QFile input(path);
     if (!input.open(QIODevice::ReadOnly | QIODevice::Text)) {
         prompts().critical(parent_, QStringLiteral("File Open Error"), QStringLiteral("Failed to open %1").arg(path));
@@ -94,12 +101,18 @@ bool FirmwareUpload::uploadFile(Kind kind, const QString& path)
         emit statusChanged(kind, QStringLiteral("Upload failed - invalid file"));
         return false;
     }
-    const ExchangeStatus outcome = sendPackets(kind, *file);
+    const Outcome outcome = sendPackets(kind, *file);
     finishUpload(kind, outcome);
-    return outcome == ExchangeStatus::AnswerReady;
+    return outcome == Outcome::Complete;
 }
 
-ExchangeStatus FirmwareUpload::sendPackets(Kind kind, const UpdateFile& file)
+void FirmwareUpload::cancel()
+{
+    if (busy_)
+        cancelRequested_ = true;
+}
+
+FirmwareUpload::Outcome FirmwareUpload::sendPackets(Kind kind, const UpdateFile& file)
 {
     const int packets = file.packetCount();
     emit progressChanged(0, packets);
@@ -109,15 +122,37 @@ ExchangeStatus FirmwareUpload::sendPackets(Kind kind, const UpdateFile& file)
         emit statusChanged(kind, QStringLiteral("Uploading packet %1 of %2").arg(k).arg(packets));
         emit progressChanged(k, packets);
         QCoreApplication::processEvents();
+        if (cancelRequested_)
+            return Outcome::Cancelled;
         const QList<quint32> payload = file.packet(k - 1);
         sendRequest(link_, payload.constData(), kPacketBytes, kCommands[kind]);
         const ExchangeStatus status = waitForAnswer(timing().packetWaitMs);
+        const bool accepted = status == ExchangeStatus::AnswerReady && acknowledged(k, packets);
         dropResponseFile();
-        if (status != ExchangeStatus::AnswerReady)
-            return status;
+        if (status == ExchangeStatus::Waiting)
+            return Outcome::NoAnswer;
+        if (!accepted)
+            return Outcome::Refused;
         showRate(k, packets);
     }
-    return ExchangeStatus::AnswerReady;
+    return Outcome::Complete;
+}
+
+// A packet is answered by the 12-byte header alone; anything longer is the
+// answer to some other request and must not pass for the unit's consent.
+bool FirmwareUpload::acknowledged(int k, int packets)
+{
+    const qint64 size = QFileInfo(link_.responseFile).size();
+    if (size == mirvak::kResponseHeaderSize)
+        return true;
+    prompts().critical(parent_, app::kShortTitle,
+                       QStringLiteral("The unit's answer to packet %1 of %2 is not an acknowledgement: "
+                                      "%3 bytes instead of %4.")
+                           .arg(k)
+                           .arg(packets)
+                           .arg(size)
+                           .arg(mirvak::kResponseHeaderSize));
+    return false;
 }
 
 void FirmwareUpload::showRate(int packet, int packets)
@@ -131,16 +166,27 @@ void FirmwareUpload::showRate(int packet, int packets)
                          .arg(left % 60, 2, 10, QLatin1Char('0')));
 }
 
-void FirmwareUpload::finishUpload(Kind kind, ExchangeStatus outcome)
+void FirmwareUpload::finishUpload(Kind kind, Outcome outcome)
 {
     emit progressChanged(0, 100);
-    if (outcome != ExchangeStatus::AnswerReady) {
+    if (outcome == Outcome::Complete) {
+        reportSuccess(kind);
+    } else if (cancelRequested_) {
+        // Whether the last packet was answered or not, the image stops short.
+        emit statusChanged(kind, QStringLiteral("Upload cancelled"));
+        prompts().warning(parent_, app::kShortTitle,
+                          QStringLiteral("The upload was cancelled: the unit may hold a partial image.\n\n"
+                                         "Upload the file again before using the unit."));
+    } else {
         emit statusChanged(kind, QStringLiteral("Upload failed!"));
         prompts().critical(parent_, app::kShortTitle,
-                           outcome == ExchangeStatus::Failed ? QStringLiteral("Operation failed!")
-                                                             : QStringLiteral("Unknown error"));
-        return;
+                           outcome == Outcome::Refused ? QStringLiteral("Operation failed!")
+                                                       : QStringLiteral("Unknown error"));
     }
+}
+
+void FirmwareUpload::reportSuccess(Kind kind)
+{
     refreshPartNumbers();
     emit statusChanged(kind, QStringLiteral("Upload complete!"));
     switch (kind) {

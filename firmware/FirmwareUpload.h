@@ -29,8 +29,13 @@ public:
     FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers, QWidget* parent);
     ~FirmwareUpload() override;
 
-    // Runs one upload and reports its outcome; true when every packet was acknowledged.
+    // Runs one upload and reports its outcome; true when every packet was
+    // acknowledged. Refused (false, nothing sent) while another upload runs.
     bool uploadFile(Kind kind, const QString& path);
+    bool busy() const { return busy_; }
+    // Stops the running upload once the packet on the wire has its answer
+    // (or its time ran out); no further packet is sent.
+    void cancel();
 
 signals:
     void statusChanged(int kind, const QString& text);
@@ -45,9 +50,12 @@ private:
     // Waits for the answer to the request just sent; Waiting when the time ran out.
     ExchangeStatus waitForAnswer(int timeoutMs);
     void dropResponseFile();
-    // The outcome of the last exchange: AnswerReady when every packet was acknowledged.
-    ExchangeStatus sendPackets(Kind kind, const class UpdateFile& file);
-    void finishUpload(Kind kind, ExchangeStatus outcome);
+    enum class Outcome { Complete, Refused, NoAnswer, Cancelled };
+    Outcome sendPackets(Kind kind, const class UpdateFile& file);
+    // Whether the answer to packet k is a bare acknowledgement; reports it when not.
+    bool acknowledged(int k, int packets);
+    void finishUpload(Kind kind, Outcome outcome);
+    void reportSuccess(Kind kind);
     bool refreshPartNumbers();
     void eraseMemory();
     void showRate(int packet, int packets);
@@ -57,4 +65,6 @@ private:
     QWidget* parent_;
     QEventLoop* waiting_ = nullptr;
     QElapsedTimer uploadClock_;
+    bool busy_ = false;
+    bool cancelRequested_ = false;
 };

@@ -7,11 +7,35 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScopedValueRollback>
 
 namespace {
 
-const char* const kFilters[] = {"Main Processor SW Files (614_205*.dat)", "DSP SW Files (614_207*.dat)",
-                                "DSP Configuration Tables (614_208*.dat)"};
+struct FileKind {
+    const char* filterName;
+    const char* pattern;
+    const char* description;  // for the question on a file name that does not match
+};
+
+const FileKind kFileKinds[] = {
+    {"Main Processor SW Files", "614_205*.dat", "a main processor software file"},
+    {"DSP SW Files", "614_207*.dat", "a DSP software file"},
+    {"DSP Configuration Tables", "614_208*.dat", "a DSP configuration table"},
+};
+
+QString filterOf(const FileKind& kind)
+{
+    return QStringLiteral("%1 (%2)").arg(QLatin1String(kind.filterName), QLatin1String(kind.pattern));
+}
+
+bool matchesPattern(const QString& fileName, const FileKind& kind)
+{
+    const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(QLatin1String(kind.pattern)),
+                                     QRegularExpression::CaseInsensitiveOption);
+    return pattern.match(fileName).hasMatch();
+}
 
 QString partNumberText(const char* text) { return QString::asprintf("%16.16s", text); }
 
@@ -70,7 +94,7 @@ void FwUpdateDialog::showPartNumbers()
 void FwUpdateDialog::chooseFile(FirmwareUpload::Kind kind)
 {
     const QString path = prompts().openFileName(this, QStringLiteral("Open"), settings::text(settings::SwFilesDir),
-                                                QLatin1String(kFilters[kind]));
+                                                filterOf(kFileKinds[kind]));
     files_[kind] = path;  // cancelling forgets the earlier choice
     if (path.isEmpty())
         return;
@@ -88,32 +112,77 @@ bool FwUpdateDialog::confirmCompatibility(const QString& fileName, const QString
                   == QMessageBox::Yes;
 }
 
-void FwUpdateDialog::startUpload(FirmwareUpload::Kind kind)
+bool FwUpdateDialog::confirmFileName(FirmwareUpload::Kind kind)
+{
+    const FileKind& fileKind = kFileKinds[kind];
+    return matchesPattern(fileField(kind)->text(), fileKind)
+           || prompts().question(this, app::kShortTitle,
+                                 QStringLiteral("The file name does not look like %1 (%2). Upload it anyway?")
+                                     .arg(QLatin1String(fileKind.description), QLatin1String(fileKind.pattern)),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                  == QMessageBox::Yes;
+}
+
+bool FwUpdateDialog::confirmUpload(FirmwareUpload::Kind kind)
 {
     if (files_[kind].isEmpty()) {
         prompts().warning(this, QStringLiteral("Warning"), QStringLiteral("Please select file first."));
+        return false;
+    }
+    if (!confirmFileName(kind))
+        return false;
+    const QString fileName = fileField(kind)->text();
+    if (kind == FirmwareUpload::DspSoftware)
+        return confirmCompatibility(fileName, fieldText(partNumbers_.dspConfigTablePartNumber),
+                                    QStringLiteral("The DSP SW you are about to upload is not compatible with the "
+                                                   "Configuration Table currently loaded in the Korvel.\n\nAfter "
+                                                   "this operation, you shall imperatively load a compatible "
+                                                   "Configuration Table version.\n\nDo you want to continue?"));
+    if (kind == FirmwareUpload::DspConfigTable)
+        return confirmCompatibility(fileName, fieldText(partNumbers_.dspProgPartNumber),
+                                    QStringLiteral("The Configuration Table you are about to upload is not "
+                                                   "compatible with the DSP software currently loaded in the "
+                                                   "Korvel.\n\nAfter this operation, you shall imperatively load "
+                                                   "a compatible DSP software version.\n\nDo you want to "
+                                                   "continue?"))
+               && prompts().message(Prompts::Kind::Warning, this, QStringLiteral("Warning"),
+                                    QStringLiteral("The Tessel memory will be erased. Do you want to continue?"),
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                      == QMessageBox::Yes;
+    return true;
+}
+
+void FwUpdateDialog::setUploadButtonsEnabled(bool enabled)
+{
+    for (QPushButton* button : {ui_->buttonMainSwUpdateFile, ui_->buttonMainSwUpdate, ui_->buttonDspSwUpdateFile,
+                                ui_->buttonDspSwUpdate, ui_->buttonDspCfgUpdateFile, ui_->buttonDspCfgUpdate})
+        button->setEnabled(enabled);
+}
+
+void FwUpdateDialog::startUpload(FirmwareUpload::Kind kind)
+{
+    {
+        // No other exchange may start until this upload has ended.
+        const QScopedValueRollback uploading(uploading_, true);
+        setUploadButtonsEnabled(false);
+        if (confirmUpload(kind) && !closeRequested_)
+            upload_->uploadFile(kind, files_[kind]);
+        setUploadButtonsEnabled(true);
+    }
+    if (closeRequested_) {
+        closeRequested_ = false;
+        reject();
+    }
+}
+
+void FwUpdateDialog::reject()
+{
+    if (!uploading_) {
+        QDialog::reject();
         return;
     }
-    const QString fileName = fileField(kind)->text();
-    if (kind == FirmwareUpload::DspSoftware
-        && !confirmCompatibility(fileName, fieldText(partNumbers_.dspConfigTablePartNumber),
-                                 QStringLiteral("The DSP SW you are about to upload is not compatible with the "
-                                                "Configuration Table currently loaded in the Korvel.\n\nAfter this "
-                                                "operation, you shall imperatively load a compatible Configuration "
-                                                "Table version.\n\nDo you want to continue?")))
-        return;
-    if (kind == FirmwareUpload::DspConfigTable
-        && (!confirmCompatibility(fileName, fieldText(partNumbers_.dspProgPartNumber),
-                                  QStringLiteral("The Configuration Table you are about to upload is not compatible "
-                                                 "with the DSP software currently loaded in the Korvel.\n\nAfter "
-                                                 "this operation, you shall imperatively load a compatible DSP "
-                                                 "software version.\n\nDo you want to continue?"))
-            || prompts().message(Prompts::Kind::Warning, this, QStringLiteral("Warning"),
-                                 QStringLiteral("The Tessel memory will be erased. Do you want to continue?"),
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-                   != QMessageBox::Yes))
-        return;
-    upload_->uploadFile(kind, files_[kind]);
+    closeRequested_ = true;
+    upload_->cancel();
 }
 
 void FwUpdateDialog::on_buttonMainSwUpdateFile_clicked() { chooseFile(FirmwareUpload::MainSoftware); }

@@ -19,6 +19,10 @@ public:
 
     FirmwareUpload& upload() { return *upload_; }
 
+    // Esc, "Close (Esc)" and the window's close: during an upload they cancel
+    // it, and the dialog closes (giving the connection back) once it has ended.
+    void reject() override;
+
 private slots:
     void on_buttonMainSwUpdateFile_clicked();
     void on_buttonMainSwUpdate_clicked();
@@ -30,6 +34,9 @@ private slots:
 private:
     void chooseFile(FirmwareUpload::Kind kind);
     void startUpload(FirmwareUpload::Kind kind);
+    bool confirmUpload(FirmwareUpload::Kind kind);
+    bool confirmFileName(FirmwareUpload::Kind kind);
+    void setUploadButtonsEnabled(bool enabled);
     bool confirmCompatibility(const QString& fileName, const QString& unitPartNumber, const QString& question);
     void showPartNumbers();
     QLineEdit* fileField(int kind) const;
@@ -39,4 +46,6 @@ private:
     PartNumberRecord& partNumbers_;
     std::unique_ptr<FirmwareUpload> upload_;
     std::array<QString, 3> files_;  // full path of the chosen file per kind, empty until chosen
+    bool uploading_ = false;        // from the first question of an upload to its last message
+    bool closeRequested_ = false;   // closing waits for the upload to end
 };

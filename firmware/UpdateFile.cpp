@@ -1,5 +1,22 @@
 #include "firmware/UpdateFile.h"
 
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+bool isDigitOf(char c, int base)
+{
+    switch (base) {
+    case 2: return c == '0' || c == '1';
+    case 8: return c >= '0' && c <= '7';
+    case 10: return c >= '0' && c <= '9';
+    default: return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    }
+}
+
+}  // namespace
+
 std::optional<quint32> parseUpdateWord(const QByteArray& token)
 {
     int base = 10;
@@ -14,7 +31,10 @@ std::optional<quint32> parseUpdateWord(const QByteArray& token)
         base = 8;
         digits = token.mid(1);
     }
-    if (digits.isEmpty() || digits.startsWith('+') || digits.startsWith('-'))
+    // Only digits after the prefix: the conversion alone would take a second
+    // prefix ("0x0x10"), a sign or blanks.
+    const auto isDigit = [base](char c) { return isDigitOf(c, base); };
+    if (digits.isEmpty() || !std::all_of(digits.cbegin(), digits.cend(), isDigit))
         return std::nullopt;
     bool ok = false;
     const qulonglong value = digits.toULongLong(&ok, base);
@@ -40,6 +60,11 @@ std::optional<UpdateFile> UpdateFile::parse(const QByteArray& text, QString& fai
             }
             file.words_.append(*word);
         }
+    }
+    if (file.words_.isEmpty()) {
+        // Sending it would reprogram the unit with zeros.
+        failure = QStringLiteral("The file holds no number; sending it would reprogram the unit with zeros.");
+        return std::nullopt;
     }
     const int lineFeeds = int(text.count('\n'));
     const int byLineFeeds = (lineFeeds - 1) / kWordsPerPacket + 1;

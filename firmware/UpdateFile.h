@@ -14,8 +14,9 @@ constexpr int kPacketBytes = kWordsPerPacket * 4;
 
 class UpdateFile {
 public:
-    // Parses the text; on a token that is no unsigned 32-bit number returns
-    // nothing and sets failure to a message naming the line.
+    // Parses the text; on a token that is no unsigned 32-bit number, or when the
+    // text holds no number at all, returns nothing and sets failure to a message
+    // (naming the line of a bad token).
     static std::optional<UpdateFile> parse(const QByteArray& text, QString& failure);
 
     // One packet per 1280 line feeds (at least one), or more when the numbers need them.

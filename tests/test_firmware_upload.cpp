@@ -13,7 +13,9 @@
 #include "simulator/Crc32.h"
 #include "simulator/ResponseBuilder.h"
 
+#include <QAbstractButton>
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -79,6 +81,15 @@ class FirmwareUploadTest : public QObject {
         return requests.mid(1);
     }
 
+    // The command codes of logged().
+    QStringList loggedCommands() const
+    {
+        QStringList commands;
+        for (const QString& request : logged())
+            commands << request.section(' ', 0, 0);
+        return commands;
+    }
+
     QString writeFile(const QString& name, const QByteArray& text)
     {
         const QString path = env.path() + '/' + name;
@@ -135,6 +146,11 @@ private slots:
         QTest::newRow("bad octal") << QByteArray("09") << -1LL;
         QTest::newRow("bare prefix") << QByteArray("0x") << -1LL;
         QTest::newRow("word") << QByteArray("abc") << -1LL;
+        QTest::newRow("doubled hexadecimal prefix") << QByteArray("0x0x10") << -1LL;
+        QTest::newRow("doubled mixed-case prefix") << QByteArray("0X0x1F") << -1LL;
+        QTest::newRow("doubled binary prefix") << QByteArray("0b0b11") << -1LL;
+        QTest::newRow("octal then hexadecimal prefix") << QByteArray("00x10") << -1LL;
+        QTest::newRow("sign after the prefix") << QByteArray("0x+5") << -1LL;
     }
     void updateFileWords()
     {
@@ -153,7 +169,6 @@ private slots:
         QTest::newRow("1281 lines") << numbers(1281) << 2 << 1281;
         QTest::newRow("1281 numbers, no final line feed") << numbers(1281, false) << 2 << 1281;
         QTest::newRow("blank lines count") << numbers(1280) + QByteArray(5, '\n') << 2 << 1280;
-        QTest::newRow("empty") << QByteArray() << 1 << 0;
         QTest::newRow("two on a line") << QByteArray("1 2\r\n0x3\n") << 1 << 3;
     }
     void updateFilePackets()
@@ -227,12 +242,27 @@ private slots:
         QVERIFY(!env.prompts().noteShown);
     }
 
+    void refusedFilesSendNothing_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("reason");
+        const QString noNumber =
+            QStringLiteral("The file holds no number; sending it would reprogram the unit with zeros.");
+        QTest::newRow("bad token") << QByteArray("1\n2\n0x1G\n")
+                                   << "Line 3: \"0x1G\" is not an unsigned 32-bit number.";
+        QTest::newRow("doubled prefix") << QByteArray("1\n0x0x10\n")
+                                        << "Line 2: \"0x0x10\" is not an unsigned 32-bit number.";
+        QTest::newRow("empty") << QByteArray() << noNumber;
+        QTest::newRow("blank lines only") << QByteArray("\n \r\n\t\n") << noNumber;
+    }
     void refusedFilesSendNothing()
     {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, reason);
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
-        const QString path = writeFile("614_207000-2X.dat", "1\n2\n0x1G\n");
+        const QString path = writeFile("614_207000-2X.dat", text);
         env.prompts().buttonAnswers << QMessageBox::Yes;
         QString status;
         withDialog(link, [&](FwUpdateDialog& dialog) {
@@ -244,9 +274,56 @@ private slots:
         });
         QCOMPARE(status, QStringLiteral("Upload failed - invalid file"));
         QCOMPARE(env.prompts().calls[2].title, QStringLiteral("Invalid Update File"));
-        QVERIFY(shown()[1].contains("Line 3: \"0x1G\" is not an unsigned 32-bit number."));
+        QVERIFY2(shown()[1].contains(reason), qPrintable(shown()[1]));
         QTest::qWait(100);
         QCOMPARE(logged(), QStringList());
+    }
+
+    void fileNameNotMatchingTheSectionAsks_data()
+    {
+        QTest::addColumn<bool>("uploadMode");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("section");  // the chooser's object name, "Update" replacing "UpdateFile"
+        QTest::addColumn<QString>("kindText");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("queries");  // requests the unit saw, the part-number query included
+        QTest::newRow("main software, declined") << true << "614_207000-1A.dat" << "buttonMainSw"
+                                                 << "a main processor software file (614_205*.dat)"
+                                                 << int(QMessageBox::No) << 1;
+        QTest::newRow("DSP software, declined") << false << "614_208000-2X.dat" << "buttonDspSw"
+                                                << "a DSP software file (614_207*.dat)" << int(QMessageBox::No) << 1;
+        QTest::newRow("configuration table, declined") << false << "table.dat" << "buttonDspCfg"
+                                                       << "a DSP configuration table (614_208*.dat)"
+                                                       << int(QMessageBox::No) << 1;
+        QTest::newRow("DSP software, accepted") << false << "614_208000-2X.dat" << "buttonDspSw"
+                                                << "a DSP software file (614_207*.dat)" << int(QMessageBox::Yes) << 3;
+    }
+    void fileNameNotMatchingTheSectionAsks()
+    {
+        QFETCH(bool, uploadMode);
+        QFETCH(QString, fileName);
+        QFETCH(QString, section);
+        QFETCH(QString, kindText);
+        QFETCH(int, answer);
+        QFETCH(int, queries);
+        ResponseBuilder builder;
+        QByteArray identity = builder.build(mirvak::CMD_PN);
+        if (uploadMode)
+            std::memset(identity.data() + 136, 0, 64);  // no DSP part numbers
+        FakeUnit unit;
+        unit.answers << identity << builder.build(mirvak::CMD_REPROG_PROG_DSP) << identity;
+        LinkClient link(&window);
+        QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
+        const QString path = writeFile(fileName, numbers(10));
+        env.prompts().buttonAnswers << QMessageBox::StandardButton(answer) << QMessageBox::Yes;
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            upload(dialog, qPrintable(section + "UpdateFile"), qPrintable(section + "Update"), path);
+        });
+        const PromptCall asked = env.prompts().calls.value(1);
+        QCOMPARE(asked.kind, Prompts::Kind::Question);
+        QCOMPARE(asked.text, "The file name does not look like " + kindText + ". Upload it anyway?");
+        QTest::qWait(100);
+        QCOMPARE(unit.queries, queries);
     }
 
     void failedAcknowledgements_data()
@@ -295,6 +372,150 @@ private slots:
         });
         QCOMPARE(unit.queries, 3);
         QVERIFY(env.prompts().calls.last().text.startsWith("Upload complete!\n\nThe Tolm application will be closed."));
+    }
+
+    void packetAnswersMustBeBareAcknowledgements_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        ResponseBuilder builder;
+        QByteArray withBlock = builder.build(mirvak::CMD_REPROG_PROG_DSP) + QByteArray(8, 0);  // one empty block
+        qToBigEndian<quint32>(quint32(withBlock.size()), withBlock.data());
+        QTest::newRow("part-number answer") << builder.build(mirvak::CMD_PN);
+        QTest::newRow("acknowledgement with a block") << withBlock;
+    }
+    void packetAnswersMustBeBareAcknowledgements()
+    {
+        QFETCH(QByteArray, answer);
+        FirmwareUpload::timing().packetWaitMs = 500;
+        ResponseBuilder builder;
+        FakeUnit unit;
+        unit.answers << builder.build(mirvak::CMD_PN) << answer;
+        LinkClient link(&window);
+        QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
+        const QString path = writeFile("614_207000-2X.dat", numbers(1281));
+        env.prompts().buttonAnswers << QMessageBox::Yes;
+        QString status;
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
+            status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
+        });
+        QCOMPARE(status, QStringLiteral("Upload failed!"));
+        QCOMPARE(unit.queries, 2);  // the second packet is not sent
+        const QStringList texts = shown();
+        QCOMPARE(texts.mid(texts.size() - 2),
+                 (QStringList{QStringLiteral("The unit's answer to packet 1 of 2 is not an acknowledgement: "
+                                             "%1 bytes instead of 12.").arg(answer.size()),
+                              QStringLiteral("Operation failed!")}));
+    }
+
+    // A configuration table is chosen, then a DSP upload runs; during its
+    // second packet nothing may start another exchange on the connection.
+    void oneUploadAtATime()
+    {
+        SimulatorProcess sim(simulatorOptions({"--reprog-delay-ms", "300"}));
+        LinkClient link(&window);
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
+        const QString dspPath = writeFile("614_207000-2X.dat", numbers(2561));
+        const QString tablePath = writeFile("614_208000-2X.dat", numbers(3));
+        env.prompts().answerDelayMs = 100;
+        env.prompts().buttonAnswers << QMessageBox::Yes << QMessageBox::Yes << QMessageBox::Yes << QMessageBox::Yes;
+        const QStringList buttons{"buttonMainSwUpdateFile", "buttonMainSwUpdate",    "buttonDspSwUpdateFile",
+                                  "buttonDspSwUpdate",      "buttonDspCfgUpdateFile", "buttonDspCfgUpdate"};
+        QStringList enabledDuringUpload;
+        bool secondUploadStarted = true;
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            env.prompts().fileAnswers << tablePath;
+            dialog.findChild<QPushButton*>("buttonDspCfgUpdateFile")->click();
+            connect(&dialog.upload(), &FirmwareUpload::statusChanged, &dialog, [&](int, const QString& text) {
+                if (text != QStringLiteral("Uploading packet 2 of 3"))
+                    return;
+                QTimer::singleShot(100, &dialog, [&] {
+                    for (const QString& name : buttons)
+                        if (dialog.findChild<QPushButton*>(name)->isEnabled())
+                            enabledDuringUpload << name;
+                    dialog.findChild<QPushButton*>("buttonDspCfgUpdate")->click();
+                    secondUploadStarted = dialog.upload().uploadFile(FirmwareUpload::DspConfigTable, tablePath);
+                });
+            });
+            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", dspPath);
+            QVERIFY(dialog.findChild<QPushButton*>("buttonDspCfgUpdate")->isEnabled());
+        });
+        QCOMPARE(loggedCommands(), (QStringList{"242", "242", "242", "1"}));
+        QCOMPARE(enabledDuringUpload, QStringList());
+        QVERIFY(!secondUploadStarted);
+    }
+
+    void closingDuringAnUploadCancelsIt_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("packetsSent");
+        QTest::newRow("Esc") << "Esc" << QString() << 2;
+        QTest::newRow("Close button") << "button" << QString() << 2;
+        QTest::newRow("window close") << "window" << QString() << 2;
+        QTest::newRow("unit silent") << "Esc" << "stall:242:0" << 1;
+    }
+    void closingDuringAnUploadCancelsIt()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, fault);
+        QFETCH(int, packetsSent);
+        FirmwareUpload::timing().packetWaitMs = 1500;
+        QStringList options{"--reprog-delay-ms", "300"};
+        if (!fault.isEmpty())
+            options << "--fault" << fault;
+        SimulatorProcess sim(simulatorOptions(options));
+        LinkClient link(&window);
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
+        const QString path = writeFile("614_207000-2X.dat", numbers(2561));
+        env.prompts().answerDelayMs = 100;
+        env.prompts().buttonAnswers << QMessageBox::Yes;
+        bool visibleAfterClosing = false;
+        bool visibleAtTheEnd = true;
+        QString status;
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            dialog.show();
+            const QString closeAt = QStringLiteral("Uploading packet %1 of 3").arg(packetsSent);
+            connect(&dialog.upload(), &FirmwareUpload::statusChanged, &dialog, [&](int, const QString& text) {
+                if (text != closeAt)
+                    return;
+                QTimer::singleShot(100, &dialog, [&] {
+                    if (how == "Esc")
+                        QTest::keyClick(&dialog, Qt::Key_Escape);
+                    else if (how == "button")
+                        dialog.findChild<QPushButton*>("cancelButton")->click();
+                    else
+                        dialog.close();
+                    visibleAfterClosing = dialog.isVisible();
+                });
+            });
+            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
+            visibleAtTheEnd = dialog.isVisible();
+            status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
+        });
+        QVERIFY(visibleAfterClosing);  // the upload still holds the connection
+        QVERIFY(!visibleAtTheEnd);
+        QCOMPARE(status, QStringLiteral("Upload cancelled"));
+        QCOMPARE(loggedCommands(), QStringList(packetsSent, QStringLiteral("242")));
+        QVERIFY(env.prompts().calls.last().text.contains("the unit may hold a partial image"));
+    }
+
+    void erasingNoteHasNoButton()
+    {
+        WidgetPrompts widgets;
+        widgets.showNote(&window, app::kShortTitle, QStringLiteral("Erasing Tessel memory. Please wait..."));
+        const QList<QMessageBox*> notes = window.findChildren<QMessageBox*>();
+        QCOMPARE(notes.size(), 1);
+        QMessageBox* note = notes.first();
+        QVERIFY(note->isVisible());
+        for (const QAbstractButton* button : note->findChildren<QAbstractButton*>())
+            QVERIFY2(!button->isVisible(), qPrintable(button->text()));
+        // The technician cannot dismiss it during the erase.
+        QTest::keyClick(note, Qt::Key_Escape);
+        note->close();
+        QVERIFY(note->isVisible());
+        widgets.closeNote();
+        QVERIFY(window.findChildren<QMessageBox*>().isEmpty());
     }
 };
 
