@@ -1,5 +1,6 @@
 #include "download/EngineReports.h"
 
+#include "download/FileFailure.h"
 #include "download/NumberFormat.h"
 #include "download/ReportHeader.h"
 
@@ -133,13 +134,13 @@ QString writeReport(const QString& path, const QString& openFailure, const Repor
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return openFailure.arg(path);
+        return openFailure.arg(path) + QStringLiteral(": ") + file.errorString();
     QTextStream out(&file);
     writeReportHeader(out, context, QFileInfo(path).fileName(), &image);
     writeBody(out);
     out.flush();
     if (out.status() != QTextStream::Ok || !file.commit())
-        return QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString());
+        return QStringLiteral("Cannot write '%1': %2").arg(path, fileFailureReason(file));
     return {};
 }
 

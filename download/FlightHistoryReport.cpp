@@ -1,6 +1,7 @@
 #include "download/FlightHistoryReport.h"
 
 #include "download/EngineData.h"
+#include "download/FileFailure.h"
 #include "download/NumberFormat.h"
 #include "download/ReportHeader.h"
 
@@ -163,7 +164,7 @@ QString writeFlightHistoryReport(const QString& path, const ReportContext& conte
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return QStringLiteral("Failed to create Flight History output file");
+        return QStringLiteral("Failed to create Flight History output file '%1': %2").arg(path, file.errorString());
     QTextStream out(&file);
     writeReportHeader(out, context, QFileInfo(path).fileName(), nullptr);
     out << labelLine(QStringLiteral("Last flight status: "),
@@ -172,6 +173,6 @@ QString writeFlightHistoryReport(const QString& path, const ReportContext& conte
     out.flush();
     if (out.status() != QTextStream::Ok || !file.commit())
         return QStringLiteral("Failed to write Flight History output file '%1': %2")
-            .arg(path, file.errorString());
+            .arg(path, fileFailureReason(file));
     return QString();
 }

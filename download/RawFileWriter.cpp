@@ -1,4 +1,5 @@
 #include "download/RawFileWriter.h"
+#include "download/FileFailure.h"
 
 #include <QDateTime>
 #include <QSaveFile>
@@ -81,7 +82,7 @@ QString writeRawFile(const QString& path, const ReportContext& context, const En
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("Cannot open '%1'").arg(path);
+        return QStringLiteral("Cannot open '%1': %2").arg(path, file.errorString());
     const RawFileHeader header =
         makeRawFileHeader(context, image, quint32(QDateTime::currentSecsSinceEpoch()));
     file.write(reinterpret_cast<const char*>(&header), sizeof header);
@@ -91,6 +92,6 @@ QString writeRawFile(const QString& path, const ReportContext& context, const En
         file.write(reinterpret_cast<const char*>(block.get()), sizeof *block);
     }
     if (!file.commit())
-        return QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString());
+        return QStringLiteral("Cannot write '%1': %2").arg(path, fileFailureReason(file));
     return {};
 }

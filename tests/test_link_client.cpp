@@ -1,6 +1,7 @@
 // The link client against the real simulator and against a scripted unit.
 
 #include "FakeUnit.h"
+#include "LinkHelpers.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
 #include "app/AppIdentity.h"
@@ -71,6 +72,70 @@ private slots:
     {
         env.resetSettings();
         env.prompts().clear();
+        LinkClient::timing() = LinkClient::Timing{};
+    }
+
+    // A borrower that hands the link back closed (a cancelled download, an
+    // upload that timed out) leaves a link that comes back by itself.
+    void linkComesBackAfterABorrowerClosedIt()
+    {
+        LinkClient::timing().reconnectMs = 200;
+        ResponseBuilder builder;
+        FakeUnit unit;
+        unit.answers << builder.build(mirvak::CMD_PN) << builder.build(mirvak::CMD_PN);
+        LinkClient link(&window);
+        Shown shown;
+        shown.watch(link);
+        QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
+        link.lend([](LinkContext& context, PartNumberRecord&) {
+            context.socket->abort();
+            return 0;
+        });
+        QVERIFY(!shown.enabled);
+        QVERIFY(waitFor([&] { return shown.enabled; }, 5000));
+        QCOMPARE(unit.queries, 2);
+        QCOMPARE(shown.status, QStringLiteral("Communication OK!"));
+        for (const PromptCall& call : env.prompts().calls)  // the recovery reports no error
+            QVERIFY2(call.kind != Prompts::Kind::Critical, qPrintable(call.text));
+    }
+
+    void silentUnitIsLeftAndTriedAgain()
+    {
+        LinkClient::timing().reconnectMs = 100;
+        LinkClient::timing().partNumberAnswerMs = 300;
+        FakeUnit unit;  // accepts, but answers nothing yet
+        pointAt(unit.serverPort());
+        LinkClient link(&window);
+        Shown shown;
+        shown.watch(link);
+        QStringList statuses;
+        connect(&link, &LinkClient::linkStatusChanged, this, [&](const QString& text) { statuses << text; });
+        link.connectToUnit();
+        QVERIFY(waitFor([&] { return unit.queries == 1; }, 5000));
+        unit.answers << ResponseBuilder().build(mirvak::CMD_PN);
+        QVERIFY(waitFor([&] { return shown.enabled; }, 5000));
+        QCOMPARE(unit.queries, 2);
+        QVERIFY2(statuses.contains(QStringLiteral("The unit did not answer the part-number query within 0.3 s.")),
+                 qPrintable(statuses.join(" | ")));
+    }
+
+    void refusedConnectionIsToldOnceAndRetried()
+    {
+        LinkClient::timing().reconnectMs = 100;
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        pointAt(port);
+        LinkClient link(&window);
+        QString endpoint;
+        int attempts = 0;
+        connect(&link, &LinkClient::endpointChanged, this, [&](const QString& text) { endpoint = text; ++attempts; });
+        link.connectToUnit();
+        QVERIFY(waitFor([&] { return attempts >= 4; }, 5000));
+        QCOMPARE(env.prompts().calls.size(), 1);
+        QCOMPARE(env.prompts().calls[0].title, QStringLiteral("Error"));
+        QCOMPARE(endpoint, QStringLiteral("127.0.0.1:%1").arg(port));
     }
 
     void checkCommConnectsThenQueriesTheSimulator()
