@@ -156,6 +156,31 @@ private slots:
         QVERIFY(QFile::exists(other + "/engine_1/a.raw"));
     }
 
+    void removalUnlinksSymbolicLinks()
+    {
+        const QString outside = env.path() + "/outside";
+        touch(outside + "/linked/engine_1/a.raw");
+        touch(outside + "/directory/b.raw");
+        touch(outside + "/file.txt");
+        const QString root = dataRootPath();
+        QVERIFY(QFile::link(outside + "/linked", root + "/LINKED_data"));
+        touch(root + "/INNER_data/engine_1/c.raw");
+        QVERIFY(QFile::link(outside + "/directory", root + "/INNER_data/engine_2"));
+        QVERIFY(QFile::link(outside + "/file.txt", root + "/INNER_data/engine_1/d.raw"));
+        QVERIFY(QFile::link(outside + "/missing", root + "/INNER_data/dangling"));
+        AddAircraft("LINKED", {}, {});
+        AddAircraft("INNER", {}, {});
+
+        AircraftDialog dialog;
+        dialog.removeAircraft("LINKED");
+        dialog.removeAircraft("INNER");
+        QVERIFY(!QFileInfo::exists(root + "/LINKED_data") && !QFileInfo(root + "/LINKED_data").isSymLink());
+        QVERIFY(!QFileInfo::exists(root + "/INNER_data"));
+        for (const char* kept : {"/linked/engine_1/a.raw", "/directory/b.raw", "/file.txt"})
+            QVERIFY2(QFile::exists(outside + kept), kept);
+        QCOMPARE(column("SELECT COUNT(*) FROM aircraft"), QStringList{"0"});
+    }
+
     void engineTypes()
     {
         QSqlQuery().exec("INSERT INTO engine_type (type) VALUES ('CFM56-7')");
