@@ -1,5 +1,6 @@
 #include "app/AcIdInputDialog.h"
 
+#include "app/AircraftInfo.h"
 #include "app/Prompts.h"
 #include "app/Registration.h"
 #include "ui_AcIdInputDialog.h"
@@ -35,11 +36,22 @@ QString AcIdInputDialog::getRegistration(QWidget* parent, const QString& title, 
     return ok ? dialog.ui_->lineEdit->text() : QString();
 }
 
+namespace {
+
+// Why a registration cannot be taken: malformed, or too long for its field. Empty when it can.
+QString refusalOf(const QString& registration)
+{
+    if (const QString problem = registrationProblem(registration); !problem.isEmpty())
+        return invalidRegistrationMessage(problem);
+    return fieldTextProblem(QStringLiteral("registration"), registration, sizeof(AircraftInfo::registration));
+}
+
+}  // namespace
+
 void AcIdInputDialog::accept()
 {
-    const QString problem = registrationProblem(ui_->lineEdit->text());
-    if (!problem.isEmpty()) {
-        prompts().warning(this, QStringLiteral("Error"), invalidRegistrationMessage(problem));
+    if (const QString refusal = refusalOf(ui_->lineEdit->text()); !refusal.isEmpty()) {
+        prompts().warning(this, QStringLiteral("Error"), refusal);
         return;
     }
     QDialog::accept();

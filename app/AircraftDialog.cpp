@@ -1,5 +1,6 @@
 #include "app/AircraftDialog.h"
 
+#include "app/AircraftInfo.h"
 #include "app/DataDirectories.h"
 #include "app/Database.h"
 #include "app/DirectoryTree.h"
@@ -34,6 +35,23 @@ void AircraftDialog::enableEditing(bool enabled)
 
 void AircraftDialog::reportFailure(const QString& text) { prompts().critical(this, windowTitle(), text); }
 
+// The download record holds these texts in fixed fields: what would not fit is
+// refused here rather than cut there.
+QString AircraftDialog::overlongDetailsProblem() const
+{
+    return firstFieldTextProblem({
+        {"shop ID", ui_->shopId->text(), sizeof(AircraftInfo::shopId)},
+        {"comment", ui_->comment->toPlainText(), sizeof(AircraftInfo::comment)},
+    });
+}
+
+QString AircraftDialog::overlongTextProblem() const
+{
+    const QString problem = fieldTextProblem(QStringLiteral("registration"), ui_->aircraftId->text(),
+                                             sizeof(AircraftInfo::registration));
+    return problem.isEmpty() ? overlongDetailsProblem() : problem;
+}
+
 void AircraftDialog::on_aircraftList_currentTextChanged(const QString& registration)
 {
     QSqlQuery query;
@@ -61,6 +79,10 @@ void AircraftDialog::on_buttonAdd_clicked()
         reportFailure(invalidRegistrationMessage(problem));
         return;
     }
+    if (const QString problem = overlongTextProblem(); !problem.isEmpty()) {
+        prompts().warning(this, windowTitle(), problem);
+        return;
+    }
     if (!ui_->aircraftList->findItems(registration, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
         reportFailure(QStringLiteral("Aircraft ID \"%1\" already exists").arg(registration));
         return;
@@ -74,6 +96,10 @@ void AircraftDialog::on_buttonAdd_clicked()
 
 void AircraftDialog::on_buttonUpdate_clicked()
 {
+    if (const QString problem = overlongDetailsProblem(); !problem.isEmpty()) {
+        prompts().warning(this, windowTitle(), problem);
+        return;
+    }
     QListWidgetItem* current = ui_->aircraftList->currentItem();
     const QString registration = current ? current->text() : QString();
     QSqlQuery query;

@@ -25,6 +25,8 @@ private slots:
 private:
     void enableEditing(bool enabled);
     void reportFailure(const QString& text);
+    QString overlongDetailsProblem() const;  // shop id and comment
+    QString overlongTextProblem() const;     // registration, shop id and comment
 
     std::unique_ptr<Ui::AircraftDialogBase> ui_;
 };

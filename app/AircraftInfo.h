@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstring>
+#include <initializer_list>
 
 struct EngineInfo {
     char type[17];
@@ -36,6 +37,20 @@ void copyText(char (&field)[N], const QString& text, std::size_t maxChars = N - 
     std::memcpy(field, bytes.constData(), n);
     field[n] = '\0';
 }
+
+// Why copyText would not store the text whole in a field of fieldSize bytes:
+// a character the local 8-bit encoding lacks, or more than fieldSize - 1
+// bytes in it. what names the field in the message ("registration"). Empty
+// when the text fits.
+QString fieldTextProblem(const QString& what, const QString& text, std::size_t fieldSize);
+
+struct FieldText {
+    const char* what;
+    QString text;
+    std::size_t fieldSize;
+};
+// The problem of the first text that does not fit its field; empty when all fit.
+QString firstFieldTextProblem(std::initializer_list<FieldText> fields);
 
 // Text of a fixed-size 8-bit field, up to its first NUL.
 template <std::size_t N>

@@ -8,20 +8,25 @@
 #include <QFileInfo>
 #include <QSettings>
 
+QString dataDirPath()
+{
+    const QString stored = settings::text(settings::DataDir);
+    return stored.isEmpty() ? settings::defaultDataDir() : stored;
+}
+
 QString dataRootPath()
 {
-    QSettings store;
-    if (!store.contains(settings::DataDir))
-        store.setValue(settings::DataDir, settings::defaultDataDir());
-    const QString root = QStringLiteral("%1/%2").arg(store.value(settings::DataDir).toString(),
-                                                     QStringLiteral("Mirvak"));
-    QDir dir(root);
+    if (!settings::contains(settings::DataDir))
+        settings::setValue(settings::DataDir, settings::defaultDataDir());
+    QDir dir(QStringLiteral("%1/%2").arg(dataDirPath(), QStringLiteral("Mirvak")));
     if (!dir.exists())
         dir.mkpath(QStringLiteral("."));
     return dir.absolutePath();
 }
 
 QString tmpDirectoryPath() { return dataRootPath() + QStringLiteral("/tmp"); }
+
+QString archiveDirectoryPath() { return dataDirPath() + QStringLiteral("/archive"); }
 
 bool checkDirectory(const QString& path, bool create)
 {
@@ -53,7 +58,7 @@ void checkDataDirectories(QWidget* parent)
     const QString root = dataRootPath();
     const QStringList directories = {root, root + QStringLiteral("/SW_uploads"),
                                      root + QStringLiteral("/tmp"),
-                                     settings::text(settings::DataDir) + QStringLiteral("/archive")};
+                                     archiveDirectoryPath()};
     for (const QString& directory : directories)
         if (!checkDirectory(directory, true))
             return;

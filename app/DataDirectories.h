@@ -10,8 +10,12 @@
 
 class QWidget;
 
+// The base directory: DataDir, or its default while DataDir is empty (an
+// empty base would put the tree at the filesystem root).
+QString dataDirPath();
 // The data root, created with its parents when missing. Also seeds DataDir.
 QString dataRootPath();
+QString archiveDirectoryPath();  // the base directory's archive directory
 QString tmpDirectoryPath();  // the data root's tmp directory
 
 // True when the directory exists (created first when create is set) and is

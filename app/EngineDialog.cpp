@@ -1,5 +1,6 @@
 #include "app/EngineDialog.h"
 
+#include "app/AircraftInfo.h"
 #include "app/Database.h"
 #include "app/Prompts.h"
 #include "app/SqlCatalogue.h"
@@ -29,6 +30,12 @@ void EngineDialog::on_buttonAdd_clicked()
     const QString type = ui_->engineType->text();
     if (type.isEmpty()) {
         prompts().critical(this, windowTitle(), QStringLiteral("No engine type specified"));
+        return;
+    }
+    // The download record holds the type in a fixed field: refuse what would be cut there.
+    if (const QString problem = fieldTextProblem(QStringLiteral("engine type"), type, sizeof(EngineInfo::type));
+        !problem.isEmpty()) {
+        prompts().warning(this, windowTitle(), problem);
         return;
     }
     if (!ui_->engineLW->findItems(type, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {

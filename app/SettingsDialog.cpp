@@ -4,6 +4,8 @@
 #include "app/Settings.h"
 #include "ui_SettingsDialog.h"
 
+#include <QDir>
+
 SettingsDialog::SettingsDialog(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::SettingsDialogBase>())
 {
@@ -38,6 +40,13 @@ void SettingsDialog::on_restoreButton_clicked()
 
 void SettingsDialog::on_buttonOk_clicked()
 {
+    // A relative data directory would follow whatever the working directory is.
+    if (!QDir::isAbsolutePath(ui_->pathname->text())) {
+        prompts().warning(this, windowTitle(),
+                          QStringLiteral("The data directory must be an absolute path, such as \"%1\".")
+                              .arg(settings::defaultDataDir()));
+        return;
+    }
     settings::setValue(settings::IpAddress, ui_->addressLE->text());
     settings::setValue(settings::Port, ui_->portNum->value());
     settings::setValue(settings::DataDir, ui_->pathname->text());

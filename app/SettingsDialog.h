@@ -6,7 +6,8 @@
 namespace Ui { class SettingsDialogBase; }
 
 // The unit's address and port, the data directory and whether raw answers are
-// kept. OK stores the values as typed; the caller acts on them.
+// kept. OK stores the values as typed, once the data directory is an
+// absolute path; the caller acts on them.
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:

@@ -67,7 +67,13 @@ void DownloadClearDialog::on_buttonBox_accepted()
                           QStringLiteral("Invalid engine serial number: string %1").arg(serialProblem));
         return;
     }
-    confirmRegistration();
+    // A text cut to its field could name another aircraft's directory, or end inside a character.
+    if (const QString problem = overlongTextProblem(); !problem.isEmpty()) {
+        prompts().warning(this, app::kShortTitle, problem);
+        return;
+    }
+    if (!confirmRegistration())
+        return;
     const QString registration = ui_->aircraftRegNum->text();
     AddAircraft(registration, QString(), QString());
     saveAircraftInfo();
@@ -77,15 +83,33 @@ void DownloadClearDialog::on_buttonBox_accepted()
 
 void DownloadClearDialog::on_buttonBox_rejected() { reject(); }
 
-// An invalid registration is asked for once more; whatever comes back is used.
-void DownloadClearDialog::confirmRegistration()
+QString DownloadClearDialog::overlongTextProblem() const
+{
+    const EngineInfo& engine = record_.engines[engineNumber_ - 1];
+    return firstFieldTextProblem({
+        {"registration", ui_->aircraftRegNum->text(), sizeof record_.registration},
+        {"shop ID", ui_->shopIdLineEdit->text(), sizeof record_.shopId},
+        {"comment", ui_->commentTextEdit->toPlainText(), sizeof record_.comment},
+        {"engine type", ui_->engineTypeComboBox->currentText(), sizeof engine.type},
+        {"engine serial number", ui_->engineSerialNumber->text(), sizeof engine.serialNumber},
+        {"install date", ui_->installDateLineEdit->text(), sizeof engine.installDate},
+    });
+}
+
+// An invalid registration is asked for once more. False when the technician
+// cancels: no session may start without a registration.
+bool DownloadClearDialog::confirmRegistration()
 {
     const QString registration = ui_->aircraftRegNum->text();
     if (registrationProblem(registration).isEmpty())
-        return;
-    ui_->aircraftRegNum->setText(AcIdInputDialog::getRegistration(
-        this, app::kShortTitle, QStringLiteral("Enter a valid aircraft registration Nr"),
-        QLineEdit::Normal, registration));
+        return true;
+    bool confirmed = false;
+    const QString entered = AcIdInputDialog::getRegistration(
+        this, app::kShortTitle, QStringLiteral("Enter a valid aircraft registration Nr"), QLineEdit::Normal,
+        registration, &confirmed);
+    if (confirmed)
+        ui_->aircraftRegNum->setText(entered);
+    return confirmed;
 }
 
 void DownloadClearDialog::saveAircraftInfo()

@@ -26,7 +26,8 @@ private slots:
 
 private:
     void fillEngineTypes();
-    void confirmRegistration();
+    QString overlongTextProblem() const;
+    bool confirmRegistration();
     void saveAircraftInfo();
 
     std::unique_ptr<Ui::DownloadClearDialogClass> ui_;

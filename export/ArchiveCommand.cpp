@@ -2,7 +2,6 @@
 
 #include "app/DataDirectories.h"
 #include "app/Prompts.h"
-#include "app/Settings.h"
 #include "export/Archive.h"
 
 #include <QApplication>
@@ -19,7 +18,7 @@ void archiveData(QWidget* parent)
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ArchiveJob job(directory, settings::text(settings::DataDir) + QStringLiteral("/archive"));
+    ArchiveJob job(directory, archiveDirectoryPath());
     const ArchiveOutcome outcome = job.run([&](qint64 packed, qint64 total) {
         progress.setLabelText(QStringLiteral("%1 of %2 MB packed")
                                   .arg(packed / 1e6, 0, 'f', 1)

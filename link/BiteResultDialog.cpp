@@ -13,7 +13,8 @@ BiteResultDialog::BiteResultDialog(const BiteResults& results, QWidget* parent)
                               ui_->reserved2,    ui_->reserved3,      ui_->reserved4};
     for (std::size_t i = 0; i < results.size(); ++i)
         values[i]->setText(QString::number(results[i]));
-    setFixedSize(size());
+    // Ten-digit values need more room than the form's initial size.
+    setFixedSize(sizeHint().expandedTo(size()));
 }
 
 BiteResultDialog::~BiteResultDialog() = default;

@@ -13,7 +13,11 @@
 
 namespace {
 constexpr quint32 kRequestHeaderSize = 8;
-}
+// Above the largest answer (the engine data, 5874016 bytes): a client with
+// more than this still unsent is not read until it catches up, so one that
+// sends requests without reading the answers cannot make us hold them all.
+constexpr qint64 kMaxUnsentBytes = 6 * 1024 * 1024;
+}  // namespace
 
 Server::Server(const ServerOptions& options, QObject* parent) : QTcpServer(parent), options_(options)
 {
@@ -32,7 +36,10 @@ void Server::attachNextClient()
     client_ = nextPendingConnection();
     if (!client_)
         return;
+    // Requests wait in the client's kernel buffer, not ours, while we do not read.
+    client_->setReadBufferSize(mirvak::kRequestBufferSize);
     connect(client_, &QTcpSocket::readyRead, this, &Server::processRequest);
+    connect(client_, &QTcpSocket::bytesWritten, this, &Server::resumeReading);
     connect(client_, &QTcpSocket::disconnected, this, &Server::disconnectedSlot);
     connect(client_, &QTcpSocket::disconnected, client_, &QObject::deleteLater);
     // A client taken from the queue may have sent its request already.
@@ -60,37 +67,58 @@ void Server::dropClient()
     // A request cut off by the disconnection must not be completed by the next client.
     expected_ = 0;
     request_.clear();
+    readingPaused_ = false;
+}
+
+bool Server::clientIsBehind() const { return client_->bytesToWrite() > kMaxUnsentBytes; }
+
+void Server::resumeReading()
+{
+    if (readingPaused_ && !clientIsBehind()) {
+        readingPaused_ = false;
+        processRequest();
+    }
 }
 
 void Server::processRequest()
 {
     qDebug("Server::processRequest");
-    if (!client_)
-        return;
+    while (client_ && client_->state() == QAbstractSocket::ConnectedState) {
+        if (clientIsBehind()) {
+            readingPaused_ = true;  // resumeReading() goes on once the client has read enough
+            return;
+        }
+        const std::optional<quint32> command = takeRequest();
+        if (!command)
+            return;
+        logRequest(*command);
+        std::printf("COMMAND: %s\n", mirvak::commandName(*command));
+        std::fflush(stdout);
+        answer(*command);
+        expected_ = 0;
+        request_.clear();
+    }
+}
+
+std::optional<quint32> Server::takeRequest()
+{
     if (expected_ == 0) {
         if (client_->bytesAvailable() < kRequestHeaderSize)
-            return;
+            return std::nullopt;
         request_ = client_->read(kRequestHeaderSize);
         expected_ = qFromBigEndian<quint32>(request_.constData());
         if (expected_ < kRequestHeaderSize || expected_ > quint32(mirvak::kRequestBufferSize)) {
             qDebug("Invalid request length %u: closing the connection", expected_);
             dropClient();
             attachNextClient();
-            return;
+            return std::nullopt;
         }
     }
     if (expected_ > kRequestHeaderSize && client_->bytesAvailable() < expected_ - kRequestHeaderSize)
-        return;
+        return std::nullopt;
     request_ += client_->read(expected_ - kRequestHeaderSize);
     qDebug("Got %d Bytes", int(request_.size()));
-
-    const quint32 command = qFromBigEndian<quint32>(request_.constData() + 4);
-    logRequest(command);
-    std::printf("COMMAND: %s\n", mirvak::commandName(command));
-    std::fflush(stdout);
-    answer(command);
-    expected_ = 0;
-    request_.clear();
+    return qFromBigEndian<quint32>(request_.constData() + 4);
 }
 
 void Server::answer(quint32 command)

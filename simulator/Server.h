@@ -1,9 +1,10 @@
 #pragma once
-// The unit's side of the protocol: one client at a time, one request per
-// data-ready event, answered with generated data.
+// The unit's side of the protocol: one client at a time, every complete
+// request answered in turn with generated data.
 //
 //   idle --connection--> serving: [await 8-byte head] -> [await rest] -> answer -> [await head]
 //   serving --client goes--> idle (the next queued client is taken at once)
+//   serving: a client that does not read its answers is not read either until it catches up
 
 #include "simulator/ResponseBuilder.h"
 
@@ -11,6 +12,7 @@
 #include <QHostAddress>
 #include <QList>
 #include <QTcpServer>
+#include <optional>
 
 class QTcpSocket;
 
@@ -40,7 +42,14 @@ public slots:
     void disconnectedSlot();
     void processRequest();
 
+private slots:
+    void resumeReading();
+
 private:
+    // The command of the next complete request, or none while it is incomplete
+    // (or its length word was invalid and the client has been dropped).
+    std::optional<quint32> takeRequest();
+    bool clientIsBehind() const;
     void attachNextClient();
     void dropClient();
     void answer(quint32 command);
@@ -52,4 +61,5 @@ private:
     QTcpSocket* client_ = nullptr;
     quint32 expected_ = 0;  // length word of the request being received, 0 when none
     QByteArray request_;
+    bool readingPaused_ = false;  // requests left unread while the client was behind
 };

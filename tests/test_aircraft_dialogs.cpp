@@ -97,6 +97,54 @@ private slots:
         QVERIFY(child<QPushButton>(dialog, "buttonDel")->isEnabled());
     }
 
+    void overlongTextsAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("registration") << QByteArray("buttonAdd") << QByteArray("aircraftId") << 17
+                                      << "The registration is longer than 16 characters.";
+        QTest::newRow("shop id") << QByteArray("buttonAdd") << QByteArray("shopId") << 11
+                                 << "The shop ID is longer than 10 characters.";
+        QTest::newRow("comment") << QByteArray("buttonAdd") << QByteArray("comment") << 1025
+                                 << "The comment is longer than 1024 characters.";
+        QTest::newRow("updated shop id") << QByteArray("buttonUpdate") << QByteArray("shopId") << 11
+                                         << "The shop ID is longer than 10 characters.";
+    }
+    void overlongTextsAreRefused()
+    {
+        QFETCH(QByteArray, button);
+        QFETCH(QByteArray, field);
+        QFETCH(int, length);
+        QFETCH(QString, refusal);
+        AddAircraft("F-GABC", "Shop", {});
+        AircraftDialog dialog;
+        if (button == "buttonAdd")
+            child<QLineEdit>(dialog, "aircraftId")->setText("NEW");
+        const QString text(length, QLatin1Char('A'));
+        if (auto* line = child<QLineEdit>(dialog, field.constData()))
+            line->setText(text);
+        else
+            child<QTextEdit>(dialog, field.constData())->setPlainText(text);
+        child<QPushButton>(dialog, button.constData())->click();
+        QCOMPARE(env.prompts().onlyMessage(), "Add/Remove Aircraft|" + refusal);
+        QCOMPARE(column("SELECT tail_number || shop_id FROM aircraft"), QStringList{"F-GABCShop"});
+        QCOMPARE(items(child<QListWidget>(dialog, "aircraftList")), QStringList{"F-GABC"});
+    }
+
+    void tabInTheCommentMovesOn()
+    {
+        AircraftDialog dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* comment = child<QTextEdit>(dialog, "comment");
+        comment->setFocus();
+        QTest::keyClick(comment, Qt::Key_Tab);
+        QCOMPARE(comment->toPlainText(), QString());
+        QVERIFY(!comment->hasFocus());
+    }
+
     void updatingAndSelecting()
     {
         AddAircraft("B-ONE", "S1", "first");
@@ -156,6 +204,31 @@ private slots:
         QVERIFY(QFile::exists(other + "/engine_1/a.raw"));
     }
 
+    void removalUnlinksSymbolicLinks()
+    {
+        const QString outside = env.path() + "/outside";
+        touch(outside + "/linked/engine_1/a.raw");
+        touch(outside + "/directory/b.raw");
+        touch(outside + "/file.txt");
+        const QString root = dataRootPath();
+        QVERIFY(QFile::link(outside + "/linked", root + "/LINKED_data"));
+        touch(root + "/INNER_data/engine_1/c.raw");
+        QVERIFY(QFile::link(outside + "/directory", root + "/INNER_data/engine_2"));
+        QVERIFY(QFile::link(outside + "/file.txt", root + "/INNER_data/engine_1/d.raw"));
+        QVERIFY(QFile::link(outside + "/missing", root + "/INNER_data/dangling"));
+        AddAircraft("LINKED", {}, {});
+        AddAircraft("INNER", {}, {});
+
+        AircraftDialog dialog;
+        dialog.removeAircraft("LINKED");
+        dialog.removeAircraft("INNER");
+        QVERIFY(!QFileInfo::exists(root + "/LINKED_data") && !QFileInfo(root + "/LINKED_data").isSymLink());
+        QVERIFY(!QFileInfo::exists(root + "/INNER_data"));
+        for (const char* kept : {"/linked/engine_1/a.raw", "/directory/b.raw", "/file.txt"})
+            QVERIFY2(QFile::exists(outside + kept), kept);
+        QCOMPARE(column("SELECT COUNT(*) FROM aircraft"), QStringList{"0"});
+    }
+
     void engineTypes()
     {
         QSqlQuery().exec("INSERT INTO engine_type (type) VALUES ('CFM56-7')");
@@ -172,6 +245,11 @@ private slots:
         child<QLineEdit>(dialog, "engineType")->setText("CFM56-7");
         child<QPushButton>(dialog, "buttonAdd")->click();
         QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Add/Remove Engine Type|Engine type \"CFM56-7\" already exists"));
+        env.prompts().clear();
+        child<QLineEdit>(dialog, "engineType")->setText(QString(17, QLatin1Char('T')));
+        child<QPushButton>(dialog, "buttonAdd")->click();
+        QCOMPARE(env.prompts().onlyMessage(),
+                 QStringLiteral("Add/Remove Engine Type|The engine type is longer than 16 characters."));
         QCOMPARE(column("SELECT type FROM engine_type ORDER BY type"), (QStringList{"CFM56-5", "CFM56-7", "LEAP-1A"}));
 
         env.prompts().clear();

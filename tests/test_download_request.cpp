@@ -48,6 +48,20 @@ void pressOk(QDialog& dialog)
     child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click();
 }
 
+// Types the text into the named line edit, text edit or (non-editable) combo box.
+void enter(QWidget& dialog, const char* name, const QString& text)
+{
+    QWidget* widget = child<QWidget>(dialog, name);
+    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        line->setText(text);
+    } else if (auto* edit = qobject_cast<QTextEdit*>(widget)) {
+        edit->setPlainText(text);
+    } else if (auto* box = qobject_cast<QComboBox*>(widget)) {
+        box->addItem(text);
+        box->setCurrentText(text);
+    }
+}
+
 }  // namespace
 
 class DownloadRequestTest : public QObject {
@@ -206,6 +220,97 @@ private slots:
         request("F-GABC", "ESN2", "Shop'B");  // another serial at the same position: added
         QCOMPARE(rows("SELECT sn FROM engine ORDER BY sn"), (QStringList{"ESN1", "ESN2"}));
         QVERIFY(env.prompts().calls.isEmpty());
+    }
+
+    void overlongTextsAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("refusal");
+        const auto chars = [](int n) { return QString(n, QLatin1Char('A')); };
+        QTest::newRow("registration of 16") << QByteArray("aircraftRegNum") << chars(16) << "";
+        QTest::newRow("registration of 17") << QByteArray("aircraftRegNum") << chars(17)
+                                            << "The registration is longer than 16 characters.";
+        QTest::newRow("registration of 300") << QByteArray("aircraftRegNum") << chars(300)
+                                             << "The registration is longer than 16 characters.";
+        QTest::newRow("registration of 18 bytes")
+            << QByteArray("aircraftRegNum") << QString(9, QChar(0xC9))
+            << "The registration is longer than 16 characters once stored: accented and other non-ASCII "
+               "characters count as two or more.";
+        QTest::newRow("registration not storable") << QByteArray("aircraftRegNum") << QString(QChar(0xD800)) + "AB"
+                                                   << "The registration contains characters that cannot be stored.";
+        QTest::newRow("shop id") << QByteArray("shopIdLineEdit") << chars(11)
+                                 << "The shop ID is longer than 10 characters.";
+        QTest::newRow("comment of 1024") << QByteArray("commentTextEdit") << chars(1024) << "";
+        QTest::newRow("comment") << QByteArray("commentTextEdit") << chars(1025)
+                                 << "The comment is longer than 1024 characters.";
+        QTest::newRow("engine type") << QByteArray("engineTypeComboBox") << chars(17)
+                                     << "The engine type is longer than 16 characters.";
+        QTest::newRow("serial number") << QByteArray("engineSerialNumber") << chars(11)
+                                       << "The engine serial number is longer than 10 characters.";
+        QTest::newRow("install date") << QByteArray("installDateLineEdit") << chars(21)
+                                      << "The install date is longer than 20 characters.";
+    }
+    void overlongTextsAreRefused()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(QString, text);
+        QFETCH(QString, refusal);
+        AircraftInfo record{};
+        copyText(record.registration, QStringLiteral("F-GABC"));
+        DownloadClearDialog dialog(record);
+        dialog.setEngineSerialNumber("E1");
+        enter(dialog, field.constData(), text);
+        pressOk(dialog);
+        if (refusal.isEmpty()) {
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QVERIFY(env.prompts().calls.isEmpty());
+            return;
+        }
+        // The dialog stays open, and nothing is stored or handed on.
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(env.prompts().onlyMessage(), QStringLiteral(" Tolm for Advanced Korvel |") + refusal);
+        QCOMPARE(env.prompts().calls[0].kind, Prompts::Kind::Warning);
+        QCOMPARE(rows("SELECT COUNT(*) FROM aircraft"), QStringList{"0"});
+        QCOMPARE(textOf(record.registration), QStringLiteral("F-GABC"));
+        QCOMPARE(settings::text(settings::LastAircraft), QString());
+    }
+
+    void registrationInputCannotEndEmptyOrOverlong()
+    {
+        AircraftInfo record{};
+        copyText(record.registration, QStringLiteral("HB ABC"));
+        DownloadClearDialog dialog(record);
+        dialog.setEngineSerialNumber("E1");
+        env.prompts().onDialog = [](QDialog&) { return int(QDialog::Rejected); };
+        pressOk(dialog);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(child<QLineEdit>(dialog, "aircraftRegNum")->text(), QStringLiteral("HB ABC"));
+
+        env.prompts().onDialog = [](QDialog& input) {
+            static_cast<AcIdInputDialog&>(input).lineEdit()->setText(QString(17, QLatin1Char('A')));
+            pressOk(input);
+            return input.result();
+        };
+        pressOk(dialog);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Error|The registration is longer than 16 characters."));
+        QCOMPARE(env.prompts().dialogsRun.size(), 2);
+        QCOMPARE(rows("SELECT COUNT(*) FROM aircraft"), QStringList{"0"});
+        QCOMPARE(settings::text(settings::LastAircraft), QString());
+    }
+
+    void tabInTheCommentMovesOn()
+    {
+        AircraftInfo record{};
+        DownloadClearDialog dialog(record);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* comment = child<QTextEdit>(dialog, "commentTextEdit");
+        comment->setFocus();
+        QTest::keyClick(comment, Qt::Key_Tab);
+        QCOMPARE(comment->toPlainText(), QString());
+        QVERIFY(!comment->hasFocus());
     }
 
     void invalidNamesAreAskedForOrRefused()

@@ -75,6 +75,19 @@ private slots:
         QVERIFY(QDir(base + QStringLiteral("/Mirvak")).exists());
     }
 
+    void emptyDataDirMeansTheDefault()
+    {
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", env.path().toLocal8Bit() + "/home");
+        settings::setValue(settings::DataDir, QString());
+        const QString base = env.path() + QStringLiteral("/home/tolm-data");
+        QCOMPARE(dataRootPath(), base + QStringLiteral("/Mirvak"));
+        checkDataDirectories(nullptr);
+        QVERIFY(QDir(base + QStringLiteral("/archive")).exists());
+        QVERIFY(env.prompts().calls.isEmpty());
+        qputenv("HOME", home);
+    }
+
     void checkDirectoryMessages()
     {
         const QString missing = env.path() + QStringLiteral("/missing");
@@ -135,6 +148,29 @@ private slots:
         QCOMPARE(settings::integer(settings::Port), 6000);
         QCOMPARE(settings::text(settings::DataDir), env.path() + QStringLiteral("/chosen"));
         QCOMPARE(settings::flag(settings::SaveRawFiles), false);
+    }
+
+    void relativeDataDirectoryIsRefused_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("relative") << QStringLiteral("data");
+        QTest::newRow("dot") << QStringLiteral("./data");
+    }
+    void relativeDataDirectoryIsRefused()
+    {
+        QFETCH(QString, path);
+        const auto before = storeContents();
+        SettingsDialog dialog;
+        dialog.findChild<QLineEdit*>(QStringLiteral("pathname"))->setText(path);
+        dialog.findChild<QLineEdit*>(QStringLiteral("addressLE"))->setText(QStringLiteral("localhost"));
+        dialog.findChild<QPushButton*>(QStringLiteral("buttonOk"))->click();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(env.prompts().onlyMessage(),
+                 QStringLiteral("Tolm Settings|The data directory must be an absolute path, such as \"%1\".")
+                     .arg(settings::defaultDataDir()));
+        QCOMPARE(env.prompts().calls[0].kind, Prompts::Kind::Warning);
+        QCOMPARE(storeContents(), before);
     }
 
     void restoreToDefaultThenCancelStoresNothing()

@@ -60,6 +60,50 @@ bool closedByPeer(QTcpSocket& socket)
     return socket.state() != QAbstractSocket::ConnectedState;
 }
 
+// Peak resident memory of a process, in kB, from /proc.
+qint64 peakMemoryKb(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// Splits a stream of answers without holding them: keeps the first bytes of each.
+class AnswerStream {
+public:
+    QList<QByteArray> starts;  // up to 32 bytes of every complete answer, in order
+
+    void feed(const QByteArray& bytes)
+    {
+        for (qsizetype pos = 0; pos < bytes.size();) {
+            if (head_.size() < 4) {
+                const qsizetype n = qMin(4 - head_.size(), bytes.size() - pos);
+                head_ += bytes.mid(pos, n);
+                pos += n;
+                if (head_.size() == 4)
+                    remaining_ = qMax<qint64>(0, qint64(word(head_, 0)) - 4);
+                continue;
+            }
+            const qsizetype n = qsizetype(qMin<qint64>(remaining_, bytes.size() - pos));
+            head_ += bytes.mid(pos, qMax<qsizetype>(0, qMin(n, 32 - head_.size())));
+            pos += n;
+            remaining_ -= n;
+            if (remaining_ == 0) {
+                starts << head_;
+                head_.clear();
+            }
+        }
+    }
+
+private:
+    QByteArray head_;
+    qint64 remaining_ = 0;
+};
+
 }  // namespace
 
 class SimulatorTest : public QObject {
@@ -166,6 +210,54 @@ private slots:
         QCOMPARE(readAnswer(socket).size(), 320);
         QVERIFY(!socket.waitForReadyRead(300));
         QTRY_COMPARE(sim.commands(), QStringList{QStringLiteral("CMD_PN")});
+    }
+
+    void clientThatDoesNotReadIsNotReadEither()
+    {
+        // The sanitizer's quarantine would keep every freed answer resident; keep it
+        // small so the figure shows what the simulator itself holds.
+        const QByteArray sanitizerOptions = qgetenv("ASAN_OPTIONS");
+        qputenv("ASAN_OPTIONS", sanitizerOptions + ":quarantine_size_mb=16");
+        SimulatorProcess sim;
+        qputenv("ASAN_OPTIONS", sanitizerOptions);
+        QVERIFY(sim.port());
+        QTcpSocket socket;
+        socket.setReadBufferSize(64 * 1024);  // what the client leaves unread stays with the kernel
+        QVERIFY(connectTo(socket, sim.port()));
+
+        constexpr int downloads = 40;
+        const QList<quint32> commands =
+            QList<quint32>(downloads, CMD_DOWNLOAD_DATA) + QList<quint32>(3, CMD_GET_ALGORITHM_STATUS);
+        for (quint32 command : commands) {
+            socket.write(request(command, {4, 0}));
+            QVERIFY(socket.waitForBytesWritten(5000));
+            QTest::qWait(20);  // one segment, one data-ready event, per request
+        }
+        // Let the simulator take what it will: until it stops, or has answered everything.
+        QElapsedTimer settling;
+        settling.start();
+        for (qsizetype seen = -1; seen != sim.commands().size() && settling.elapsed() < 60000;) {
+            seen = sim.commands().size();
+            QTest::qWait(1500);
+        }
+        const qint64 peakKb = peakMemoryKb(sim.pid());
+        QVERIFY2(peakKb > 0 && peakKb < 60 * 1024, qPrintable(QStringLiteral("peak %1 kB").arg(peakKb)));
+
+        // Once the client reads, every answer arrives, in the order asked.
+        socket.setReadBufferSize(0);
+        AnswerStream stream;
+        QElapsedTimer reading;
+        reading.start();
+        while (stream.starts.size() < commands.size() && reading.elapsed() < 120000)
+            if (socket.bytesAvailable() > 0 || socket.waitForReadyRead(1000))
+                stream.feed(socket.readAll());
+        QCOMPARE(stream.starts.size(), commands.size());
+        for (int i = 0; i < downloads; ++i)
+            QCOMPARE(word(stream.starts[i], 0), quint32(5874016));
+        QList<int> states;
+        for (int i = downloads; i < commands.size(); ++i)
+            states << sample(stream.starts[i], 20);
+        QCOMPARE(states, (QList<int>{1, 2, 0}));
     }
 
     void misbehavingClientsDoNotStopTheServer_data()

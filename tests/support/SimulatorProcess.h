@@ -12,6 +12,7 @@ public:
     ~SimulatorProcess();
 
     quint16 port() const { return port_; }
+    qint64 pid() const { return process_.processId(); }
     // Command names the simulator printed ("CMD_PN", ...), in order.
     QStringList commands();
     // Connections the simulator has seen so far.
