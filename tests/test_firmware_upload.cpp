@@ -403,8 +403,8 @@ private slots:
         QCOMPARE(unit.queries, 2);  // the second packet is not sent
         const QStringList texts = shown();
         QCOMPARE(texts.mid(texts.size() - 2),
-                 (QStringList{QStringLiteral("The unit's answer to packet 1 of 2 is not an acknowledgement: "
-                                             "%1 bytes instead of 12.").arg(answer.size()),
+                 (QStringList{QStringLiteral("Packet 1 of 2: The unit's answer holds %1 bytes; 12 bytes were "
+                                             "expected. The connection was closed.").arg(answer.size()),
                               QStringLiteral("Operation failed!")}));
     }
 

@@ -322,9 +322,11 @@ private slots:
         QTest::addColumn<QString>("existing");  // "", "file" or "directory" at the path beforehand
         QTest::addColumn<int>("size");
         QTest::addColumn<QString>("error");
-        const QString cannotCreate = QStringLiteral("Failed to create Flight History output file");
-        QTest::newRow("missing directory") << "missing/fh.txt" << "" << kAnswerSize << cannotCreate;
-        QTest::newRow("path is a directory") << "fh.txt" << "directory" << kAnswerSize << cannotCreate;
+        const QString cannotCreate = QStringLiteral("Failed to create Flight History output file '%1': %2");
+        QTest::newRow("missing directory") << "missing/fh.txt" << "" << kAnswerSize
+                                           << cannotCreate.arg("%1", "No such file or directory");
+        QTest::newRow("path is a directory") << "fh.txt" << "directory" << kAnswerSize
+                                             << cannotCreate.arg("%1", "Filename refers to a directory");
         QTest::newRow("short answer keeps the old report")
             << "fh.txt" << "file" << kAnswerSize - 1
             << "Flight history answer too short: 52891 bytes, expected 52892";
@@ -353,7 +355,7 @@ private slots:
 
         QByteArray answer = answerFor(3);
         answer.truncate(size);
-        QCOMPARE(writeFlightHistoryReport(path, context(), answer), error);
+        QCOMPARE(writeFlightHistoryReport(path, context(), answer), error.arg(path));
 
         QCOMPARE(listing(), before);
         if (existing.isEmpty())
