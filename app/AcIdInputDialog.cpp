@@ -1,7 +1,8 @@
 #include "app/AcIdInputDialog.h"
 
 #include "app/AircraftInfo.h"
-#include "app/Prompts.h"
+#include "app/WidgetPrompts.h"
+#include "core/Prompts.h"
 #include "app/Registration.h"
 #include "ui_AcIdInputDialog.h"
 
@@ -30,7 +31,7 @@ QString AcIdInputDialog::getRegistration(QWidget* parent, const QString& title, 
     dialog.ui_->lineEdit->setText(text);
     dialog.ui_->lineEdit->setFocus();
     dialog.ui_->lineEdit->selectAll();
-    const bool ok = prompts().exec(dialog) == QDialog::Accepted;
+    const bool ok = runDialog(dialog) == QDialog::Accepted;
     if (accepted)
         *accepted = ok;
     return ok ? dialog.ui_->lineEdit->text() : QString();

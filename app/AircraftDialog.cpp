@@ -4,7 +4,7 @@
 #include "app/DataDirectories.h"
 #include "app/Database.h"
 #include "app/DirectoryTree.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "app/Registration.h"
 #include "app/Settings.h"
 #include "app/SqlCatalogue.h"
@@ -120,8 +120,8 @@ void AircraftDialog::on_buttonDel_clicked()
                            QStringLiteral("Are you sure you want to delete the aircraft '%1' from the database?\n"
                                           "This will also delete all associated data file!")
                                .arg(registration),
-                           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
-        != QMessageBox::Ok)
+                           Prompts::Ok | Prompts::Cancel, Prompts::Cancel)
+        != Prompts::Ok)
         return;
     removeAircraft(registration);
     delete ui_->aircraftList->takeItem(ui_->aircraftList->row(current));

@@ -1,7 +1,7 @@
 #include "app/DataDirectories.h"
 
 #include "app/Database.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "app/Settings.h"
 
 #include <QDir>
@@ -53,7 +53,7 @@ bool checkDirectory(const QString& path, bool create)
     return false;
 }
 
-void checkDataDirectories(QWidget* parent)
+void checkDataDirectories(QObject* owner)
 {
     const QString root = dataRootPath();
     const QStringList directories = {root, root + QStringLiteral("/SW_uploads"),
@@ -62,7 +62,7 @@ void checkDataDirectories(QWidget* parent)
     for (const QString& directory : directories)
         if (!checkDirectory(directory, true))
             return;
-    importAircraftDirectories(parent);
+    importAircraftDirectories(owner);
 }
 
 QString storedPassword()

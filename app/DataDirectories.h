@@ -8,7 +8,7 @@
 
 #include <QString>
 
-class QWidget;
+class QObject;
 
 // The base directory: DataDir, or its default while DataDir is empty (an
 // empty base would put the tree at the filesystem root).
@@ -24,7 +24,7 @@ bool checkDirectory(const QString& path, bool create);
 
 // The start-up check of the tree, run again after the settings dialog is accepted.
 // Stops at the first directory that fails; then imports the aircraft directories.
-void checkDataDirectories(QWidget* parent);
+void checkDataDirectories(QObject* owner);
 
 // The access password for the firmware upload, seeded with its default.
 QString storedPassword();

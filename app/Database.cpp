@@ -1,7 +1,7 @@
 #include "app/Database.h"
 
 #include "app/DataDirectories.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "app/SqlCatalogue.h"
 
 #include <QDir>
@@ -130,7 +130,7 @@ int AddAircraft(const QString& registration, const QString& shopId, const QStrin
     return 0;
 }
 
-void importAircraftDirectories(QWidget* parent)
+void importAircraftDirectories(QObject* owner)
 {
     const QStringList directories =
         QDir(dataRootPath()).entryList({QStringLiteral("*_data")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
@@ -138,6 +138,6 @@ void importAircraftDirectories(QWidget* parent)
         registration.remove(QStringLiteral("_data"), Qt::CaseSensitive);
         QSqlQuery query;
         if (!runStatement(query, sql::kImportAircraft, {registration}))
-            prompts().warning(parent, QStringLiteral("Error"), query.lastError().text());
+            prompts().warning(owner, QStringLiteral("Error"), query.lastError().text());
     }
 }

@@ -29,4 +29,4 @@ void GetAircraftInfo(AircraftInfo& record);
 int AddAircraft(const QString& registration, const QString& shopId, const QString& comment);
 
 // Registers every "<registration>_data" directory of the data root as an aircraft.
-void importAircraftDirectories(QWidget* parent);
+void importAircraftDirectories(QObject* owner);

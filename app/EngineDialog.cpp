@@ -2,7 +2,7 @@
 
 #include "app/AircraftInfo.h"
 #include "app/Database.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "app/SqlCatalogue.h"
 #include "ui_EngineDialog.h"
 
@@ -62,8 +62,8 @@ void EngineDialog::on_buttonDel_clicked()
     const QString type = current->text();
     if (prompts().question(nullptr, windowTitle(),
                            QStringLiteral("Are you sure you want to delete the engine '%1' from the database?\n").arg(type),
-                           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
-        != QMessageBox::Ok)
+                           Prompts::Ok | Prompts::Cancel, Prompts::Cancel)
+        != Prompts::Ok)
         return;
     delete ui_->engineLW->takeItem(ui_->engineLW->row(current));
     if (ui_->engineLW->count() == 0) {

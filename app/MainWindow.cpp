@@ -6,7 +6,8 @@
 #include "app/DataDirectories.h"
 #include "app/EngineDialog.h"
 #include "app/PasswordDialog.h"
-#include "app/Prompts.h"
+#include "app/WidgetPrompts.h"
+#include "core/Prompts.h"
 #include "app/Settings.h"
 #include "app/SettingsDialog.h"
 #include "app/ShellOpen.h"
@@ -132,7 +133,7 @@ void MainWindow::on_actionSettings_triggered()
     const QString storedAddress = settings::text(settings::IpAddress);
     const int storedPort = settings::integer(settings::Port);
     SettingsDialog dialog;
-    if (prompts().exec(dialog) != QDialog::Accepted)
+    if (runDialog(dialog) != QDialog::Accepted)
         return;
     checkDataDirectories(this);
     // An address given on the command line holds until the technician types another.
@@ -167,13 +168,13 @@ void MainWindow::on_actionReleaseNotes_triggered()
 void MainWindow::on_actionAbout_triggered()
 {
     AboutMirvakDialog dialog(this);
-    prompts().exec(dialog);
+    runDialog(dialog);
 }
 
 void MainWindow::on_buttonFwUpload_clicked()
 {
     const std::optional<QString> password =
-        prompts().textInput(this, QString(), QStringLiteral("Enter Password:"), QLineEdit::Password, QString());
+        prompts().textInput(this, QString(), QStringLiteral("Enter Password:"), Prompts::Echo::Password, QString());
     if (!password)
         return;
     if (password->isEmpty() || *password != storedPassword()) {
@@ -188,7 +189,7 @@ void MainWindow::on_actionChangePassword_triggered()
 {
     const QString title = QStringLiteral("Change Password");
     const std::optional<QString> current = prompts().textInput(
-        this, title, QStringLiteral("Enter current password:"), QLineEdit::Password, QString());
+        this, title, QStringLiteral("Enter current password:"), Prompts::Echo::Password, QString());
     if (!current)
         return;
     if (current->isEmpty() || *current != storedPassword()) {
@@ -196,7 +197,7 @@ void MainWindow::on_actionChangePassword_triggered()
         return;
     }
     PasswordDialog dialog(this);
-    if (prompts().exec(dialog) != QDialog::Accepted)
+    if (runDialog(dialog) != QDialog::Accepted)
         return;
     if (dialog.password().isEmpty()) {
         prompts().warning(this, title, QStringLiteral("Invalid password."));
@@ -224,12 +225,12 @@ void MainWindow::on_buttonDownloadClear_clicked()
     copyText(record.registration, fieldText(unitIdentity.aircraftRegistration), 7);
     DownloadClearDialog request(record);
     request.setEngineSerialNumber(fieldText(unitIdentity.engineSerialNumber));
-    if (prompts().exec(request) != QDialog::Accepted)
+    if (runDialog(request) != QDialog::Accepted)
         return;
     const RequestSet requests = request.requestSet();
     link_->lend([&](LinkContext& link, PartNumberRecord& partNumbers) {
         DownloadProgressDialog session(this, link, partNumbers, record, requests);
-        return prompts().exec(session);
+        return runDialog(session);
     });
 }
 
@@ -237,7 +238,7 @@ void MainWindow::on_buttonPlot_clicked()
 {
     FlightRecordList flights;
     DataSelectionDialog selection(this, flights);
-    if (prompts().exec(selection) != QDialog::Accepted)
+    if (runDialog(selection) != QDialog::Accepted)
         return;
     if (flights.isEmpty())
         prompts().critical(this, QStringLiteral("Error"), QStringLiteral("No data exists for plotting!"));
@@ -248,20 +249,20 @@ void MainWindow::runFirmwareUpload()
 {
     link_->lend([&](LinkContext& link, PartNumberRecord& partNumbers) {
         FwUpdateDialog dialog(this, link, partNumbers);
-        return prompts().exec(dialog);
+        return runDialog(dialog);
     });
 }
 
 void MainWindow::on_actionAddRemoveAircraft_triggered()
 {
     AircraftDialog dialog;
-    prompts().exec(dialog);
+    runDialog(dialog);
 }
 
 void MainWindow::on_actionAddRemoveEngineType_triggered()
 {
     EngineDialog dialog;
-    prompts().exec(dialog);
+    runDialog(dialog);
 }
 
 void MainWindow::on_actionArchiveData_triggered() { archiveData(this); }

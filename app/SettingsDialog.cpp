@@ -1,6 +1,6 @@
 #include "app/SettingsDialog.h"
 
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "app/Settings.h"
 #include "ui_SettingsDialog.h"
 
@@ -26,8 +26,7 @@ int SettingsDialog::port() const { return ui_->portNum->value(); }
 void SettingsDialog::fileSelectionSlot()
 {
     const QString chosen = prompts().existingDirectory(
-        this, QStringLiteral("Choose a directory"), ui_->pathname->text(),
-        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+        this, QStringLiteral("Choose a directory"), ui_->pathname->text());
     if (!chosen.isEmpty())
         ui_->pathname->setText(chosen);
 }

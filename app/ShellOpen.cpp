@@ -1,12 +1,13 @@
 #include "app/ShellOpen.h"
 
 #include "app/AppIdentity.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
+#include <QWidget>
 
 bool shellOpen(QWidget* parent, const QString& path)
 {

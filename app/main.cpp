@@ -3,6 +3,7 @@
 #include "app/AppIdentity.h"
 #include "app/Database.h"
 #include "app/MainWindow.h"
+#include "app/WidgetPrompts.h"
 #include "app/Settings.h"
 #include "app/SingleInstance.h"
 
@@ -64,6 +65,8 @@ int main(int argc, char* argv[])
 
     QFont messageFont(QStringLiteral("Helvetica [Cronyx]"), 11, QFont::Bold, true);
     QApplication::setFont(messageFont, "QMessageBox");
+    WidgetPrompts widgetPrompts;
+    installPrompts(&widgetPrompts);
 
     connectDB();
 

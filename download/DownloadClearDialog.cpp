@@ -3,7 +3,7 @@
 #include "app/AcIdInputDialog.h"
 #include "app/AppIdentity.h"
 #include "app/Database.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "app/Registration.h"
 #include "app/Settings.h"
 #include "app/SqlCatalogue.h"

@@ -1,7 +1,7 @@
 #include "download/DownloadSession.h"
 
 #include "app/DataDirectories.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "app/Settings.h"
 #include "link/LinkContext.h"
 
@@ -47,13 +47,13 @@ QString DownloadSession::stepTitle(int step)
 
 DownloadSession::DownloadSession(LinkContext& link, const PartNumberRecord& partNumbers,
                                  const AircraftInfo& aircraft, int engineNumber, RequestSet requests,
-                                 QWidget* parent)
+                                 QObject* owner)
     : link_(link), requests_(requests), eraseTicksLeft_(timing().eraseTicks)
 {
     record_.context.partNumbers = partNumbers;
     record_.context.aircraft = aircraft;
     record_.context.engineNumber = engineNumber;
-    parent_ = parent;
+    owner_ = owner;
     record_.progress = [this](int percent) { emit progressChanged(percent); };
     statuses_.fill(QStringLiteral("-"));
 }
@@ -81,7 +81,7 @@ void DownloadSession::cancel()
         return;
     const bool eraseSent = step_ == EraseData && waiting_;
     stop();
-    prompts().information(parent_, kTitle,
+    prompts().information(owner_, kTitle,
                           eraseSent ? QStringLiteral("Download cancelled. The erase had already been sent: "
                                                      "the unit may have erased its memory.")
                                     : QStringLiteral("Download cancelled. The unit's memory was not erased."));
@@ -191,10 +191,10 @@ bool DownloadSession::confirmErase()
                                     "deactivated.\nDo you really want to erase the Tessel data?");
     for (const QString& question : questions) {
         asking_ = true;
-        const auto answer = prompts().question(parent_, QStringLiteral("Erase Tessel Data"), question,
-                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        const auto answer = prompts().question(owner_, QStringLiteral("Erase Tessel Data"), question,
+                                               Prompts::Yes | Prompts::No, Prompts::No);
         asking_ = false;
-        if (finished_ || answer != QMessageBox::Yes)
+        if (finished_ || answer != Prompts::Yes)
             return false;
     }
     return true;
@@ -339,10 +339,10 @@ void DownloadSession::finish()
             if (record_.files)
                 text += QStringLiteral("\n\nThe files were written to:\n%1")
                             .arg(QDir::toNativeSeparators(record_.files->directory()));
-            prompts().information(parent_, kTitle, text);
+            prompts().information(owner_, kTitle, text);
         } else {
             emit progressLabelChanged(QStringLiteral("Processing ended with errors"));
-            prompts().warning(parent_, kTitle, summary());
+            prompts().warning(owner_, kTitle, summary());
         }
     }
     emit finished();

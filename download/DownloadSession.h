@@ -20,7 +20,7 @@
 #include <array>
 
 struct LinkContext;
-class QWidget;
+class QObject;
 
 class DownloadSession : public QObject {
     Q_OBJECT
@@ -37,7 +37,7 @@ public:
     static QString stepTitle(int step);
 
     DownloadSession(LinkContext& link, const PartNumberRecord& partNumbers, const AircraftInfo& aircraft,
-                    int engineNumber, RequestSet requests, QWidget* parent);
+                    int engineNumber, RequestSet requests, QObject* owner);
     ~DownloadSession() override;
 
     void start();
@@ -90,7 +90,7 @@ private:
     bool finished_ = false;
     bool cancelled_ = false;
     bool asking_ = false;  // a question to the technician is open
-    QWidget* parent_;
+    QObject* owner_;
     QList<int> failures_;
     std::array<QString, kRequestableSteps> reasons_;  // why each failed step failed
     QString eraseNotSentReason_;

@@ -1,7 +1,7 @@
 #include "export/ArchiveCommand.h"
 
 #include "app/DataDirectories.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "export/Archive.h"
 
 #include <QApplication>
@@ -9,8 +9,7 @@
 
 void archiveData(QWidget* parent)
 {
-    const QString directory = prompts().existingDirectory(parent, QString(), dataRootPath(),
-                                                          QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    const QString directory = prompts().existingDirectory(parent, QString(), dataRootPath());
     if (directory.isEmpty())
         return;
 

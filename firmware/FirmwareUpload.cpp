@@ -1,7 +1,7 @@
 #include "firmware/FirmwareUpload.h"
 
 #include "app/AppIdentity.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "firmware/UpdateFile.h"
 
 #include <QCoreApplication>
@@ -25,8 +25,8 @@ FirmwareUpload::Timing& FirmwareUpload::timing()
     return instance;
 }
 
-FirmwareUpload::FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers, QWidget* parent)
-    : link_(link), partNumbers_(partNumbers), parent_(parent)
+FirmwareUpload::FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers, QObject* owner)
+    : link_(link), partNumbers_(partNumbers), owner_(owner)
 {
     connect(link_.socket, &QTcpSocket::readyRead, this, &FirmwareUpload::readyReadSlot);
     connect(link_.socket, &QTcpSocket::disconnected, this, &FirmwareUpload::connectionLost);
@@ -87,7 +87,7 @@ bool FirmwareUpload::uploadFile(Kind kind, const QString& path)
     cancelRequested_ = false;
     QFile input(path);
     if (!input.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        prompts().critical(parent_, QStringLiteral("File Open Error"), QStringLiteral("Failed to open %1").arg(path));
+        prompts().critical(owner_, QStringLiteral("File Open Error"), QStringLiteral("Failed to open %1").arg(path));
         emit statusChanged(kind, QStringLiteral("Upload failed - file open error"));
         return false;
     }
@@ -96,7 +96,7 @@ bool FirmwareUpload::uploadFile(Kind kind, const QString& path)
     input.close();
     if (!file) {
         // Nothing is sent from a file that is not entirely numbers.
-        prompts().critical(parent_, QStringLiteral("Invalid Update File"),
+        prompts().critical(owner_, QStringLiteral("Invalid Update File"),
                            QStringLiteral("%1\n%2\n\nNothing was sent to the unit.").arg(path, failure));
         emit statusChanged(kind, QStringLiteral("Upload failed - invalid file"));
         return false;
@@ -133,7 +133,7 @@ FirmwareUpload::Outcome FirmwareUpload::sendPackets(Kind kind, const UpdateFile&
             return Outcome::NoAnswer;
         if (status != ExchangeStatus::AnswerReady) {
             if (!link_.failure.isEmpty())
-                prompts().critical(parent_, app::kShortTitle,
+                prompts().critical(owner_, app::kShortTitle,
                                    QStringLiteral("Packet %1 of %2: %3").arg(k).arg(packets).arg(link_.failure));
             return Outcome::Refused;
         }
@@ -161,12 +161,12 @@ void FirmwareUpload::finishUpload(Kind kind, Outcome outcome)
     } else if (cancelRequested_) {
         // Whether the last packet was answered or not, the image stops short.
         emit statusChanged(kind, QStringLiteral("Upload cancelled"));
-        prompts().warning(parent_, app::kShortTitle,
+        prompts().warning(owner_, app::kShortTitle,
                           QStringLiteral("The upload was cancelled: the unit may hold a partial image.\n\n"
                                          "Upload the file again before using the unit."));
     } else {
         emit statusChanged(kind, QStringLiteral("Upload failed!"));
-        prompts().critical(parent_, app::kShortTitle,
+        prompts().critical(owner_, app::kShortTitle,
                            outcome == Outcome::Refused ? QStringLiteral("Operation failed!")
                                                        : QStringLiteral("Unknown error"));
     }
@@ -178,13 +178,13 @@ void FirmwareUpload::reportSuccess(Kind kind)
     emit statusChanged(kind, QStringLiteral("Upload complete!"));
     switch (kind) {
     case MainSoftware:
-        prompts().information(parent_, app::kShortTitle,
+        prompts().information(owner_, app::kShortTitle,
                               QStringLiteral("Upload complete!\n\nThe Tolm application will be closed.\n\n"
                                              "Please unplug the cable and restart the Advanced Korvel unit."));
         emit mainSoftwareInstalled();
         break;
     case DspSoftware:
-        prompts().information(parent_, app::kShortTitle, QStringLiteral("Complete!"));
+        prompts().information(owner_, app::kShortTitle, QStringLiteral("Complete!"));
         break;
     case DspConfigTable:
         eraseMemory();
@@ -205,7 +205,7 @@ bool FirmwareUpload::refreshPartNumbers()
     const QString failure = readPartNumberFile(link_.responseFile, partNumbers_);
     dropResponseFile();
     if (!failure.isEmpty()) {
-        prompts().critical(parent_, QStringLiteral("MainWindow::decodePN"), failure);
+        prompts().critical(owner_, QStringLiteral("MainWindow::decodePN"), failure);
         return false;
     }
     unit::enginePositionCode = int(partNumbers_.enginePositionCode);
@@ -216,14 +216,14 @@ bool FirmwareUpload::refreshPartNumbers()
 
 void FirmwareUpload::eraseMemory()
 {
-    prompts().showNote(parent_, app::kShortTitle, QStringLiteral("Erasing Tessel memory. Please wait..."));
+    prompts().showNote(owner_, app::kShortTitle, QStringLiteral("Erasing Tessel memory. Please wait..."));
     const quint32 zero = 0;
     sendRequest(link_, &zero, 4, mirvak::CMD_ERASE_DATA);
     const ExchangeStatus status = waitForAnswer(timing().eraseWaitMs);
     dropResponseFile();
     prompts().closeNote();
     if (status == ExchangeStatus::AnswerReady)
-        prompts().information(parent_, app::kShortTitle, QStringLiteral("Done!"));
+        prompts().information(owner_, app::kShortTitle, QStringLiteral("Done!"));
     else
-        prompts().critical(parent_, app::kShortTitle, QStringLiteral("Failed!"));
+        prompts().critical(owner_, app::kShortTitle, QStringLiteral("Failed!"));
 }

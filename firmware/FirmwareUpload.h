@@ -12,7 +12,7 @@
 #include <QObject>
 
 class QEventLoop;
-class QWidget;
+class QObject;
 
 class FirmwareUpload : public QObject {
     Q_OBJECT
@@ -26,7 +26,7 @@ public:
     };
     static Timing& timing();
 
-    FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers, QWidget* parent);
+    FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers, QObject* owner);
     ~FirmwareUpload() override;
 
     // Runs one upload and reports its outcome; true when every packet was
@@ -60,7 +60,7 @@ private:
 
     LinkContext& link_;
     PartNumberRecord& partNumbers_;
-    QWidget* parent_;
+    QObject* owner_;
     QEventLoop* waiting_ = nullptr;
     QElapsedTimer uploadClock_;
     bool busy_ = false;

@@ -1,7 +1,7 @@
 #include "firmware/FwUpdateDialog.h"
 
 #include "app/AppIdentity.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "app/Settings.h"
 #include "ui_FwUpdateDialog.h"
 
@@ -108,8 +108,8 @@ bool FwUpdateDialog::confirmCompatibility(const QString& fileName, const QString
 {
     return partNumbersCompatible(fileName, unitPartNumber)
            || prompts().message(Prompts::Kind::Warning, this, QStringLiteral("Warning"), question,
-                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-                  == QMessageBox::Yes;
+                                Prompts::Yes | Prompts::No, Prompts::No)
+                  == Prompts::Yes;
 }
 
 bool FwUpdateDialog::confirmFileName(FirmwareUpload::Kind kind)
@@ -119,8 +119,8 @@ bool FwUpdateDialog::confirmFileName(FirmwareUpload::Kind kind)
            || prompts().question(this, app::kShortTitle,
                                  QStringLiteral("The file name does not look like %1 (%2). Upload it anyway?")
                                      .arg(QLatin1String(fileKind.description), QLatin1String(fileKind.pattern)),
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-                  == QMessageBox::Yes;
+                                 Prompts::Yes | Prompts::No, Prompts::No)
+                  == Prompts::Yes;
 }
 
 bool FwUpdateDialog::confirmUpload(FirmwareUpload::Kind kind)
@@ -147,8 +147,8 @@ bool FwUpdateDialog::confirmUpload(FirmwareUpload::Kind kind)
                                                    "continue?"))
                && prompts().message(Prompts::Kind::Warning, this, QStringLiteral("Warning"),
                                     QStringLiteral("The Tessel memory will be erased. Do you want to continue?"),
-                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-                      == QMessageBox::Yes;
+                                    Prompts::Yes | Prompts::No, Prompts::No)
+                      == Prompts::Yes;
     return true;
 }
 

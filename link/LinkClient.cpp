@@ -1,7 +1,8 @@
 #include "link/LinkClient.h"
 
 #include "app/AppIdentity.h"
-#include "app/Prompts.h"
+#include "app/WidgetPrompts.h"
+#include "core/Prompts.h"
 #include "app/Settings.h"
 #include "link/BiteResultDialog.h"
 #include "link/PartNumbersDialog.h"
@@ -136,12 +137,13 @@ void LinkClient::tesselDisconnected()
     closeConnection();
 }
 
-void LinkClient::error(QAbstractSocket::SocketError)
+void LinkClient::error(QAbstractSocket::SocketError socketError)
 {
     const QString text = socket_->errorString();
     closeConnection();
-    // A borrower reports its own failures; automatic attempts retry quietly.
-    if (!lent_ && !quietFailure_)
+    // A unit that closes the connection is told in the status alone; a borrower
+    // reports its own failures; automatic attempts retry quietly.
+    if (socketError != QAbstractSocket::RemoteHostClosedError && !lent_ && !quietFailure_)
         prompts().critical(window_, QStringLiteral("Error"), text);
     quietFailure_ = true;
 }
@@ -256,7 +258,7 @@ void LinkClient::handlePartNumberAnswer()
     if (context_.showPartNumbers) {
         context_.showPartNumbers = false;
         PartNumbersDialog dialog(record_, window_);
-        prompts().exec(dialog);
+        runDialog(dialog);
     }
     emit unitCommandsEnabled(true);
 }
@@ -290,7 +292,7 @@ void LinkClient::handleBiteAnswer()
     for (std::size_t i = 0; i < results.size(); ++i)
         std::memcpy(&results[i], answer.constData() + kBiteOffsets[i], sizeof(quint32));
     BiteResultDialog dialog(results, window_);
-    prompts().exec(dialog);
+    runDialog(dialog);
 }
 
 bool LinkClient::checkDownloadAllowed()
@@ -304,9 +306,9 @@ bool LinkClient::checkDownloadAllowed()
     const QString text = kUnexpectedSoftware.arg(fieldText(record_.mainProgPartNumber),
                                                  fieldText(record_.dspProgPartNumber),
                                                  fieldText(record_.dspConfigTablePartNumber));
-    return prompts().question(window_, app::kShortTitle, text, QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::No)
-           == QMessageBox::Yes;
+    return prompts().question(window_, app::kShortTitle, text, Prompts::Yes | Prompts::No,
+                              Prompts::No)
+           == Prompts::Yes;
 }
 
 int LinkClient::lend(const std::function<int(LinkContext&, PartNumberRecord&)>& borrower)

@@ -1,7 +1,7 @@
 #include "link/ResponseNormalizer.h"
 
 #include "app/DataDirectories.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "link/Protocol.h"
 
 #include <QDebug>

@@ -1,7 +1,7 @@
 #include "plot/AircraftList.h"
 
 #include "app/Database.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "app/SqlCatalogue.h"
 
 #include <QSqlError>

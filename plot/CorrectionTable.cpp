@@ -1,6 +1,6 @@
 #include "plot/CorrectionTable.h"
 
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "plot/Spectrum.h"
 
 #include <QCoreApplication>

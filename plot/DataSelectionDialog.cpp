@@ -1,7 +1,7 @@
 #include "plot/DataSelectionDialog.h"
 
 #include "app/DataDirectories.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "app/Settings.h"
 #include "plot/AircraftList.h"
 #include "plot/RawFileReader.h"

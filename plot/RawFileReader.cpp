@@ -1,6 +1,6 @@
 #include "plot/RawFileReader.h"
 
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 
 #include <QDir>
 #include <QFile>

@@ -169,14 +169,14 @@ private slots:
         touch(data + "/engine_2/b.txt");
 
         AircraftDialog dialog;
-        env.prompts().buttonAnswers << QMessageBox::Cancel;
+        env.prompts().buttonAnswers << Prompts::Cancel;
         child<QPushButton>(dialog, "buttonDel")->click();
         QVERIFY(QDir(data).exists());
         QCOMPARE(env.prompts().calls[0].text,
                  QStringLiteral("Are you sure you want to delete the aircraft 'F-GABC' from the database?\nThis "
                                 "will also delete all associated data file!"));
 
-        env.prompts().buttonAnswers << QMessageBox::Ok;
+        env.prompts().buttonAnswers << Prompts::Ok;
         child<QPushButton>(dialog, "buttonDel")->click();
         QVERIFY(!QDir(data).exists());
         QCOMPARE(column("SELECT COUNT(*) FROM aircraft"), QStringList{"0"});
@@ -254,7 +254,7 @@ private slots:
 
         env.prompts().clear();
         list->setCurrentRow(0);
-        env.prompts().buttonAnswers << QMessageBox::Ok;
+        env.prompts().buttonAnswers << Prompts::Ok;
         child<QPushButton>(dialog, "buttonDel")->click();
         QCOMPARE(env.prompts().calls[0].text,
                  QStringLiteral("Are you sure you want to delete the engine 'CFM56-5' from the database?\n"));

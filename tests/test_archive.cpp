@@ -145,12 +145,12 @@ private slots:
         for (const char* name : {"a.tmp", "b.tmp", "locked.tmp"})
             touch(tmp + '/' + name);
         env.prompts().clear();
-        env.prompts().buttonAnswers << QMessageBox::No;
+        env.prompts().buttonAnswers << Prompts::No;
         emptyTempDirectory(nullptr);
         QCOMPARE(QDir(tmp).entryList({"*.tmp"}, QDir::Files).size(), 3);
 
         env.prompts().clear();
-        env.prompts().buttonAnswers << QMessageBox::Yes;
+        env.prompts().buttonAnswers << Prompts::Yes;
         emptyTempDirectory(nullptr, [](const QString& path) {
             return !path.endsWith("locked.tmp") && QFile::remove(path);
         });

@@ -164,14 +164,14 @@ private slots:
 
     void eraseOnlyAsksFirst_data()
     {
-        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<Prompts::Button>("answer");
         QTest::addColumn<QString>("erase");
-        QTest::newRow("No") << QMessageBox::No << "Skipped";
-        QTest::newRow("Yes") << QMessageBox::Yes << "Done";
+        QTest::newRow("No") << Prompts::No << "Skipped";
+        QTest::newRow("Yes") << Prompts::Yes << "Done";
     }
     void eraseOnlyAsksFirst()
     {
-        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(Prompts::Button, answer);
         QFETCH(QString, erase);
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
@@ -183,20 +183,20 @@ private slots:
         QCOMPARE(env.prompts().texts(),
                  (QStringList{"Erase the unit's memory without downloading it first? Its recorded data will be lost.",
                               "Processing complete!"}));
-        QCOMPARE(logged().filter("CMD_ERASE_DATA").size(), answer == QMessageBox::Yes ? 1 : 0);
+        QCOMPARE(logged().filter("CMD_ERASE_DATA").size(), answer == Prompts::Yes ? 1 : 0);
         QVERIFY(leftoversInEngineDirectory().isEmpty());
     }
 
     void deactivatedAlgorithmAsksBeforeErasing_data()
     {
-        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<Prompts::Button>("answer");
         QTest::addColumn<QString>("erase");
-        QTest::newRow("No") << QMessageBox::No << "Skipped";
-        QTest::newRow("Yes") << QMessageBox::Yes << "Done";
+        QTest::newRow("No") << Prompts::No << "Skipped";
+        QTest::newRow("Yes") << Prompts::Yes << "Done";
     }
     void deactivatedAlgorithmAsksBeforeErasing()
     {
-        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(Prompts::Button, answer);
         QFETCH(QString, erase);
         SimulatorProcess sim(simulatorOptions());
         LinkClient link(&window);
@@ -229,7 +229,7 @@ private slots:
                                 "really want to erase the Tessel data?"));
         QCOMPARE(env.prompts().calls.size(), 2);
         QVERIFY(env.prompts().calls.last().text.startsWith(QStringLiteral("Processing complete!")));
-        QCOMPARE(logged().filter("CMD_ERASE_DATA").size(), answer == QMessageBox::Yes ? 1 : 0);
+        QCOMPARE(logged().filter("CMD_ERASE_DATA").size(), answer == Prompts::Yes ? 1 : 0);
     }
 
     void failedEngineDataAnswerNeverErases_data()
@@ -320,7 +320,7 @@ private slots:
         unit.answers << builder.build(mirvak::CMD_PN) << answers;
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
-        env.prompts().buttonAnswers << QMessageBox::Yes;  // should an algorithm read as deactivated
+        env.prompts().buttonAnswers << Prompts::Yes;  // should an algorithm read as deactivated
         QCOMPARE(runSession(link, RequestSet::fromChoices(true, true)), rows);
         if (wrongAnswer < 3)
             QCOMPARE(filesUnderDataRoot({"*-fh-*"}), QStringList());
@@ -388,7 +388,7 @@ private slots:
         SimulatorProcess sim({"--erase-delay-ms", "2000"});
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
-        env.prompts().buttonAnswers << QMessageBox::Yes;  // erase without downloading
+        env.prompts().buttonAnswers << Prompts::Yes;  // erase without downloading
         const QStringList rows = runSession(link, RequestSet::fromChoices(false, true));
         QCOMPARE(rows.last(), QStringLiteral("Timeout"));
         QVERIFY(env.prompts().calls.last().text.contains("Erasing Bearing Data: Timeout"));

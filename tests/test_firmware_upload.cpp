@@ -205,7 +205,7 @@ private slots:
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         const QString path = writeFile("614_207000-2X.dat", numbers(1281));
-        env.prompts().buttonAnswers << QMessageBox::Yes;  // the simulator's table is not compatible
+        env.prompts().buttonAnswers << Prompts::Yes;  // the simulator's table is not compatible
         QString status;
         withDialog(link, [&](FwUpdateDialog& dialog) {
             upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
@@ -228,7 +228,7 @@ private slots:
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         const QString path = writeFile("614_208000-2X.dat", "0x10\n\n7\n");
-        env.prompts().buttonAnswers << QMessageBox::Yes << QMessageBox::Yes;
+        env.prompts().buttonAnswers << Prompts::Yes << Prompts::Yes;
         withDialog(link, [&](FwUpdateDialog& dialog) {
             upload(dialog, "buttonDspCfgUpdateFile", "buttonDspCfgUpdate", path);
         });
@@ -263,13 +263,13 @@ private slots:
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         const QString path = writeFile("614_207000-2X.dat", text);
-        env.prompts().buttonAnswers << QMessageBox::Yes;
+        env.prompts().buttonAnswers << Prompts::Yes;
         QString status;
         withDialog(link, [&](FwUpdateDialog& dialog) {
             upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
             status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
             // Declining the compatibility question sends nothing either.
-            env.prompts().buttonAnswers << QMessageBox::No;
+            env.prompts().buttonAnswers << Prompts::No;
             dialog.findChild<QPushButton*>("buttonDspSwUpdate")->click();
         });
         QCOMPARE(status, QStringLiteral("Upload failed - invalid file"));
@@ -289,14 +289,14 @@ private slots:
         QTest::addColumn<int>("queries");  // requests the unit saw, the part-number query included
         QTest::newRow("main software, declined") << true << "614_207000-1A.dat" << "buttonMainSw"
                                                  << "a main processor software file (614_205*.dat)"
-                                                 << int(QMessageBox::No) << 1;
+                                                 << int(Prompts::No) << 1;
         QTest::newRow("DSP software, declined") << false << "614_208000-2X.dat" << "buttonDspSw"
-                                                << "a DSP software file (614_207*.dat)" << int(QMessageBox::No) << 1;
+                                                << "a DSP software file (614_207*.dat)" << int(Prompts::No) << 1;
         QTest::newRow("configuration table, declined") << false << "table.dat" << "buttonDspCfg"
                                                        << "a DSP configuration table (614_208*.dat)"
-                                                       << int(QMessageBox::No) << 1;
+                                                       << int(Prompts::No) << 1;
         QTest::newRow("DSP software, accepted") << false << "614_208000-2X.dat" << "buttonDspSw"
-                                                << "a DSP software file (614_207*.dat)" << int(QMessageBox::Yes) << 3;
+                                                << "a DSP software file (614_207*.dat)" << int(Prompts::Yes) << 3;
     }
     void fileNameNotMatchingTheSectionAsks()
     {
@@ -315,7 +315,7 @@ private slots:
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
         const QString path = writeFile(fileName, numbers(10));
-        env.prompts().buttonAnswers << QMessageBox::StandardButton(answer) << QMessageBox::Yes;
+        env.prompts().buttonAnswers << Prompts::Button(answer) << Prompts::Yes;
         withDialog(link, [&](FwUpdateDialog& dialog) {
             upload(dialog, qPrintable(section + "UpdateFile"), qPrintable(section + "Update"), path);
         });
@@ -342,7 +342,7 @@ private slots:
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         const QString path = writeFile("614_207000-2X.dat", numbers(3000));
-        env.prompts().buttonAnswers << QMessageBox::Yes;
+        env.prompts().buttonAnswers << Prompts::Yes;
         QString status;
         withDialog(link, [&](FwUpdateDialog& dialog) {
             upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
@@ -393,7 +393,7 @@ private slots:
         LinkClient link(&window);
         QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
         const QString path = writeFile("614_207000-2X.dat", numbers(1281));
-        env.prompts().buttonAnswers << QMessageBox::Yes;
+        env.prompts().buttonAnswers << Prompts::Yes;
         QString status;
         withDialog(link, [&](FwUpdateDialog& dialog) {
             upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
@@ -418,7 +418,7 @@ private slots:
         const QString dspPath = writeFile("614_207000-2X.dat", numbers(2561));
         const QString tablePath = writeFile("614_208000-2X.dat", numbers(3));
         env.prompts().answerDelayMs = 100;
-        env.prompts().buttonAnswers << QMessageBox::Yes << QMessageBox::Yes << QMessageBox::Yes << QMessageBox::Yes;
+        env.prompts().buttonAnswers << Prompts::Yes << Prompts::Yes << Prompts::Yes << Prompts::Yes;
         const QStringList buttons{"buttonMainSwUpdateFile", "buttonMainSwUpdate",    "buttonDspSwUpdateFile",
                                   "buttonDspSwUpdate",      "buttonDspCfgUpdateFile", "buttonDspCfgUpdate"};
         QStringList enabledDuringUpload;
@@ -469,7 +469,7 @@ private slots:
         QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
         const QString path = writeFile("614_207000-2X.dat", numbers(2561));
         env.prompts().answerDelayMs = 100;
-        env.prompts().buttonAnswers << QMessageBox::Yes;
+        env.prompts().buttonAnswers << Prompts::Yes;
         bool visibleAfterClosing = false;
         bool visibleAtTheEnd = true;
         QString status;

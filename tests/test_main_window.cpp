@@ -219,7 +219,7 @@ private slots:
     void downloadFromTheMainWindow()
     {
         auto window = connectedWindow();
-        env.prompts().buttonAnswers << QMessageBox::Yes;  // continue with the simulator's software
+        env.prompts().buttonAnswers << Prompts::Yes;  // continue with the simulator's software
         env.prompts().onDialog = [](QDialog& dialog) {
             if (auto* progress = qobject_cast<DownloadProgressDialog*>(&dialog)) {
                 QElapsedTimer timer;

@@ -43,43 +43,39 @@ QString ScriptedPrompts::onlyMessage() const
     return calls.first().title + QLatin1Char('|') + calls.first().text;
 }
 
-QMessageBox::StandardButton ScriptedPrompts::message(Kind kind, QWidget* parent,
-                                                     const QString& title, const QString& text,
-                                                     QMessageBox::StandardButtons,
-                                                     QMessageBox::StandardButton defaultButton)
+Prompts::Button ScriptedPrompts::message(Kind kind, QObject* parent, const QString& title,
+                                         const QString& text, Buttons, Button defaultButton)
 {
     calls.append({kind, title, text, parent});
     answerLate();
     if (!buttonAnswers.isEmpty())
         return buttonAnswers.dequeue();
-    return defaultButton == QMessageBox::NoButton ? QMessageBox::Ok : defaultButton;
+    return defaultButton == Prompts::NoButton ? Prompts::Ok : defaultButton;
 }
 
-std::optional<QString> ScriptedPrompts::textInput(QWidget* parent, const QString& title,
-                                                  const QString& label, QLineEdit::EchoMode,
-                                                  const QString&)
+std::optional<QString> ScriptedPrompts::textInput(QObject* parent, const QString& title,
+                                                  const QString& label, Echo, const QString&)
 {
     calls.append({Kind::Question, title, label, parent});
     answerLate();
     return textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
 }
 
-QString ScriptedPrompts::openFileName(QWidget* parent, const QString& caption, const QString&,
+QString ScriptedPrompts::openFileName(QObject* parent, const QString& caption, const QString&,
                                       const QString&)
 {
     calls.append({Kind::Question, caption, QStringLiteral("<open file>"), parent});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
-QString ScriptedPrompts::saveFileName(QWidget* parent, const QString& caption, const QString&,
+QString ScriptedPrompts::saveFileName(QObject* parent, const QString& caption, const QString&,
                                       const QString&)
 {
     calls.append({Kind::Question, caption, QStringLiteral("<save file>"), parent});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
-QString ScriptedPrompts::existingDirectory(QWidget* parent, const QString& caption, const QString&,
-                                           QFileDialog::Options)
+QString ScriptedPrompts::existingDirectory(QObject* parent, const QString& caption, const QString&)
 {
     calls.append({Kind::Question, caption, QStringLiteral("<directory>"), parent});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
@@ -91,7 +87,7 @@ int ScriptedPrompts::exec(QDialog& dialog)
     return onDialog ? onDialog(dialog) : QDialog::Rejected;
 }
 
-void ScriptedPrompts::showNote(QWidget* parent, const QString& title, const QString& text)
+void ScriptedPrompts::showNote(QObject* parent, const QString& title, const QString& text)
 {
     calls.append({Kind::Information, title, QStringLiteral("<note> ") + text, parent});
     noteShown = true;

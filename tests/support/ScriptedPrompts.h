@@ -2,7 +2,8 @@
 // Prompts for tests: every call is recorded, answers come from queues, and
 // modal dialogs are handed to a callback instead of blocking.
 
-#include "app/Prompts.h"
+#include "app/WidgetPrompts.h"
+#include "core/Prompts.h"
 
 #include <QList>
 #include <QQueue>
@@ -12,13 +13,13 @@ struct PromptCall {
     Prompts::Kind kind;
     QString title;
     QString text;  // message text, input label, chooser caption, or dialog class name
-    QWidget* parent = nullptr;
+    QObject* parent = nullptr;
 };
 
-class ScriptedPrompts : public Prompts {
+class ScriptedPrompts : public Prompts, public DialogRunner {
 public:
     QList<PromptCall> calls;
-    QQueue<QMessageBox::StandardButton> buttonAnswers;  // default: the default button, else Ok
+    QQueue<Prompts::Button> buttonAnswers;  // default: the default button, else Ok
     QQueue<std::optional<QString>> textAnswers;         // default: cancelled
     QQueue<QString> fileAnswers;                        // default: nothing chosen
     // Called with each dialog run; returns its result. Default: rejected.
@@ -34,19 +35,17 @@ public:
     // The single message box shown since clear(), as "title|text", or "" / "<n boxes>".
     QString onlyMessage() const;
 
-    QMessageBox::StandardButton message(Kind kind, QWidget* parent, const QString& title,
-                                        const QString& text, QMessageBox::StandardButtons buttons,
-                                        QMessageBox::StandardButton defaultButton) override;
-    std::optional<QString> textInput(QWidget* parent, const QString& title, const QString& label,
-                                     QLineEdit::EchoMode echo, const QString& text) override;
-    QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
+    Prompts::Button message(Kind kind, QObject* parent, const QString& title, const QString& text, Buttons buttons,
+                            Button defaultButton) override;
+    std::optional<QString> textInput(QObject* parent, const QString& title, const QString& label, Echo echo,
+                                     const QString& text) override;
+    QString openFileName(QObject* parent, const QString& caption, const QString& dir,
                          const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+    QString saveFileName(QObject* parent, const QString& caption, const QString& dir,
                          const QString& filter) override;
-    QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir,
-                              QFileDialog::Options options) override;
+    QString existingDirectory(QObject* parent, const QString& caption, const QString& dir) override;
     int exec(QDialog& dialog) override;
-    void showNote(QWidget* parent, const QString& title, const QString& text) override;
+    void showNote(QObject* parent, const QString& title, const QString& text) override;
     void closeNote() override;
     bool noteShown = false;
 

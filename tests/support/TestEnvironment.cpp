@@ -15,9 +15,14 @@ TestEnvironment::TestEnvironment()
         QSettings::setPath(format, QSettings::UserScope, dir_.path() + QStringLiteral("/settings"));
     resetSettings();
     installPrompts(&prompts_);
+    installDialogRunner(&prompts_);
 }
 
-TestEnvironment::~TestEnvironment() { installPrompts(nullptr); }
+TestEnvironment::~TestEnvironment()
+{
+    installPrompts(nullptr);
+    installDialogRunner(nullptr);
+}
 
 void TestEnvironment::resetSettings()
 {

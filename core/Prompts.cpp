@@ -1,0 +1,58 @@
+#include "core/Prompts.h"
+
+#include <QDebug>
+
+namespace {
+
+// What a program without a front end does: tells the debug output, takes the defaults.
+class DefaultPrompts : public Prompts {
+public:
+    Button message(Kind, QObject*, const QString& title, const QString& text, Buttons,
+                   Button defaultButton) override
+    {
+        qWarning().noquote() << title << ':' << text;
+        return defaultButton == NoButton ? Ok : defaultButton;
+    }
+    std::optional<QString> textInput(QObject*, const QString&, const QString&, Echo, const QString&) override
+    {
+        return std::nullopt;
+    }
+    QString openFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    QString existingDirectory(QObject*, const QString&, const QString&) override { return {}; }
+    void showNote(QObject*, const QString&, const QString&) override {}
+    void closeNote() override {}
+};
+
+Prompts* installed = nullptr;
+
+}  // namespace
+
+Prompts& prompts()
+{
+    static DefaultPrompts fallback;
+    return installed ? *installed : fallback;
+}
+
+void installPrompts(Prompts* replacement) { installed = replacement; }
+
+void Prompts::critical(QObject* owner, const QString& title, const QString& text)
+{
+    message(Kind::Critical, owner, title, text, Ok, NoButton);
+}
+
+void Prompts::warning(QObject* owner, const QString& title, const QString& text)
+{
+    message(Kind::Warning, owner, title, text, Ok, NoButton);
+}
+
+void Prompts::information(QObject* owner, const QString& title, const QString& text)
+{
+    message(Kind::Information, owner, title, text, Ok, NoButton);
+}
+
+Prompts::Button Prompts::question(QObject* owner, const QString& title, const QString& text, Buttons buttons,
+                                  Button defaultButton)
+{
+    return message(Kind::Question, owner, title, text, buttons, defaultButton);
+}
