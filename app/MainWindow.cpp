@@ -16,7 +16,9 @@
 #include "export/ArchiveCommand.h"
 #include "export/TempCleanup.h"
 #include "firmware/FwUpdateDialog.h"
+#include "link/BiteResultDialog.h"
 #include "link/LinkClient.h"
+#include "link/PartNumbersDialog.h"
 #include "plot/DataSelectionDialog.h"
 #include "ui_MainWindow.h"
 
@@ -65,6 +67,16 @@ MainWindow::MainWindow(QWidget* parent)
     connect(link_.get(), &LinkClient::unitLabelChanged, unitLabel_, &QLabel::setText);
     connect(link_.get(), &LinkClient::serialLabelChanged, serialLabel_, &QLabel::setText);
     connect(link_.get(), &LinkClient::unitCommandsEnabled, this, &MainWindow::enableUnitCommands);
+    connect(link_.get(), &LinkClient::partNumbersReceived, this, [this](const PartNumberRecord& record, bool show) {
+        if (show) {
+            PartNumbersDialog dialog(record, this);
+            runDialog(dialog);
+        }
+    });
+    connect(link_.get(), &LinkClient::biteResultsReceived, this, [this](const BiteResults& results) {
+        BiteResultDialog dialog(results, this);
+        runDialog(dialog);
+    });
     connect(link_.get(), &LinkClient::endpointChanged, this,
             [this](const QString& endpoint) { endpointLabel_->setText(QStringLiteral("Unit: %1").arg(endpoint)); });
     link_->connectToUnit();

@@ -1,11 +1,8 @@
 #include "link/LinkClient.h"
 
 #include "app/AppIdentity.h"
-#include "app/WidgetPrompts.h"
 #include "core/Prompts.h"
 #include "app/Settings.h"
-#include "link/BiteResultDialog.h"
-#include "link/PartNumbersDialog.h"
 
 #include <QDebug>
 #include <QFile>
@@ -51,7 +48,7 @@ LinkClient::Timing& LinkClient::timing()
     return instance;
 }
 
-LinkClient::LinkClient(QWidget* window) : window_(window), socket_(std::make_unique<QTcpSocket>())
+LinkClient::LinkClient(QObject* owner) : owner_(owner), socket_(std::make_unique<QTcpSocket>())
 {
     reconnectTimer_.setSingleShot(true);
     partNumberAnswerTimer_.setSingleShot(true);
@@ -144,7 +141,7 @@ void LinkClient::error(QAbstractSocket::SocketError socketError)
     // A unit that closes the connection is told in the status alone; a borrower
     // reports its own failures; automatic attempts retry quietly.
     if (socketError != QAbstractSocket::RemoteHostClosedError && !lent_ && !quietFailure_)
-        prompts().critical(window_, QStringLiteral("Error"), text);
+        prompts().critical(owner_, QStringLiteral("Error"), text);
     quietFailure_ = true;
 }
 
@@ -253,13 +250,11 @@ void LinkClient::handlePartNumberAnswer()
 
     if (!partNumbersCompatible(fieldText(record_.dspProgPartNumber),
                                fieldText(record_.dspConfigTablePartNumber)))
-        prompts().warning(window_, app::kLongTitle, kIncompatibleSoftware);
+        prompts().warning(owner_, app::kLongTitle, kIncompatibleSoftware);
 
-    if (context_.showPartNumbers) {
-        context_.showPartNumbers = false;
-        PartNumbersDialog dialog(record_, window_);
-        runDialog(dialog);
-    }
+    const bool show = context_.showPartNumbers;
+    context_.showPartNumbers = false;
+    emit partNumbersReceived(record_, show);
     emit unitCommandsEnabled(true);
 }
 
@@ -267,7 +262,7 @@ bool LinkClient::decodePartNumbers()
 {
     const QString failure = readPartNumberFile(context_.responseFile, record_);
     if (!failure.isEmpty()) {
-        prompts().critical(window_, QStringLiteral("MainWindow::decodePN"), failure);
+        prompts().critical(owner_, QStringLiteral("MainWindow::decodePN"), failure);
         return false;
     }
     dropResponseFile();
@@ -279,26 +274,25 @@ void LinkClient::handleBiteAnswer()
     emit linkStatusChanged(QStringLiteral("Communication OK!"));
     QFile file(context_.responseFile);
     if (!file.open(QIODevice::ReadOnly)) {
-        prompts().warning(window_, QStringLiteral("Error"), openFailure(file));
+        prompts().warning(owner_, QStringLiteral("Error"), openFailure(file));
         return;
     }
     const QByteArray answer = file.readAll();
     if (answer.size() != kBiteAnswerSize) {
-        prompts().warning(window_, QStringLiteral("Error"),
+        prompts().warning(owner_, QStringLiteral("Error"),
                           QStringLiteral("Error decoding BITE message"));
         return;
     }
     BiteResults results{};
     for (std::size_t i = 0; i < results.size(); ++i)
         std::memcpy(&results[i], answer.constData() + kBiteOffsets[i], sizeof(quint32));
-    BiteResultDialog dialog(results, window_);
-    runDialog(dialog);
+    emit biteResultsReceived(results);
 }
 
 bool LinkClient::checkDownloadAllowed()
 {
     if (unitInUploadMode(record_)) {
-        prompts().warning(window_, app::kShortTitle, kUploadMode);
+        prompts().warning(owner_, app::kShortTitle, kUploadMode);
         return false;
     }
     if (unitSoftwareExpected(record_))
@@ -306,7 +300,7 @@ bool LinkClient::checkDownloadAllowed()
     const QString text = kUnexpectedSoftware.arg(fieldText(record_.mainProgPartNumber),
                                                  fieldText(record_.dspProgPartNumber),
                                                  fieldText(record_.dspConfigTablePartNumber));
-    return prompts().question(window_, app::kShortTitle, text, Prompts::Yes | Prompts::No,
+    return prompts().question(owner_, app::kShortTitle, text, Prompts::Yes | Prompts::No,
                               Prompts::No)
            == Prompts::Yes;
 }
@@ -317,7 +311,7 @@ int LinkClient::lend(const std::function<int(LinkContext&, PartNumberRecord&)>& 
         return 0;
     if (context_.pendingCommand != PendingQuery::None && socket_->state() == QAbstractSocket::ConnectedState) {
         // Its answer would be taken for the borrower's.
-        prompts().information(window_, app::kShortTitle,
+        prompts().information(owner_, app::kShortTitle,
                               QStringLiteral("The unit is still answering a query. Please try again in a moment."));
         return 0;
     }

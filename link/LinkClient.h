@@ -20,13 +20,13 @@
 #include <memory>
 
 class QTcpSocket;
-class QWidget;
+
 
 class LinkClient : public QObject {
     Q_OBJECT
 public:
-    // window parents the message boxes and dialogs of the link.
-    explicit LinkClient(QWidget* window);
+    // owner owns the prompts of the link (the main window, when there is one).
+    explicit LinkClient(QObject* owner);
     ~LinkClient() override;
 
     // Time limits; tests shorten them.
@@ -66,6 +66,10 @@ signals:
     void unitCommandsEnabled(bool enabled);
     // "address:port" of the connection in use or being tried.
     void endpointChanged(const QString& endpoint);
+    // A decoded part-number answer; show is set when the technician asked to
+    // see the part numbers ("Part Numbers"). The commands are enabled after it.
+    void partNumbersReceived(const PartNumberRecord& record, bool show);
+    void biteResultsReceived(const BiteResults& results);
 
 public slots:
     void requestBiteResults();
@@ -85,7 +89,7 @@ private:
     void handleBiteAnswer();
     void dropResponseFile();
 
-    QWidget* window_;
+    QObject* owner_;
     std::unique_ptr<QTcpSocket> socket_;
     LinkContext context_;
     PartNumberRecord record_{};

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <array>
 // The unit's identity and software part numbers: the part-number answer as it
 // stands in the normalised response file from offset 12 (eight blocks with
 // their block headers). Text fields are NUL-terminated in their last byte.
@@ -81,3 +83,7 @@ bool unitSoftwareExpected(const PartNumberRecord& record);
 // An empty DSP software or configuration table part number: the unit started
 // in its main-software upload mode.
 bool unitInUploadMode(const PartNumberRecord& record);
+
+// The nine built-in test results of the unit, in the order Main ARINC, Main
+// COMM DSP, DSP SDRAM, DSP Flash, DSP Analog, Reserved 1 to 4.
+using BiteResults = std::array<quint32, 9>;

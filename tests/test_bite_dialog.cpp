@@ -1,6 +1,8 @@
-// The built-in test results as the technician reads them.
+// The unit's built-in test results and part numbers as the technician reads them.
 
+#include "app/AppIdentity.h"
 #include "link/BiteResultDialog.h"
+#include "link/PartNumbersDialog.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -27,6 +29,25 @@ private slots:
             values += label->text() == QStringLiteral("4294967295");
         }
         QCOMPARE(values, 9);
+    }
+
+    void resultsAreShownInOrder()
+    {
+        BiteResultDialog dialog(BiteResults{0, 1, 0, 1, 2, 0, 1, 2, 3}, nullptr);
+        QStringList values;
+        for (const char* name : {"mainArincItv", "mainCommDspItv", "dspRamItv", "dspFlashItv", "dspAnalogItv",
+                                 "reserved1", "reserved2", "reserved3", "reserved4"})
+            values << dialog.findChild<QLabel*>(QLatin1String(name))->text();
+        QCOMPARE(values, (QStringList{"0", "1", "0", "1", "2", "0", "1", "2", "3"}));
+        QCOMPARE(dialog.windowTitle(), app::kShortTitle);
+    }
+
+    void partNumbersDialogShowsTheRecord()
+    {
+        PartNumberRecord record{};
+        std::memcpy(record.unitPartNumber, "ABCDEFGHIJKLMNO", 16);
+        PartNumbersDialog dialog(record, nullptr);
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("korvelPN"))->text(), QStringLiteral("ABCDEFGHIJKLMNO"));
     }
 };
 

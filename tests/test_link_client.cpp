@@ -174,21 +174,20 @@ private slots:
         LinkClient link(&window);
         Shown shown;
         shown.watch(link);
-        QString shownPartNumber;
-        env.prompts().onDialog = [&](QDialog& dialog) {
-            shownPartNumber = dialog.findChild<QLabel*>(QStringLiteral("korvelPN"))->text();
-            return int(QDialog::Accepted);
-        };
+        QStringList shownPartNumbers;
+        connect(&link, &LinkClient::partNumbersReceived, this, [&](const PartNumberRecord& record, bool show) {
+            if (show)
+                shownPartNumbers << fieldText(record.unitPartNumber);
+        });
 
         link.showPartNumbers();
         QCOMPARE(shown.status, QStringLiteral("Requesting Part Numbers..."));
         QTest::qWait(200);
         QCOMPARE(sim.connectionCount(), 0);
-        QVERIFY(env.prompts().dialogsRun.isEmpty());
+        QVERIFY(shownPartNumbers.isEmpty());
 
         link.checkComm();
-        QTRY_COMPARE(env.prompts().dialogsRun, QStringList{QStringLiteral("PartNumbersDialog")});
-        QCOMPARE(shownPartNumber, QStringLiteral("ABCDEFGHIJKLMNO"));
+        QTRY_COMPARE(shownPartNumbers, QStringList{QStringLiteral("ABCDEFGHIJKLMNO")});
         QVERIFY(shown.enabled);
     }
 
@@ -202,20 +201,12 @@ private slots:
         link.connectToUnit();
         QTRY_VERIFY(shown.enabled);
 
-        QStringList values;
-        QString title;
-        env.prompts().onDialog = [&](QDialog& dialog) {
-            title = dialog.windowTitle();
-            for (const char* name : {"mainArincItv", "mainCommDspItv", "dspRamItv", "dspFlashItv",
-                                     "dspAnalogItv", "reserved1", "reserved2", "reserved3", "reserved4"})
-                values << dialog.findChild<QLabel*>(QLatin1String(name))->text();
-            return int(QDialog::Accepted);
-        };
+        QList<BiteResults> received;
+        connect(&link, &LinkClient::biteResultsReceived, this, [&](const BiteResults& results) { received << results; });
         link.requestBiteResults();
         QCOMPARE(shown.status, QStringLiteral("Requesting BITE results..."));
-        QTRY_COMPARE(env.prompts().dialogsRun.size(), 1);
-        QCOMPARE(values, (QStringList{"0", "1", "0", "1", "2", "0", "1", "2", "3"}));
-        QCOMPARE(title, app::kShortTitle);
+        QTRY_COMPARE(received.size(), 1);
+        QCOMPARE(received[0], (BiteResults{0, 1, 0, 1, 2, 0, 1, 2, 3}));
         QCOMPARE(shown.status, QStringLiteral("Communication OK!"));
     }
 
@@ -306,7 +297,6 @@ private slots:
         QTRY_COMPARE(env.prompts().onlyMessage(), message);
         QCOMPARE(shown.status, status);
         QCOMPARE(shown.enabled, bite);
-        QVERIFY(env.prompts().dialogsRun.isEmpty());
     }
 
     void invalidLengthWordClosesAndReconnectStartsClean()

@@ -127,6 +127,16 @@ private slots:
                  (QStringList{"PNR: ABCDEFGHIJKLMNO", "SER: QRSTUVW", "Communication OK!"}));
     }
 
+    void helpMenuShowsTheUnitsAnswersInDialogs()
+    {
+        auto window = connectedWindow();
+        env.prompts().clear();
+        window->findChild<QAction*>("actionPartNumbers")->trigger();
+        QTRY_COMPARE(env.prompts().dialogsRun, QStringList{"PartNumbersDialog"});
+        window->findChild<QAction*>("actionBiteResults")->trigger();
+        QTRY_COMPARE(env.prompts().dialogsRun, (QStringList{"PartNumbersDialog", "BiteResultDialog"}));
+    }
+
     void geometrySurvivesANewWindow()
     {
         QRect placed;
