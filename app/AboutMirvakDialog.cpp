@@ -1,6 +1,6 @@
 #include "app/AboutMirvakDialog.h"
 
-#include "app/AppIdentity.h"
+#include "core/AppIdentity.h"
 #include "ui_AboutMirvakDialog.h"
 
 AboutMirvakDialog::AboutMirvakDialog(QWidget* parent)

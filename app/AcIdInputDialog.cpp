@@ -1,9 +1,9 @@
 #include "app/AcIdInputDialog.h"
 
-#include "app/AircraftInfo.h"
+#include "core/AircraftInfo.h"
 #include "app/WidgetPrompts.h"
 #include "core/Prompts.h"
-#include "app/Registration.h"
+#include "core/Registration.h"
 #include "ui_AcIdInputDialog.h"
 
 #include <QPushButton>

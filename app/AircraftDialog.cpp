@@ -1,13 +1,13 @@
 #include "app/AircraftDialog.h"
 
-#include "app/AircraftInfo.h"
-#include "app/DataDirectories.h"
-#include "app/Database.h"
-#include "app/DirectoryTree.h"
+#include "core/AircraftInfo.h"
+#include "core/DataDirectories.h"
+#include "core/Database.h"
+#include "core/DirectoryTree.h"
 #include "core/Prompts.h"
-#include "app/Registration.h"
-#include "app/Settings.h"
-#include "app/SqlCatalogue.h"
+#include "core/Registration.h"
+#include "core/Settings.h"
+#include "core/SqlCatalogue.h"
 #include "ui_AircraftDialog.h"
 
 #include <QSqlError>

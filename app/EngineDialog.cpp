@@ -1,9 +1,9 @@
 #include "app/EngineDialog.h"
 
-#include "app/AircraftInfo.h"
-#include "app/Database.h"
+#include "core/AircraftInfo.h"
+#include "core/Database.h"
 #include "core/Prompts.h"
-#include "app/SqlCatalogue.h"
+#include "core/SqlCatalogue.h"
 #include "ui_EngineDialog.h"
 
 #include <QSqlError>

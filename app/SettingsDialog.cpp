@@ -1,7 +1,7 @@
 #include "app/SettingsDialog.h"
 
 #include "core/Prompts.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "ui_SettingsDialog.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "app/ShellOpen.h"
 
-#include "app/AppIdentity.h"
+#include "core/AppIdentity.h"
 #include "core/Prompts.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 // tolm-mirvak: the ground support station of the Advanced Korvel unit.
 
-#include "app/AppIdentity.h"
-#include "app/Database.h"
+#include "core/AppIdentity.h"
+#include "core/Database.h"
 #include "app/MainWindow.h"
 #include "app/WidgetPrompts.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "app/SingleInstance.h"
 
 #include <QApplication>

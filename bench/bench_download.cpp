@@ -14,9 +14,9 @@
 // the rise above its resident set at that moment.
 
 #include "BenchSupport.h"
-#include "app/AppIdentity.h"
-#include "app/Prompts.h"
-#include "app/Settings.h"
+#include "core/AppIdentity.h"
+#include "core/Prompts.h"
+#include "core/Settings.h"
 #include "download/DownloadSession.h"
 #include "download/EngineReports.h"
 #include "download/FlightHistoryReport.h"

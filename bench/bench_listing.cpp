@@ -8,10 +8,10 @@
 // is interrupted.
 
 #include "BenchSupport.h"
-#include "app/AppIdentity.h"
-#include "app/Prompts.h"
+#include "core/AppIdentity.h"
+#include "core/Prompts.h"
 #include "download/RawFileWriter.h"
-#include "plot/RawFileReader.h"
+#include "flights/RawFileReader.h"
 
 #include <QCoreApplication>
 #include <QDir>

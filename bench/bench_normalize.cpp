@@ -1,9 +1,9 @@
 // Normalising the 5 874 016-byte engine-data answer, next to a plain copy of a
 // file of the same size on the same disk, and the simulator building it.
 
-#include "app/AppIdentity.h"
-#include "app/Prompts.h"
-#include "app/Settings.h"
+#include "core/AppIdentity.h"
+#include "core/Prompts.h"
+#include "core/Settings.h"
 #include "link/Protocol.h"
 #include "link/ResponseNormalizer.h"
 #include "simulator/ResponseBuilder.h"

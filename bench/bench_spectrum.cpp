@@ -6,10 +6,10 @@
 // FFTW is linked into this benchmark only, as the yardstick.
 
 #include "BenchSupport.h"
-#include "app/AppIdentity.h"
-#include "plot/CorrectionTable.h"
-#include "plot/Fft.h"
-#include "plot/Spectrum.h"
+#include "core/AppIdentity.h"
+#include "flights/CorrectionTable.h"
+#include "flights/Fft.h"
+#include "flights/Spectrum.h"
 
 #include <QCoreApplication>
 #include <QSettings>

@@ -1,7 +1,7 @@
 #include "download/AircraftDetails.h"
 
-#include "app/Database.h"
-#include "app/SqlCatalogue.h"
+#include "core/Database.h"
+#include "core/SqlCatalogue.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -1,8 +1,8 @@
 #include "download/DownloadSession.h"
 
-#include "app/DataDirectories.h"
+#include "core/DataDirectories.h"
 #include "core/Prompts.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "link/LinkContext.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "download/EngineReports.h"
 
-#include "download/FileFailure.h"
-#include "download/NumberFormat.h"
+#include "core/FileFailure.h"
+#include "core/NumberFormat.h"
 #include "download/ReportHeader.h"
 
 #include <QFileInfo>

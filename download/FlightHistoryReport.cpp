@@ -1,8 +1,8 @@
 #include "download/FlightHistoryReport.h"
 
 #include "download/EngineData.h"
-#include "download/FileFailure.h"
-#include "download/NumberFormat.h"
+#include "core/FileFailure.h"
+#include "core/NumberFormat.h"
 #include "download/ReportHeader.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "download/PostProcessing.h"
 
-#include "app/Registration.h"
+#include "core/Registration.h"
 #include "download/EngineReports.h"
 #include "download/FlightHistoryReport.h"
 #include "download/RawFileWriter.h"

@@ -1,5 +1,5 @@
 #include "download/RawFileWriter.h"
-#include "download/FileFailure.h"
+#include "core/FileFailure.h"
 
 #include <QDateTime>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "download/RawFileFormat.h"
+#include "flights/RawFileFormat.h"
 #include "download/ReportContext.h"
 
 #include <QString>

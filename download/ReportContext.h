@@ -1,7 +1,7 @@
 #pragma once
 // What every text report of one download session is written from.
 
-#include "app/AircraftInfo.h"
+#include "core/AircraftInfo.h"
 #include "download/EngineData.h"
 #include "link/PartNumberRecord.h"
 

@@ -1,6 +1,6 @@
 #include "download/ReportHeader.h"
 
-#include "app/AppIdentity.h"
+#include "core/AppIdentity.h"
 
 #include <QLocale>
 #include <QTextStream>

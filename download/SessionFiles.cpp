@@ -1,6 +1,6 @@
 #include "download/SessionFiles.h"
 
-#include "app/DataDirectories.h"
+#include "core/DataDirectories.h"
 
 #include <QFile>
 

@@ -6,7 +6,7 @@
 // never replaces an earlier one's files: when a name of the same minute is
 // taken, all its files get the next free suffix (ESN123456-fd-20110305-1425-2.raw).
 
-#include "app/AircraftInfo.h"
+#include "core/AircraftInfo.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "export/TempCleanup.h"
 
-#include "app/DataDirectories.h"
+#include "core/DataDirectories.h"
 #include "core/Prompts.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "firmware/FirmwareUpload.h"
 
-#include "app/AppIdentity.h"
+#include "core/AppIdentity.h"
 #include "core/Prompts.h"
 #include "firmware/UpdateFile.h"
 

@@ -1,8 +1,8 @@
 #include "link/LinkClient.h"
 
-#include "app/AppIdentity.h"
+#include "core/AppIdentity.h"
 #include "core/Prompts.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <QDebug>
 #include <QFile>

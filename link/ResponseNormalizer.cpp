@@ -1,6 +1,6 @@
 #include "link/ResponseNormalizer.h"
 
-#include "app/DataDirectories.h"
+#include "core/DataDirectories.h"
 #include "core/Prompts.h"
 #include "link/Protocol.h"
 

@@ -1,12 +1,12 @@
 // Maintaining aircraft and engine types, and removing an aircraft's data.
 
-#include "TestEnvironment.h"
+#include "GuiTestEnvironment.h"
 #include "app/AircraftDialog.h"
-#include "app/DataDirectories.h"
-#include "app/Database.h"
-#include "app/DirectoryTree.h"
+#include "core/DataDirectories.h"
+#include "core/Database.h"
+#include "core/DirectoryTree.h"
 #include "app/EngineDialog.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -46,7 +46,7 @@ void touch(const QString& path)
 
 class AircraftDialogsTest : public QObject {
     Q_OBJECT
-    TestEnvironment env;
+    GuiTestEnvironment env;
 
     template <typename T>
     T* child(QWidget& dialog, const char* name) { return dialog.findChild<T*>(QLatin1String(name)); }
@@ -63,7 +63,7 @@ private slots:
     void init()
     {
         env.resetSettings();
-        env.prompts().clear();
+        env.clearPrompts();
         for (const char* table : {"engine", "aircraft", "engine_type"})
             QSqlQuery().exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
     }
@@ -245,14 +245,14 @@ private slots:
         child<QLineEdit>(dialog, "engineType")->setText("CFM56-7");
         child<QPushButton>(dialog, "buttonAdd")->click();
         QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Add/Remove Engine Type|Engine type \"CFM56-7\" already exists"));
-        env.prompts().clear();
+        env.clearPrompts();
         child<QLineEdit>(dialog, "engineType")->setText(QString(17, QLatin1Char('T')));
         child<QPushButton>(dialog, "buttonAdd")->click();
         QCOMPARE(env.prompts().onlyMessage(),
                  QStringLiteral("Add/Remove Engine Type|The engine type is longer than 16 characters."));
         QCOMPARE(column("SELECT type FROM engine_type ORDER BY type"), (QStringList{"CFM56-5", "CFM56-7", "LEAP-1A"}));
 
-        env.prompts().clear();
+        env.clearPrompts();
         list->setCurrentRow(0);
         env.prompts().buttonAnswers << Prompts::Ok;
         child<QPushButton>(dialog, "buttonDel")->click();

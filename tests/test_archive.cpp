@@ -1,10 +1,10 @@
 // Archiving a directory of the data tree and emptying the temporary directory.
 
-#include "TestEnvironment.h"
-#include "app/DataDirectories.h"
-#include "app/Settings.h"
+#include "GuiTestEnvironment.h"
+#include "core/DataDirectories.h"
+#include "core/Settings.h"
 #include "export/Archive.h"
-#include "export/ArchiveCommand.h"
+#include "export/ui/ArchiveCommand.h"
 #include "export/TempCleanup.h"
 
 #include <QtTest>
@@ -44,7 +44,7 @@ const QDateTime kNoon(QDate(2024, 5, 6), QTime(12, 0, 1));
 
 class ArchiveTest : public QObject {
     Q_OBJECT
-    TestEnvironment env;
+    GuiTestEnvironment env;
 
     QString archiveDir() const { return env.dataDir() + "/archive"; }
 
@@ -52,7 +52,7 @@ private slots:
     void init()
     {
         env.resetSettings();
-        env.prompts().clear();
+        env.clearPrompts();
         QDir(archiveDir()).removeRecursively();
         QDir().mkpath(archiveDir());
     }
@@ -124,7 +124,7 @@ private slots:
                      .arg(base, archives[0]));
         QVERIFY(entriesOf(base + "/archive/" + archives[0]).contains("B_data/engine_2/b.raw"));
 
-        env.prompts().clear();
+        env.clearPrompts();
         archiveData(nullptr);  // nothing chosen: nothing happens
         QCOMPARE(env.prompts().texts(), QStringList{"<directory>"});
     }
@@ -137,19 +137,19 @@ private slots:
         emptyTempDirectory(nullptr);
         QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Empty Temp Directory|Temp directory is empty!"));
 
-        env.prompts().clear();
+        env.clearPrompts();
         touch(tmp + "/keep.dat");
         emptyTempDirectory(nullptr);
         QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Empty Temp Directory|Temp directory is empty!"));
 
         for (const char* name : {"a.tmp", "b.tmp", "locked.tmp"})
             touch(tmp + '/' + name);
-        env.prompts().clear();
+        env.clearPrompts();
         env.prompts().buttonAnswers << Prompts::No;
         emptyTempDirectory(nullptr);
         QCOMPARE(QDir(tmp).entryList({"*.tmp"}, QDir::Files).size(), 3);
 
-        env.prompts().clear();
+        env.clearPrompts();
         env.prompts().buttonAnswers << Prompts::Yes;
         emptyTempDirectory(nullptr, [](const QString& path) {
             return !path.endsWith("locked.tmp") && QFile::remove(path);

@@ -1,8 +1,8 @@
 // The unit's built-in test results and part numbers as the technician reads them.
 
-#include "app/AppIdentity.h"
-#include "link/BiteResultDialog.h"
-#include "link/PartNumbersDialog.h"
+#include "core/AppIdentity.h"
+#include "link/ui/BiteResultDialog.h"
+#include "link/ui/PartNumbersDialog.h"
 
 #include <QLabel>
 #include <QtTest>

@@ -1,8 +1,8 @@
 // The aircraft database: file, schema, lookups and the directory import.
 
 #include "TestEnvironment.h"
-#include "app/Database.h"
-#include "app/DataDirectories.h"
+#include "core/Database.h"
+#include "core/DataDirectories.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 // The download/erase request: registration rule, the registration input and
 // what the request dialog stores.
 
-#include "TestEnvironment.h"
+#include "GuiTestEnvironment.h"
 #include "app/AcIdInputDialog.h"
-#include "app/Database.h"
-#include "app/Registration.h"
-#include "app/Settings.h"
-#include "download/DownloadClearDialog.h"
+#include "core/Database.h"
+#include "core/Registration.h"
+#include "core/Settings.h"
+#include "download/ui/DownloadClearDialog.h"
 #include "link/LinkContext.h"
 
 #include <QCheckBox>
@@ -66,7 +66,7 @@ void enter(QWidget& dialog, const char* name, const QString& text)
 
 class DownloadRequestTest : public QObject {
     Q_OBJECT
-    TestEnvironment env;
+    GuiTestEnvironment env;
 
 private slots:
     void initTestCase() { connectDB(); }
@@ -74,7 +74,7 @@ private slots:
     void init()
     {
         env.resetSettings();
-        env.prompts().clear();
+        env.clearPrompts();
         QSqlQuery().exec("DELETE FROM engine");
         QSqlQuery().exec("DELETE FROM aircraft");
         QSqlQuery().exec("INSERT OR IGNORE INTO engine_type (type) VALUES ('CFM56-7')");
@@ -111,7 +111,7 @@ private slots:
     {
         // OK with an invalid text warns and keeps the dialog open; Help explains the rule.
         QStringList shown;
-        env.prompts().onDialog = [&](QDialog& dialog) {
+        env.dialogs().onDialog = [&](QDialog& dialog) {
             auto& input = static_cast<AcIdInputDialog&>(dialog);
             shown << dialog.objectName() << dialog.windowTitle() << child<QLabel>(dialog, "label")->text()
                   << input.lineEdit()->selectedText();
@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(env.prompts().calls[1].title, QString());
         QVERIFY(env.prompts().calls[1].text.startsWith("A valid aircraft registration number is one that:"));
 
-        env.prompts().onDialog = [](QDialog&) { return int(QDialog::Rejected); };
+        env.dialogs().onDialog = [](QDialog&) { return int(QDialog::Rejected); };
         QCOMPARE(AcIdInputDialog::getRegistration(nullptr, "T", "P", QLineEdit::Normal, "F-ABC", &accepted), QString());
         QVERIFY(!accepted);
     }
@@ -282,12 +282,12 @@ private slots:
         copyText(record.registration, QStringLiteral("HB ABC"));
         DownloadClearDialog dialog(record);
         dialog.setEngineSerialNumber("E1");
-        env.prompts().onDialog = [](QDialog&) { return int(QDialog::Rejected); };
+        env.dialogs().onDialog = [](QDialog&) { return int(QDialog::Rejected); };
         pressOk(dialog);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(child<QLineEdit>(dialog, "aircraftRegNum")->text(), QStringLiteral("HB ABC"));
 
-        env.prompts().onDialog = [](QDialog& input) {
+        env.dialogs().onDialog = [](QDialog& input) {
             static_cast<AcIdInputDialog&>(input).lineEdit()->setText(QString(17, QLatin1Char('A')));
             pressOk(input);
             return input.result();
@@ -295,7 +295,7 @@ private slots:
         pressOk(dialog);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Error|The registration is longer than 16 characters."));
-        QCOMPARE(env.prompts().dialogsRun.size(), 2);
+        QCOMPARE(env.dialogs().dialogsRun.size(), 2);
         QCOMPARE(rows("SELECT COUNT(*) FROM aircraft"), QStringList{"0"});
         QCOMPARE(settings::text(settings::LastAircraft), QString());
     }
@@ -316,7 +316,7 @@ private slots:
     void invalidNamesAreAskedForOrRefused()
     {
         // An invalid registration is asked for once; what comes back is used.
-        env.prompts().onDialog = [](QDialog& dialog) {
+        env.dialogs().onDialog = [](QDialog& dialog) {
             static_cast<AcIdInputDialog&>(dialog).lineEdit()->setText("HB-ABC");
             return int(QDialog::Accepted);
         };
@@ -325,13 +325,13 @@ private slots:
         DownloadClearDialog dialog(record);
         dialog.setEngineSerialNumber("E1");
         pressOk(dialog);
-        QCOMPARE(env.prompts().dialogsRun, QStringList{"AcIdInputDialog"});
+        QCOMPARE(env.dialogs().dialogsRun, QStringList{"AcIdInputDialog"});
         QCOMPARE(child<QLineEdit>(dialog, "aircraftRegNum")->text(), QStringLiteral("HB-ABC"));
         QCOMPARE(textOf(record.registration), QStringLiteral("HB-ABC"));
         QCOMPARE(rows("SELECT tail_number FROM aircraft"), QStringList{"HB-ABC"});
 
         // A serial number that cannot name a file keeps the dialog open.
-        env.prompts().clear();
+        env.clearPrompts();
         DownloadClearDialog refused(record);
         refused.setEngineSerialNumber("../etc");
         pressOk(refused);

@@ -5,17 +5,17 @@
 #include "LinkHelpers.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
-#include "app/Database.h"
-#include "app/Settings.h"
+#include "core/Database.h"
+#include "core/Settings.h"
 #include "download/DownloadSession.h"
-#include "download/RawFileFormat.h"
+#include "flights/RawFileFormat.h"
 #include "link/LinkClient.h"
 #include "simulator/Crc32.h"
 #include "simulator/ResponseBuilder.h"
 
 #include <QDirIterator>
 #include <QTcpSocket>
-#include <QWidget>
+
 #include <QtEndian>
 #include <QtTest>
 
@@ -37,7 +37,7 @@ const QStringList kAllDone(7, QStringLiteral("Done"));
 class DownloadSessionTest : public QObject {
     Q_OBJECT
     TestEnvironment env;
-    QWidget window;
+    QObject window;  // the owner of the prompts, as the main window would be
     QString logPath;
 
     // The simulator with no erase delay, logging what it receives.

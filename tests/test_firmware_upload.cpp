@@ -4,10 +4,10 @@
 #include "FakeUnit.h"
 #include "LinkHelpers.h"
 #include "SimulatorProcess.h"
-#include "TestEnvironment.h"
-#include "app/AppIdentity.h"
-#include "app/Settings.h"
-#include "firmware/FwUpdateDialog.h"
+#include "GuiTestEnvironment.h"
+#include "core/AppIdentity.h"
+#include "core/Settings.h"
+#include "firmware/ui/FwUpdateDialog.h"
 #include "firmware/UpdateFile.h"
 #include "link/LinkClient.h"
 #include "simulator/Crc32.h"
@@ -56,7 +56,7 @@ QList<quint32> sequence(int first, int count)
 
 class FirmwareUploadTest : public QObject {
     Q_OBJECT
-    TestEnvironment env;
+    GuiTestEnvironment env;
     QWidget window;
     QString logPath;
 
@@ -128,7 +128,7 @@ private slots:
     void init()
     {
         env.resetSettings();
-        env.prompts().clear();
+        env.clearPrompts();
         FirmwareUpload::timing() = FirmwareUpload::Timing{};
     }
 

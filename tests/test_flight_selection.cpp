@@ -1,11 +1,11 @@
 // Listing and reading recorded flights from the raw files of a data tree.
 
-#include "TestEnvironment.h"
-#include "app/Database.h"
-#include "app/Settings.h"
+#include "GuiTestEnvironment.h"
+#include "core/Database.h"
+#include "core/Settings.h"
 #include "download/RawFileWriter.h"
-#include "plot/DataSelectionDialog.h"
-#include "plot/RawFileReader.h"
+#include "plot/ui/DataSelectionDialog.h"
+#include "flights/RawFileReader.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -85,7 +85,7 @@ QStringList flightNumbers(const QList<FlightInfo>& flights)
 
 class FlightSelectionTest : public QObject {
     Q_OBJECT
-    TestEnvironment env;
+    GuiTestEnvironment env;
 
     QTreeWidget* tree(DataSelectionDialog& dialog) { return dialog.findChild<QTreeWidget*>("flightDataTreeWidget"); }
 
@@ -95,7 +95,7 @@ private slots:
     void init()
     {
         env.resetSettings();
-        env.prompts().clear();
+        env.clearPrompts();
         QDir dir(env.dataRoot());
         for (const QString& sub : dir.entryList({"*_data"}, QDir::Dirs))
             QDir(dir.filePath(sub)).removeRecursively();
@@ -229,7 +229,7 @@ private slots:
             QCOMPARE(records[i]->flightNumber, order[i]->text(0).toInt());
 
         // A file gone since the listing: its flight is left out, and said so.
-        env.prompts().clear();
+        env.clearPrompts();
         FlightRecordList again;
         DataSelectionDialog second(nullptr, again);
         tree(second)->topLevelItem(0)->setSelected(true);

@@ -4,16 +4,16 @@
 #include "LinkHelpers.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
-#include "app/AppIdentity.h"
-#include "app/Settings.h"
+#include "core/AppIdentity.h"
+#include "core/Settings.h"
 #include "link/LinkClient.h"
 #include "simulator/ResponseBuilder.h"
 
-#include <QLabel>
+
 #include <QQueue>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QWidget>
+
 #include <QtEndian>
 #include <QtTest>
 #include <cstring>
@@ -63,7 +63,7 @@ const char* kTable = "614-208-000-2C";
 class LinkClientTest : public QObject {
     Q_OBJECT
     TestEnvironment env;
-    QWidget window;
+    QObject window;  // the owner of the prompts, as the main window would be
 
     void pointAt(quint16 port) { settings::setValue(settings::Port, port); }
 

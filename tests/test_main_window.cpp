@@ -1,13 +1,13 @@
 // The main window offscreen, connected to the real simulator.
 
 #include "SimulatorProcess.h"
-#include "TestEnvironment.h"
+#include "GuiTestEnvironment.h"
 #include "app/AboutMirvakDialog.h"
-#include "app/AppIdentity.h"
-#include "app/Database.h"
+#include "core/AppIdentity.h"
+#include "core/Database.h"
 #include "app/MainWindow.h"
-#include "app/Settings.h"
-#include "download/DownloadProgressDialog.h"
+#include "core/Settings.h"
+#include "download/ui/DownloadProgressDialog.h"
 #include "link/LinkClient.h"
 
 #include <QCheckBox>
@@ -47,14 +47,14 @@ QStringList menuEntries(QMenu* menu)
 
 class MainWindowTest : public QObject {
     Q_OBJECT
-    TestEnvironment env;
+    GuiTestEnvironment env;
     std::unique_ptr<SimulatorProcess> sim;
 
     std::unique_ptr<MainWindow> connectedWindow()
     {
         auto window = std::make_unique<MainWindow>();
         [&] { QTRY_VERIFY(button(*window, "buttonFwUpload")->isEnabled()); }();
-        env.prompts().clear();  // the simulator's part numbers raise the compatibility warning
+        env.clearPrompts();  // the simulator's part numbers raise the compatibility warning
         return window;
     }
 
@@ -70,7 +70,7 @@ private slots:
     {
         env.resetSettings();
         settings::setValue(settings::Port, sim->port());
-        env.prompts().clear();
+        env.clearPrompts();
     }
 
     void windowLayout()
@@ -130,11 +130,11 @@ private slots:
     void helpMenuShowsTheUnitsAnswersInDialogs()
     {
         auto window = connectedWindow();
-        env.prompts().clear();
+        env.clearPrompts();
         window->findChild<QAction*>("actionPartNumbers")->trigger();
-        QTRY_COMPARE(env.prompts().dialogsRun, QStringList{"PartNumbersDialog"});
+        QTRY_COMPARE(env.dialogs().dialogsRun, QStringList{"PartNumbersDialog"});
         window->findChild<QAction*>("actionBiteResults")->trigger();
-        QTRY_COMPARE(env.prompts().dialogsRun, (QStringList{"PartNumbersDialog", "BiteResultDialog"}));
+        QTRY_COMPARE(env.dialogs().dialogsRun, (QStringList{"PartNumbersDialog", "BiteResultDialog"}));
     }
 
     void geometrySurvivesANewWindow()
@@ -178,9 +178,9 @@ private slots:
     {
         MainWindow window;
         auto change = [&](const QString& current, const QString& password, const QString& verify) {
-            env.prompts().clear();
+            env.clearPrompts();
             env.prompts().textAnswers << current;
-            env.prompts().onDialog = [=](QDialog& dialog) {
+            env.dialogs().onDialog = [=](QDialog& dialog) {
                 dialog.findChild<QLineEdit*>("passwdLineEdit")->setText(password);
                 dialog.findChild<QLineEdit*>("verifyLineEdit")->setText(verify);
                 return int(QDialog::Accepted);
@@ -207,14 +207,14 @@ private slots:
     {
         auto window = connectedWindow();
         const int connections = sim->connectionCount();
-        env.prompts().onDialog = [](QDialog&) { return int(QDialog::Accepted); };
+        env.dialogs().onDialog = [](QDialog&) { return int(QDialog::Accepted); };
         window->findChild<QAction*>("actionSettings")->trigger();
         QTest::qWait(300);
         QCOMPARE(sim->connectionCount(), connections);
         QVERIFY(button(*window, "buttonFwUpload")->isEnabled());
 
         SimulatorProcess other;
-        env.prompts().onDialog = [&](QDialog& dialog) {
+        env.dialogs().onDialog = [&](QDialog& dialog) {
             dialog.findChild<QSpinBox*>("portNum")->setValue(other.port());
             QMetaObject::invokeMethod(&dialog, "on_buttonOk_clicked");
             return int(QDialog::Accepted);
@@ -230,7 +230,7 @@ private slots:
     {
         auto window = connectedWindow();
         env.prompts().buttonAnswers << Prompts::Yes;  // continue with the simulator's software
-        env.prompts().onDialog = [](QDialog& dialog) {
+        env.dialogs().onDialog = [](QDialog& dialog) {
             if (auto* progress = qobject_cast<DownloadProgressDialog*>(&dialog)) {
                 QElapsedTimer timer;
                 timer.start();
@@ -243,7 +243,7 @@ private slots:
             return dialog.result();
         };
         button(*window, "buttonDownloadClear")->click();
-        QCOMPARE(env.prompts().dialogsRun, (QStringList{"DownloadClearDialog", "DownloadProgressDialog"}));
+        QCOMPARE(env.dialogs().dialogsRun, (QStringList{"DownloadClearDialog", "DownloadProgressDialog"}));
         QCOMPARE(env.prompts().calls.last().text,
                  QStringLiteral("Processing complete!\n\nThe files were written to:\n%1")
                      .arg(QDir::toNativeSeparators(env.dataRoot() + "/YZABCDE_data/engine_4")));
@@ -258,12 +258,12 @@ private slots:
     void plotWithNothingSelected()
     {
         MainWindow window;
-        env.prompts().onDialog = [](QDialog& dialog) {
+        env.dialogs().onDialog = [](QDialog& dialog) {
             dialog.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
             return dialog.result();
         };
         button(window, "buttonPlot")->click();
-        QCOMPARE(env.prompts().dialogsRun, QStringList{"DataSelectionDialog"});
+        QCOMPARE(env.dialogs().dialogsRun, QStringList{"DataSelectionDialog"});
         QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Error|No data exists for plotting!"));
     }
 
@@ -272,7 +272,7 @@ private slots:
         MainWindow window;
         QString about;
         QString title;
-        env.prompts().onDialog = [&](QDialog& dialog) {
+        env.dialogs().onDialog = [&](QDialog& dialog) {
             about = static_cast<AboutMirvakDialog&>(dialog).aboutText();
             title = dialog.windowTitle();
             return int(QDialog::Accepted);
@@ -285,13 +285,13 @@ private slots:
         QVERIFY(about.contains(QStringLiteral("Based on Qt ")));
         QVERIFY(!about.contains("_string"));
 
-        env.prompts().clear();
+        env.clearPrompts();
         window.findChild<QAction*>("actionUserGuide")->trigger();
         const QString guide = QCoreApplication::applicationDirPath() + "/../doc/KDM-310-Rev3.pdf";
         QCOMPARE(env.prompts().onlyMessage(),
                  app::kShortTitle + "|" + guide + ": The system cannot find the file specified.");
 
-        env.prompts().clear();
+        env.clearPrompts();
         const QString chosen = env.path() + "/reports/missing.txt";
         env.prompts().fileAnswers << chosen;
         window.findChild<QAction*>("actionOpen")->trigger();

@@ -1,6 +1,6 @@
 // Numbers formatted as printf formats them, whatever the locale.
 
-#include "download/NumberFormat.h"
+#include "core/NumberFormat.h"
 
 #include <QLocale>
 #include <QtTest>

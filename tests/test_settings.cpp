@@ -1,8 +1,8 @@
 // Settings seeding, the data directory tree and the settings dialog.
 
-#include "TestEnvironment.h"
-#include "app/DataDirectories.h"
-#include "app/Settings.h"
+#include "GuiTestEnvironment.h"
+#include "core/DataDirectories.h"
+#include "core/Settings.h"
 #include "app/SettingsDialog.h"
 
 #include <QCheckBox>
@@ -16,7 +16,7 @@
 
 class SettingsTest : public QObject {
     Q_OBJECT
-    TestEnvironment env;
+    GuiTestEnvironment env;
 
     static QMap<QString, QVariant> storeContents()
     {
@@ -31,7 +31,7 @@ private slots:
     void init()
     {
         env.resetSettings();
-        env.prompts().clear();
+        env.clearPrompts();
     }
 
     void seedingWritesOnlyMissingKeys()
@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(env.prompts().calls[0].kind, Prompts::Kind::Critical);
         QVERIFY(env.prompts().calls[0].parent == nullptr);
 
-        env.prompts().clear();
+        env.clearPrompts();
         QFile blocker(env.path() + QStringLiteral("/file"));
         blocker.open(QIODevice::WriteOnly);
         blocker.close();
@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(env.prompts().onlyMessage(),
                  QStringLiteral("Error|Unable to create directory \"%1\"").arg(impossible));
 
-        env.prompts().clear();
+        env.clearPrompts();
         const QString locked = env.path() + QStringLiteral("/locked");
         QDir().mkpath(locked);
         QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);

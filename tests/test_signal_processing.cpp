@@ -1,9 +1,9 @@
 // Transforms, windows, spectra and the correction table.
 
 #include "TestEnvironment.h"
-#include "plot/CorrectionTable.h"
-#include "plot/Fft.h"
-#include "plot/Spectrum.h"
+#include "flights/CorrectionTable.h"
+#include "flights/Fft.h"
+#include "flights/Spectrum.h"
 
 #include <QFile>
 #include <QRandomGenerator>

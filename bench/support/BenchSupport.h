@@ -2,7 +2,7 @@
 // What the benchmark programs share: prompts that never block, and a console
 // reporter that keeps the medians for the summary lines.
 
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 
 #include <benchmark/benchmark.h>
 #include <map>

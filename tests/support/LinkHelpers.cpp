@@ -1,7 +1,7 @@
 #include "LinkHelpers.h"
 
 #include "ScriptedPrompts.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "link/LinkClient.h"
 
 #include <QElapsedTimer>

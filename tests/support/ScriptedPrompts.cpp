@@ -1,17 +1,14 @@
 #include "ScriptedPrompts.h"
 
-#include <QDialog>
 #include <QEventLoop>
 #include <QTimer>
 
 void ScriptedPrompts::clear()
 {
     calls.clear();
-    dialogsRun.clear();
     buttonAnswers.clear();
     textAnswers.clear();
     fileAnswers.clear();
-    onDialog = nullptr;
     answerDelayMs = 0;
 }
 
@@ -79,12 +76,6 @@ QString ScriptedPrompts::existingDirectory(QObject* parent, const QString& capti
 {
     calls.append({Kind::Question, caption, QStringLiteral("<directory>"), parent});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
-}
-
-int ScriptedPrompts::exec(QDialog& dialog)
-{
-    dialogsRun.append(QString::fromLatin1(dialog.metaObject()->className()));
-    return onDialog ? onDialog(dialog) : QDialog::Rejected;
 }
 
 void ScriptedPrompts::showNote(QObject* parent, const QString& title, const QString& text)

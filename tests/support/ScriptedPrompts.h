@@ -1,13 +1,10 @@
 #pragma once
-// Prompts for tests: every call is recorded, answers come from queues, and
-// modal dialogs are handed to a callback instead of blocking.
+// Prompts for tests: every call is recorded and answers come from queues.
 
-#include "app/WidgetPrompts.h"
 #include "core/Prompts.h"
 
 #include <QList>
 #include <QQueue>
-#include <functional>
 
 struct PromptCall {
     Prompts::Kind kind;
@@ -16,14 +13,12 @@ struct PromptCall {
     QObject* parent = nullptr;
 };
 
-class ScriptedPrompts : public Prompts, public DialogRunner {
+class ScriptedPrompts : public Prompts {
 public:
     QList<PromptCall> calls;
     QQueue<Prompts::Button> buttonAnswers;  // default: the default button, else Ok
     QQueue<std::optional<QString>> textAnswers;         // default: cancelled
     QQueue<QString> fileAnswers;                        // default: nothing chosen
-    // Called with each dialog run; returns its result. Default: rejected.
-    std::function<int(QDialog&)> onDialog;
     // When above 0, every message box and text input answers only after the
     // event loop has run this long, as a person would: timers and sockets go
     // on meanwhile. Use it for every question asked while a session or an
@@ -44,12 +39,10 @@ public:
     QString saveFileName(QObject* parent, const QString& caption, const QString& dir,
                          const QString& filter) override;
     QString existingDirectory(QObject* parent, const QString& caption, const QString& dir) override;
-    int exec(QDialog& dialog) override;
     void showNote(QObject* parent, const QString& title, const QString& text) override;
     void closeNote() override;
     bool noteShown = false;
 
-    QList<QString> dialogsRun;  // class names of the dialogs run, in order
     int openPrompts = 0;        // message boxes or inputs still waiting for their late answer
 
 private:

@@ -1,7 +1,7 @@
 #include "TestEnvironment.h"
 
-#include "app/AppIdentity.h"
-#include "app/Settings.h"
+#include "core/AppIdentity.h"
+#include "core/Settings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,13 +15,11 @@ TestEnvironment::TestEnvironment()
         QSettings::setPath(format, QSettings::UserScope, dir_.path() + QStringLiteral("/settings"));
     resetSettings();
     installPrompts(&prompts_);
-    installDialogRunner(&prompts_);
 }
 
 TestEnvironment::~TestEnvironment()
 {
     installPrompts(nullptr);
-    installDialogRunner(nullptr);
 }
 
 void TestEnvironment::resetSettings()

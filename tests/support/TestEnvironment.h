@@ -11,12 +11,14 @@ class TestEnvironment {
 public:
     // Call before anything reads the settings (for example in initTestCase()).
     TestEnvironment();
-    ~TestEnvironment();
+    virtual ~TestEnvironment();
 
     QString path() const { return dir_.path(); }
     QString dataDir() const { return dir_.path() + QStringLiteral("/data"); }
     QString dataRoot() const { return dataDir() + QStringLiteral("/Mirvak"); }
     ScriptedPrompts& prompts() { return prompts_; }
+    // Forgets what the prompts recorded and the answers still queued.
+    virtual void clearPrompts() { prompts_.clear(); }
 
     // Empties the settings store and seeds the loopback address again.
     void resetSettings();

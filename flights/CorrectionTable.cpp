@@ -1,7 +1,7 @@
-#include "plot/CorrectionTable.h"
+#include "flights/CorrectionTable.h"
 
 #include "core/Prompts.h"
-#include "plot/Spectrum.h"
+#include "flights/Spectrum.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "download/NumberFormat.h"
+#include "core/NumberFormat.h"
 
 #include <QtGlobal>
 #include <charconv>

@@ -1,7 +1,7 @@
-#include "app/Settings.h"
+#include "core/Settings.h"
 
-#include "app/AppIdentity.h"
-#include "app/DataDirectories.h"
+#include "core/AppIdentity.h"
+#include "core/DataDirectories.h"
 
 #include <QDir>
 #include <QSettings>

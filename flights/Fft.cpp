@@ -1,4 +1,4 @@
-#include "plot/Fft.h"
+#include "flights/Fft.h"
 
 #include <array>
 #include <cmath>

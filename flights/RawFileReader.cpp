@@ -1,4 +1,4 @@
-#include "plot/RawFileReader.h"
+#include "flights/RawFileReader.h"
 
 #include "core/Prompts.h"
 

@@ -1,8 +1,8 @@
-#include "app/DataDirectories.h"
+#include "core/DataDirectories.h"
 
-#include "app/Database.h"
+#include "core/Database.h"
 #include "core/Prompts.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <QDir>
 #include <QFileInfo>

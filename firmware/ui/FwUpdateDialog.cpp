@@ -1,8 +1,8 @@
-#include "firmware/FwUpdateDialog.h"
+#include "firmware/ui/FwUpdateDialog.h"
 
-#include "app/AppIdentity.h"
+#include "core/AppIdentity.h"
 #include "core/Prompts.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "ui_FwUpdateDialog.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "download/FileFailure.h"
+#include "core/FileFailure.h"
 
 #include <QFileDevice>
 #include <cerrno>

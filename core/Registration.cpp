@@ -1,4 +1,4 @@
-#include "app/Registration.h"
+#include "core/Registration.h"
 
 QString fileNameProblem(const QString& name)
 {

@@ -1,8 +1,8 @@
-#include "app/Database.h"
+#include "core/Database.h"
 
-#include "app/DataDirectories.h"
+#include "core/DataDirectories.h"
 #include "core/Prompts.h"
-#include "app/SqlCatalogue.h"
+#include "core/SqlCatalogue.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "export/ArchiveCommand.h"
+#include "export/ui/ArchiveCommand.h"
 
-#include "app/DataDirectories.h"
+#include "core/DataDirectories.h"
 #include "core/Prompts.h"
 #include "export/Archive.h"
 

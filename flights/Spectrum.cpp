@@ -1,7 +1,7 @@
-#include "plot/Spectrum.h"
+#include "flights/Spectrum.h"
 
-#include "plot/CorrectionTable.h"
-#include "plot/Fft.h"
+#include "flights/CorrectionTable.h"
+#include "flights/Fft.h"
 
 #include <array>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "plot/AircraftList.h"
+#include "flights/AircraftList.h"
 
-#include "app/Database.h"
+#include "core/Database.h"
 #include "core/Prompts.h"
-#include "app/SqlCatalogue.h"
+#include "core/SqlCatalogue.h"
 
 #include <QSqlError>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AircraftInfo.h"
+#include "core/AircraftInfo.h"
 #include "download/RequestSet.h"
 
 #include <QDialog>

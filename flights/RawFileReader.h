@@ -1,7 +1,7 @@
 #pragma once
 // Reading recorded flights back from raw files.
 
-#include "plot/FlightRecord.h"
+#include "flights/FlightRecord.h"
 
 #include <QStringList>
 

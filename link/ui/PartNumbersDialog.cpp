@@ -1,6 +1,6 @@
-#include "link/PartNumbersDialog.h"
+#include "link/ui/PartNumbersDialog.h"
 
-#include "app/AppIdentity.h"
+#include "core/AppIdentity.h"
 #include "link/PartNumberRecord.h"
 #include "ui_PartNumbersDialog.h"
 

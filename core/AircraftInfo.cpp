@@ -1,4 +1,4 @@
-#include "app/AircraftInfo.h"
+#include "core/AircraftInfo.h"
 
 QString fieldTextProblem(const QString& what, const QString& text, std::size_t fieldSize)
 {

@@ -1,7 +1,7 @@
 #pragma once
 // Recorded flights as the raw files on disk hold them.
 
-#include "download/RawFileFormat.h"
+#include "flights/RawFileFormat.h"
 
 #include <QDateTime>
 #include <QList>

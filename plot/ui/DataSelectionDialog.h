@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AircraftInfo.h"
-#include "plot/FlightRecord.h"
+#include "core/AircraftInfo.h"
+#include "flights/FlightRecord.h"
 
 #include <QDialog>
 #include <memory>

@@ -1,10 +1,10 @@
-#include "plot/DataSelectionDialog.h"
+#include "plot/ui/DataSelectionDialog.h"
 
-#include "app/DataDirectories.h"
+#include "core/DataDirectories.h"
 #include "core/Prompts.h"
-#include "app/Settings.h"
-#include "plot/AircraftList.h"
-#include "plot/RawFileReader.h"
+#include "core/Settings.h"
+#include "flights/AircraftList.h"
+#include "flights/RawFileReader.h"
 #include "ui_DataSelectionDialog.h"
 
 #include <QButtonGroup>

@@ -1,6 +1,6 @@
-#include "link/BiteResultDialog.h"
+#include "link/ui/BiteResultDialog.h"
 
-#include "app/AppIdentity.h"
+#include "core/AppIdentity.h"
 #include "ui_BiteResultDialog.h"
 
 BiteResultDialog::BiteResultDialog(const BiteResults& results, QWidget* parent)

@@ -1,4 +1,4 @@
-#include "app/DirectoryTree.h"
+#include "core/DirectoryTree.h"
 
 #include <QDir>
 #include <QFile>

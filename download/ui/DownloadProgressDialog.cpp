@@ -1,4 +1,4 @@
-#include "download/DownloadProgressDialog.h"
+#include "download/ui/DownloadProgressDialog.h"
 
 #include "link/LinkContext.h"
 #include "ui_DownloadProgressDialog.h"

@@ -3,7 +3,7 @@
 // start-up as the default connection and used by the dialogs through the
 // statements of SqlCatalogue.h.
 
-#include "app/AircraftInfo.h"
+#include "core/AircraftInfo.h"
 
 #include <QSqlQuery>
 #include <QString>
