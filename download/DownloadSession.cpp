@@ -295,8 +295,6 @@ void DownloadSession::watchErase()
         return;
     }
     waiting_ = false;
-    if (!link_.responseFile.isEmpty())
-        QFile::remove(link_.responseFile);
     link_.responseFile.clear();
     const bool erased = link_.exchangeStatus == ExchangeStatus::AnswerReady;
     if (!erased) {

@@ -1,5 +1,6 @@
 #include "download/PostProcessing.h"
 
+#include "core/Clock.h"
 #include "core/Registration.h"
 #include "download/EngineReports.h"
 #include "download/FlightHistoryReport.h"
@@ -13,13 +14,6 @@
 namespace {
 
 constexpr qint64 kAlgoStatusAnswerSize = 26;
-
-void dropResponseFile(LinkContext& link)
-{
-    if (!link.responseFile.isEmpty())
-        QFile::remove(link.responseFile);
-    link.responseFile.clear();
-}
 
 QString sizeMismatch(const QString& what, qint64 found, qint64 expected)
 {
@@ -56,7 +50,7 @@ QString prepareEngineDirectory(SessionRecord& session)
 const SessionFiles& SessionRecord::sessionFiles()
 {
     if (!files) {
-        context.sessionTime = QDateTime::currentDateTime();
+        context.sessionTime = Clock::now();
         files.emplace(engineDirectoryPath(context.aircraft, context.engineNumber),
                       textOf(context.engine().serialNumber), context.sessionTime);
     }
@@ -70,12 +64,12 @@ QString extractAlgoStatus(LinkContext& link, SessionRecord& session)
     QFile file(link.responseFile);
     if (!file.open(QIODevice::ReadOnly)) {
         const QString text = QStringLiteral("Failed to open algo status file: %1: %2").arg(file.fileName(), file.errorString());
-        dropResponseFile(link);
+        link.responseFile.clear();
         return text;
     }
     const QByteArray answer = file.readAll();
     file.close();
-    dropResponseFile(link);
+    link.responseFile.clear();
     if (answer.size() != kAlgoStatusAnswerSize)
         return sizeMismatch(QStringLiteral("algorithm status"), answer.size(), kAlgoStatusAnswerSize);
     std::memcpy(session.context.algorithmStates.data(), answer.constData() + 20, 6);
@@ -100,7 +94,7 @@ QString reformatData(LinkContext& link, SessionRecord& session)
     else if ((image = file.readAll()).size() != EngineDataImage::kSize)
         failure = sizeMismatch(QStringLiteral("engine data"), file.size(), engine::kAnswerSize);
     file.close();
-    dropResponseFile(link);
+    link.responseFile.clear();
     if (failure.isEmpty())
         failure = prepareEngineDirectory(session);
     if (!failure.isEmpty())
@@ -127,12 +121,12 @@ QString extractFlightHistoryData(LinkContext& link, SessionRecord& session)
     QFile file(link.responseFile);
     if (!file.open(QIODevice::ReadOnly)) {
         const QString text = QStringLiteral("Cannot open flight history data file: ") + file.fileName();
-        dropResponseFile(link);
+        link.responseFile.clear();
         return text;
     }
     const QByteArray answer = file.readAll();
     file.close();
-    dropResponseFile(link);
+    link.responseFile.clear();
     if (answer.size() != kFlightHistoryAnswerSize)
         return sizeMismatch(QStringLiteral("flight history"), answer.size(), kFlightHistoryAnswerSize);
     if (const QString failure = prepareEngineDirectory(session); !failure.isEmpty())

@@ -1,4 +1,6 @@
 #include "download/RawFileWriter.h"
+
+#include "core/Clock.h"
 #include "core/FileFailure.h"
 
 #include <QDateTime>
@@ -84,7 +86,7 @@ QString writeRawFile(const QString& path, const ReportContext& context, const En
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("Cannot open '%1': %2").arg(path, file.errorString());
     const RawFileHeader header =
-        makeRawFileHeader(context, image, quint32(QDateTime::currentSecsSinceEpoch()));
+        makeRawFileHeader(context, image, quint32(Clock::now().toSecsSinceEpoch()));
     file.write(reinterpret_cast<const char*>(&header), sizeof header);
     auto block = std::make_unique<FlightBlock>();
     for (int i = 0; i < kRawFlightCount; ++i) {

@@ -66,7 +66,7 @@ LinkClient::~LinkClient()
     reconnectTimer_.stop();
     socket_->disconnect(this);
     socket_->abort();
-    dropResponseFile();
+    context_.responseFile.clear();
 }
 
 void LinkClient::connectToUnit()
@@ -230,7 +230,7 @@ void LinkClient::readyReadSlot()
             handlePartNumberAnswer();
         else if (answered == PendingQuery::BiteResults)
             handleBiteAnswer();
-        dropResponseFile();
+        context_.responseFile.clear();
     }
 }
 
@@ -265,7 +265,7 @@ bool LinkClient::decodePartNumbers()
         prompts().critical(owner_, QStringLiteral("MainWindow::decodePN"), failure);
         return false;
     }
-    dropResponseFile();
+    context_.responseFile.clear();
     return true;
 }
 
@@ -324,7 +324,7 @@ int LinkClient::lend(const std::function<int(LinkContext&, PartNumberRecord&)>& 
     lent_ = false;
     context_.framer.expectLength(0);
     connect(socket_.get(), &QTcpSocket::readyRead, this, &LinkClient::readyReadSlot);
-    dropResponseFile();
+    context_.responseFile.clear();
     // A borrower that ended with the connection closed hands back a link that
     // must come back by itself.
     if (socket_->state() != QAbstractSocket::ConnectedState) {
@@ -333,11 +333,4 @@ int LinkClient::lend(const std::function<int(LinkContext&, PartNumberRecord&)>& 
         reconnectAutomatically();
     }
     return result;
-}
-
-void LinkClient::dropResponseFile()
-{
-    if (!context_.responseFile.isEmpty())
-        QFile::remove(context_.responseFile);
-    context_.responseFile.clear();
 }

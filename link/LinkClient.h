@@ -87,7 +87,6 @@ private:
     void sendQuery(PendingQuery query, quint32 command, quint32 argument, const QString& status);
     void handlePartNumberAnswer();
     void handleBiteAnswer();
-    void dropResponseFile();
 
     QObject* owner_;
     std::unique_ptr<QTcpSocket> socket_;

@@ -53,8 +53,6 @@ bool receiveAnswers(LinkContext& link)
             abandonExchange(link);
             return ended;
         }
-        if (!link.responseFile.isEmpty())
-            QFile::remove(link.responseFile);
         link.responseFile = link.framer.normalisedFile();
         link.exchangeStatus = link.responseFile.isEmpty() ? ExchangeStatus::Failed : ExchangeStatus::AnswerReady;
         link.failure = link.framer.failure();

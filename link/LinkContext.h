@@ -3,6 +3,7 @@
 // it; the download session and the firmware upload borrow it (see
 // LinkClient::lend) for the life of their dialog.
 
+#include "link/AnswerFile.h"
 #include "link/Protocol.h"
 #include "link/ResponseFramer.h"
 
@@ -25,7 +26,7 @@ struct LinkContext {
     quint32 expected = 0;  // length of the current answer minus 4
     ExchangeStatus exchangeStatus = ExchangeStatus::Connecting;
     std::array<unsigned char, mirvak::kRequestBufferSize> requestBuffer{};
-    QString responseFile;  // current normalised answer, empty when none
+    AnswerFile responseFile;  // current normalised answer, empty when none
     QTcpSocket* socket = nullptr;
     PendingQuery pendingCommand = PendingQuery::None;
     bool showPartNumbers = false;

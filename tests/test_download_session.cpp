@@ -5,6 +5,7 @@
 #include "LinkHelpers.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
+#include "core/Clock.h"
 #include "core/Database.h"
 #include "core/Settings.h"
 #include "download/DownloadSession.h"
@@ -160,6 +161,34 @@ private slots:
         QCOMPARE(block->transientSamples[2][9][2047], signalSample(2047, 2048));
         QCOMPARE(block->campbellSelector, 0);
         QCOMPARE(block->campbellSets[4][165], float(80 + 4 * 166 + 165));
+    }
+
+    // With the clock fixed, the same unit data and details give the same files, byte for byte.
+    void sameDownloadWritesTheSameBytes()
+    {
+        Clock::fix(QDateTime(QDate(2026, 3, 5), QTime(14, 25)));
+        const auto download = [&] {
+            SimulatorProcess sim(simulatorOptions());  // a fresh unit: its algorithm states start over
+            LinkClient link(&window);
+            if (!identifyUnit(link, sim.port(), env.prompts()))
+                return QMap<QString, QByteArray>();
+            runSession(link, RequestSet::fromChoices(true, false));
+            QMap<QString, QByteArray> files;
+            for (const QString& name : leftoversInEngineDirectory()) {
+                QFile file(engineDirectory() + '/' + name);
+                file.open(QIODevice::ReadOnly);
+                files.insert(name, file.readAll());
+            }
+            QDir(engineDirectory()).removeRecursively();
+            return files;
+        };
+        const QMap<QString, QByteArray> first = download();
+        const QMap<QString, QByteArray> second = download();
+        Clock::fix(std::nullopt);
+        QCOMPARE(first.keys(), (QStringList{"ESN123456-cb-20260305-1425.txt", "ESN123456-fd-20260305-1425.raw",
+                                            "ESN123456-fh-20260305-1425.txt", "ESN123456-ss-20260305-1425.txt",
+                                            "ESN123456-tr-20260305-1425.txt"}));
+        QVERIFY(first == second);
     }
 
     void eraseOnlyAsksFirst_data()
