@@ -14,6 +14,8 @@
 // the rise above its resident set at that moment.
 
 #include "BenchSupport.h"
+#include "SampleAircraft.h"
+#include "SimulatorProcess.h"
 #include "core/AppIdentity.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
@@ -80,15 +82,6 @@ private:
 
 Environment* environment = nullptr;
 
-AircraftInfo aircraft()
-{
-    AircraftInfo info{};
-    copyText(info.registration, QStringLiteral("F-GABC"));
-    copyText(info.engines[3].type, QStringLiteral("CFM56-5"));
-    copyText(info.engines[3].serialNumber, QStringLiteral("123456"));
-    return info;
-}
-
 // The simulator's answer to command, normalised as the link would store it;
 // the file is moved to path.
 bool normalisedAnswer(quint32 command, const QString& path)
@@ -134,7 +127,7 @@ Inputs& inputs()
             || !normalisedAnswer(mirvak::CMD_PN, partNumbers))
             return made;
 
-        made.context.aircraft = aircraft();
+        made.context.aircraft = sampleAircraft();
         made.context.engineNumber = 4;
         made.context.algorithmStates = {1, 1, 1};
         QFile pn(partNumbers);
@@ -324,46 +317,6 @@ void BM_SimulatorBuilds(benchmark::State& state)
 // ---------------------------------------------------------------------------
 // Whole sessions against the real simulator.
 
-// The real mirvak-sim on 127.0.0.1 with an ephemeral port.
-class Simulator {
-public:
-    Simulator()
-    {
-        process_.setStandardOutputFile(QProcess::nullDevice());
-        process_.start(QStringLiteral(MIRVAK_SIM_PATH),
-                       {QStringLiteral("--listen"), QStringLiteral("127.0.0.1"), QStringLiteral("--port"),
-                        QStringLiteral("0")});
-        if (!process_.waitForStarted(5000))
-            return;
-        const QRegularExpression listening(QStringLiteral("Listening on port (\\d+)\\."));
-        QByteArray said;
-        QDeadlineTimer deadline(10000);
-        while (!deadline.hasExpired() && process_.state() == QProcess::Running) {
-            process_.waitForReadyRead(100);
-            said += process_.readAllStandardError();
-            const auto match = listening.match(QString::fromLatin1(said));
-            if (match.hasMatch()) {
-                port_ = quint16(match.captured(1).toUInt());
-                return;
-            }
-        }
-    }
-    ~Simulator()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-    quint16 port() const { return port_; }
-    // The simulator logs every request on stderr; nothing here needs it.
-    void discardOutput() { process_.readAllStandardError(); }
-
-private:
-    QProcess process_;
-    quint16 port_ = 0;
-};
-
 // Runs the event loop until done() holds or the time is up.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
@@ -376,7 +329,7 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 
 // The simulator and a link that has identified the unit.
 struct Rig {
-    Simulator simulator;
+    SimulatorProcess simulator;
     LinkClient link{nullptr};
     bool ready = false;
 
@@ -415,7 +368,7 @@ SessionFigures runSession(LinkClient& link)
     SessionFigures figures;
     quietPrompts.failures = 0;
     link.lend([&](LinkContext& context, PartNumberRecord& partNumbers) {
-        DownloadSession session(context, partNumbers, aircraft(), 4, RequestSet::fromChoices(true, false),
+        DownloadSession session(context, partNumbers, sampleAircraft(), 4, RequestSet::fromChoices(true, false),
                                 nullptr);
         QElapsedTimer clock;
         std::array<qint64, kRequestableSteps> done;

@@ -3,6 +3,7 @@
 
 #include "FakeUnit.h"
 #include "LinkHelpers.h"
+#include "SampleAircraft.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
 #include "core/Clock.h"
@@ -16,20 +17,10 @@
 
 #include <QDirIterator>
 #include <QTcpSocket>
-
 #include <QtEndian>
 #include <QtTest>
 
 namespace {
-
-AircraftInfo aircraft()
-{
-    AircraftInfo info{};
-    copyText(info.registration, QStringLiteral("F-GABC"));
-    copyText(info.engines[3].type, QStringLiteral("CFM56-5"));
-    copyText(info.engines[3].serialNumber, QStringLiteral("123456"));
-    return info;
-}
 
 const QStringList kAllDone(7, QStringLiteral("Done"));
 
@@ -66,7 +57,7 @@ class DownloadSessionTest : public QObject {
     {
         QStringList statuses;
         link.lend([&](LinkContext& context, PartNumberRecord& partNumbers) {
-            DownloadSession session(context, partNumbers, aircraft(), 4, requests, &window);
+            DownloadSession session(context, partNumbers, sampleAircraft(), 4, requests, &window);
             session.start();
             if (meanwhile)
                 meanwhile(session);

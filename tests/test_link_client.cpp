@@ -9,11 +9,9 @@
 #include "link/LinkClient.h"
 #include "simulator/ResponseBuilder.h"
 
-
 #include <QQueue>
 #include <QTcpServer>
 #include <QTcpSocket>
-
 #include <QtEndian>
 #include <QtTest>
 #include <cstring>
@@ -34,6 +32,14 @@ struct Shown {
         QObject::connect(&link, &LinkClient::linkStatusChanged, [this](const QString& t) { status = t; });
         QObject::connect(&link, &LinkClient::unitCommandsEnabled, [this](bool e) { enabled = e; });
     }
+};
+
+// A link client with what the main window would show of it.
+struct WatchedLink {
+    LinkClient link;
+    Shown shown;
+
+    explicit WatchedLink(QObject* owner) : link(owner) { shown.watch(link); }
 };
 
 void putText(QByteArray& answer, int offset, const char* text)
@@ -67,6 +73,14 @@ class LinkClientTest : public QObject {
 
     void pointAt(quint16 port) { settings::setValue(settings::Port, port); }
 
+    // Connects to the unit at port and waits until its part numbers are decoded.
+    bool connectAndWait(LinkClient& link, const Shown& shown, quint16 port)
+    {
+        pointAt(port);
+        link.connectToUnit();
+        return waitFor([&] { return shown.enabled; }, 10000);
+    }
+
 private slots:
     void init()
     {
@@ -83,9 +97,8 @@ private slots:
         ResponseBuilder builder;
         FakeUnit unit;
         unit.answers << builder.build(mirvak::CMD_PN) << builder.build(mirvak::CMD_PN);
-        LinkClient link(&window);
-        Shown shown;
-        shown.watch(link);
+        WatchedLink watched(&window);
+        auto& [link, shown] = watched;
         QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
         link.lend([](LinkContext& context, PartNumberRecord&) {
             context.socket->abort();
@@ -105,9 +118,8 @@ private slots:
         LinkClient::timing().partNumberAnswerMs = 300;
         FakeUnit unit;  // accepts, but answers nothing yet
         pointAt(unit.serverPort());
-        LinkClient link(&window);
-        Shown shown;
-        shown.watch(link);
+        WatchedLink watched(&window);
+        auto& [link, shown] = watched;
         QStringList statuses;
         connect(&link, &LinkClient::linkStatusChanged, this, [&](const QString& text) { statuses << text; });
         link.connectToUnit();
@@ -142,9 +154,8 @@ private slots:
     {
         SimulatorProcess sim;
         pointAt(sim.port());
-        LinkClient link(&window);
-        Shown shown;
-        shown.watch(link);
+        WatchedLink watched(&window);
+        auto& [link, shown] = watched;
 
         link.checkComm();
         QTRY_COMPARE(shown.status, QStringLiteral("Communication OK!"));
@@ -171,9 +182,8 @@ private slots:
     {
         SimulatorProcess sim;
         pointAt(sim.port());
-        LinkClient link(&window);
-        Shown shown;
-        shown.watch(link);
+        WatchedLink watched(&window);
+        auto& [link, shown] = watched;
         QStringList shownPartNumbers;
         connect(&link, &LinkClient::partNumbersReceived, this, [&](const PartNumberRecord& record, bool show) {
             if (show)
@@ -194,12 +204,9 @@ private slots:
     void biteResultsAreShownInOrder()
     {
         SimulatorProcess sim;
-        pointAt(sim.port());
-        LinkClient link(&window);
-        Shown shown;
-        shown.watch(link);
-        link.connectToUnit();
-        QTRY_VERIFY(shown.enabled);
+        WatchedLink watched(&window);
+        auto& [link, shown] = watched;
+        QVERIFY(connectAndWait(link, shown, sim.port()));
 
         QList<BiteResults> received;
         connect(&link, &LinkClient::biteResultsReceived, this, [&](const BiteResults& results) { received << results; });
@@ -213,12 +220,9 @@ private slots:
     void lostUnitDisablesTheCommands()
     {
         SimulatorProcess sim;
-        pointAt(sim.port());
-        LinkClient link(&window);
-        Shown shown;
-        shown.watch(link);
-        link.connectToUnit();
-        QTRY_VERIFY(shown.enabled);
+        WatchedLink watched(&window);
+        auto& [link, shown] = watched;
+        QVERIFY(connectAndWait(link, shown, sim.port()));
         env.prompts().clear();
 
         sim.kill();
@@ -240,9 +244,8 @@ private slots:
             closedPort = probe.serverPort();
         }
         pointAt(closedPort);
-        LinkClient link(&window);
-        Shown shown;
-        shown.watch(link);
+        WatchedLink watched(&window);
+        auto& [link, shown] = watched;
         link.connectToUnit();
         QCOMPARE(shown.status, QStringLiteral("Connecting to server..."));
         QTRY_COMPARE(env.prompts().calls.size(), 1);
@@ -281,9 +284,8 @@ private slots:
         QFETCH(QString, status);
         FakeUnit unit;
         pointAt(unit.serverPort());
-        LinkClient link(&window);
-        Shown shown;
-        shown.watch(link);
+        WatchedLink watched(&window);
+        auto& [link, shown] = watched;
         if (bite) {
             unit.answers << partNumberAnswer(kMain, kDsp, kTable);
             link.connectToUnit();
@@ -303,9 +305,8 @@ private slots:
     {
         FakeUnit unit;
         pointAt(unit.serverPort());
-        LinkClient link(&window);
-        Shown shown;
-        shown.watch(link);
+        WatchedLink watched(&window);
+        auto& [link, shown] = watched;
         unit.answers << QByteArray("\x00\x00\x00\x02", 4);
         link.connectToUnit();
         QTRY_COMPARE(shown.status, QStringLiteral("Invalid block size"));
@@ -349,9 +350,8 @@ private slots:
         QFETCH(QString, asked);
         FakeUnit unit;
         pointAt(unit.serverPort());
-        LinkClient link(&window);
-        Shown shown;
-        shown.watch(link);
+        WatchedLink watched(&window);
+        auto& [link, shown] = watched;
         unit.answers << answer;
         link.connectToUnit();
         QTRY_VERIFY(shown.enabled);

@@ -49,3 +49,11 @@ void SimulatorProcess::kill()
         process_.waitForFinished(5000);
     }
 }
+
+void SimulatorProcess::discardOutput()
+{
+    process_.readAllStandardOutput();
+    process_.readAllStandardError();
+    stdout_.clear();
+    stderr_.clear();
+}

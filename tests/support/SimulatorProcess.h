@@ -18,6 +18,8 @@ public:
     // Connections the simulator has seen so far.
     int connectionCount();
     void kill();
+    // Drops what the simulator printed so far; long runs call it so its pipes never fill.
+    void discardOutput();
 
 private:
     QProcess process_;
