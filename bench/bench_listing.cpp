@@ -187,7 +187,7 @@ void BM_ListingAsProgram(benchmark::State& state)
 {
     const int messagesBefore = quietPrompts.messages;
     for (auto _ : state) {
-        const QList<FlightInfo> flights = scanRawFiles(dataRoot);
+        const QList<FlightInfo> flights = scanRawFiles(dataRoot).flights;
         if (flights.size() != expectedFlights) {
             state.SkipWithError("wrong number of flights listed");
             break;
@@ -248,7 +248,7 @@ QString prepare(const QString& root)
     if (rawFiles.size() != kFiles)
         return QStringLiteral("%1 raw files found instead of %2").arg(rawFiles.size()).arg(kFiles);
 
-    const QList<FlightInfo> listed = scanRawFiles(root);
+    const QList<FlightInfo> listed = scanRawFiles(root).flights;
     std::vector<char> buffer(kBlockSize);
     bool complete = false;
     const QList<FlightInfo> naive = listByReadingEverything(root, buffer, complete);

@@ -50,6 +50,11 @@ QDateTime flightDateTime(quint16 dateWord, quint16 timeWord)
     return QDateTime(QDate(year, month, day), QTime(hour, minute, 0), Qt::UTC);
 }
 
+QString registrationOf(const RawFileHeader& header)
+{
+    return QString::fromLocal8Bit(header.registration, qstrnlen(header.registration, sizeof header.registration));
+}
+
 ListingOutcome extractFlightInfo(const QString& path, QList<FlightInfo>& flights)
 {
     QFile file(path);
@@ -65,7 +70,7 @@ ListingOutcome extractFlightInfo(const QString& path, QList<FlightInfo>& flights
     const qint64 start = file.pos();
     const qint64 completeBlocks = (file.size() - start) / kBlockSize;
     const QString absolutePath = QFileInfo(path).absoluteFilePath();
-    const QString registration = QString::fromLocal8Bit(header.registration, qstrnlen(header.registration, 17));
+    const QString registration = registrationOf(header);
     for (int slot = 0; slot < kRawFlightCount; ++slot) {
         if (slot >= completeBlocks)
             return {false, QStringLiteral("Failed to read data block")};
@@ -80,45 +85,53 @@ ListingOutcome extractFlightInfo(const QString& path, QList<FlightInfo>& flights
     return {};
 }
 
-QList<FlightInfo> scanRawFiles(const QString& dataRoot)
+RawFileScan scanRawFiles(const QString& dataRoot)
 {
-    QList<FlightInfo> flights;
-    bool unsupportedFound = false;
+    RawFileScan scan;
     const QDir::Filters directories = QDir::Dirs | QDir::NoDotAndDotDot;
     for (const QFileInfo& aircraft : QDir(dataRoot).entryInfoList({QStringLiteral("*_data")}, directories, QDir::Unsorted)) {
         for (const QFileInfo& engine : QDir(aircraft.absoluteFilePath()).entryInfoList({QStringLiteral("engine_*")}, directories, QDir::Unsorted)) {
             for (const QFileInfo& raw : QDir(engine.absoluteFilePath()).entryInfoList({QStringLiteral("*.raw")}, QDir::Files, QDir::Unsorted)) {
-                const ListingOutcome outcome = extractFlightInfo(raw.absoluteFilePath(), flights);
-                unsupportedFound |= outcome.unsupported;
+                const ListingOutcome outcome = extractFlightInfo(raw.absoluteFilePath(), scan.flights);
+                if (outcome.unsupported)
+                    scan.unsupportedFiles.append(raw.absoluteFilePath());
                 if (!outcome.failure.isEmpty())
                     prompts().critical(nullptr, QStringLiteral("DataSelectionDialog::ExtractFlightInfo"),
                                        raw.absoluteFilePath() + QStringLiteral(": ") + outcome.failure);
             }
         }
     }
-    if (unsupportedFound)
+    if (!scan.unsupportedFiles.isEmpty())
         prompts().warning(nullptr, QStringLiteral("Error"),
                           QStringLiteral("Found raw data files with an unsupported format. These files have been ignored."));
-    return flights;
+    return scan;
+}
+
+SlotReading readFlightSlot(const QString& path, qint32 flightNumber, RawFileHeader& header, FlightBlock& block)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {-1, QStringLiteral("cannot open the file: %1").arg(file.errorString())};
+    if (const QString failure = readRawHeader(file, header); !failure.isEmpty())
+        return {-1, failure};
+    if (header.magic != kRawMagic)
+        return {-1, QStringLiteral("unsupported file format")};
+    const qint32* begin = header.flightNumbers;
+    const qint32* end = begin + kRawFlightCount;
+    const qint32* found = std::find(begin, end, flightNumber);
+    if (found == end)
+        return {};
+    const int slot = int(found - begin);
+    if (!file.seek(file.pos() + slot * kBlockSize)
+        || file.read(reinterpret_cast<char*>(&block), kBlockSize) != kBlockSize)
+        return {-1, QStringLiteral("Failed to read data block")};
+    return {slot, {}};
 }
 
 QString extractFlightData(const FlightInfo& flight, RawFileHeader& header, FlightBlock& block)
 {
-    QFile file(flight.path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot open the file: %1").arg(file.errorString());
-    if (const QString failure = readRawHeader(file, header); !failure.isEmpty())
-        return failure;
-    if (header.magic != kRawMagic)
-        return QStringLiteral("unsupported file format");
-    const qint32* begin = header.flightNumbers;
-    const qint32* end = begin + kRawFlightCount;
-    const qint32* found = std::find(begin, end, flight.flightNumber);
-    if (found == end)
+    const SlotReading reading = readFlightSlot(flight.path, flight.flightNumber, header, block);
+    if (reading.slot < 0 && reading.failure.isEmpty())
         return QStringLiteral("the flight is no longer in the file");
-    const qint64 slot = found - begin;
-    if (!file.seek(file.pos() + slot * kBlockSize)
-        || file.read(reinterpret_cast<char*>(&block), kBlockSize) != kBlockSize)
-        return QStringLiteral("Failed to read data block");
-    return {};
+    return reading.failure;
 }

@@ -16,6 +16,9 @@ QString readRawHeader(QFile& file, RawFileHeader& header);
 // End of flight from the date and time words, each field clamped into its range.
 QDateTime flightDateTime(quint16 dateWord, quint16 timeWord);
 
+// The aircraft registration the header names.
+QString registrationOf(const RawFileHeader& header);
+
 struct ListingOutcome {
     bool unsupported = false;  // unknown magic: the file is ignored
     QString failure;           // why listing stopped early; the flights before stay listed
@@ -26,9 +29,23 @@ struct ListingOutcome {
 // skipped without a word.
 ListingOutcome extractFlightInfo(const QString& path, QList<FlightInfo>& flights);
 
+struct RawFileScan {
+    QList<FlightInfo> flights;
+    QStringList unsupportedFiles;  // absolute paths of the files with an unknown magic
+};
+
 // Lists every raw file of the data tree (<root>/*_data/engine_*/*.raw),
 // reporting broken files one by one and unsupported ones once at the end.
-QList<FlightInfo> scanRawFiles(const QString& dataRoot);
+RawFileScan scanRawFiles(const QString& dataRoot);
+
+struct SlotReading {
+    int slot = -1;    // the first slot holding the flight; -1 when none does or the file failed
+    QString failure;  // why the file could not be read; empty when no slot holds the flight
+};
+
+// Reads the header and the block of the first slot of the file holding the
+// flight number.
+SlotReading readFlightSlot(const QString& path, qint32 flightNumber, RawFileHeader& header, FlightBlock& block);
 
 // Reads the header and the flight block of one listed flight. Returns the
 // failure text, empty on success.

@@ -4,15 +4,9 @@
 #include "core/Prompts.h"
 #include "core/Settings.h"
 #include "flights/AircraftList.h"
-#include "flights/RawFileReader.h"
 #include "ui_DataSelectionDialog.h"
 
 #include <QButtonGroup>
-#include <QFileInfo>
-
-namespace {
-const QString kDateTimeFormat = QStringLiteral("yyyy.MM.dd hh:mm:ss");
-}
 
 DataSelectionDialog::DataSelectionDialog(QWidget* parent, FlightRecordList& flights)
     : QDialog(parent),
@@ -40,9 +34,9 @@ DataSelectionDialog::DataSelectionDialog(QWidget* parent, FlightRecordList& flig
     waiting.setMargin(10);
     waiting.show();
     aircraft_ = BuildAircraftInfoList();
-    flights_ = scanRawFiles(dataRootPath());
+    query_ = FlightQuery(scanRawFiles(dataRootPath()));
     fillAircraftChoices();
-    if (!flights_.isEmpty())
+    if (!query_.flights().isEmpty())
         buildFlightList();
 
     connect(engineGroup_, &QButtonGroup::idClicked, this, &DataSelectionDialog::buildFlightList);
@@ -54,12 +48,9 @@ DataSelectionDialog::DataSelectionDialog(QWidget* parent, FlightRecordList& flig
 
 DataSelectionDialog::~DataSelectionDialog() = default;
 
-// The registrations found in the raw files, each once, in the order found.
 void DataSelectionDialog::fillAircraftChoices()
 {
-    for (const FlightInfo& flight : flights_)
-        if (ui_->comboBoxAircraftId->findText(flight.registration, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
-            ui_->comboBoxAircraftId->addItem(flight.registration);
+    ui_->comboBoxAircraftId->addItems(query_.registrations());
 }
 
 void DataSelectionDialog::showEngineSerialNumber(int engine)
@@ -74,65 +65,53 @@ void DataSelectionDialog::showEngineSerialNumber(int engine)
     }
 }
 
+FlightFilter DataSelectionDialog::currentFilter() const
+{
+    return {ui_->comboBoxAircraftId->currentText(), engineGroup_->checkedId(), memoryGroup_->checkedId()};
+}
+
 void DataSelectionDialog::buildFlightList()
 {
-    const int engine = engineGroup_->checkedId();
-    const int memoryType = memoryGroup_->checkedId();
-    const QString registration = ui_->comboBoxAircraftId->currentText();
-    showEngineSerialNumber(engine);
+    const FlightFilter filter = currentFilter();
+    showEngineSerialNumber(filter.enginePosition);
 
     QTreeWidget* tree = ui_->flightDataTreeWidget;
     tree->clear();
-    for (int k = 0; k < flights_.size(); ++k) {
-        const FlightInfo& flight = flights_[k];
-        if (flight.flightNumber == 0 || flight.registration != registration
-            || flight.enginePosition != engine || flight.memoryType != memoryType)
-            continue;
-        auto* row = new QTreeWidgetItem(tree);
-        row->setText(0, QStringLiteral("%1").arg(flight.flightNumber, 5, 10, QLatin1Char('0')));
-        row->setText(1, flight.dateTime.toString(kDateTimeFormat));
-        row->setText(2, QFileInfo(flight.path).lastModified().toString(kDateTimeFormat));
-        row->setData(0, Qt::UserRole, k);  // sorting must not lose the link to the list
+    for (const FlightRow& flight : query_.rows(filter)) {
+        auto* row = new QTreeWidgetItem(tree, flight.texts());
+        row->setData(0, Qt::UserRole, flight.flight);  // sorting must not lose the link to the list
     }
     for (int column = 0; column < tree->columnCount(); ++column)
         tree->resizeColumnToContents(column);
 }
 
-std::shared_ptr<const FlightRecord> DataSelectionDialog::readFlight(const FlightInfo& flight)
+// The chosen flights in the order the tree reports them.
+QList<qsizetype> DataSelectionDialog::selectedFlights() const
 {
-    auto record = std::make_shared<FlightRecord>();
-    const QString failure = extractFlightData(flight, record->header, record->block);
-    if (!failure.isEmpty()) {
-        prompts().critical(this, QStringLiteral("DataSelectionDialog::ExtractFlightData"),
-                           QStringLiteral("Flight %1 of %2 cannot be read (%3) and is left out.")
-                               .arg(flight.flightNumber)
-                               .arg(flight.path, failure));
-        return nullptr;
-    }
-    record->registration = flight.registration;
-    record->enginePosition = flight.enginePosition;
-    record->flightNumber = flight.flightNumber;
-    record->memoryType = flight.memoryType;
-    return record;
+    QList<qsizetype> chosen;
+    for (const QTreeWidgetItem* row : ui_->flightDataTreeWidget->selectedItems())
+        chosen.append(row->data(0, Qt::UserRole).value<qsizetype>());
+    return chosen;
+}
+
+void DataSelectionDialog::showSelectionProblems(const FlightSelection& selection)
+{
+    if (!selection.limitWarning.isEmpty())
+        prompts().warning(this, QStringLiteral("Warning"), selection.limitWarning);
+    for (const QString& failure : selection.failures)
+        prompts().critical(this, QStringLiteral("DataSelectionDialog::ExtractFlightData"), failure);
 }
 
 void DataSelectionDialog::on_buttonBox_accepted()
 {
-    settings::setValue(settings::LastAircraft, ui_->comboBoxAircraftId->currentText());
-    settings::setValue(settings::LastSelectedEngine, engineGroup_->checkedId());
-    settings::setValue(settings::Plot2D_MemType, memoryGroup_->checkedId());
+    const FlightFilter filter = currentFilter();
+    settings::setValue(settings::LastAircraft, filter.registration);
+    settings::setValue(settings::LastSelectedEngine, filter.enginePosition);
+    settings::setValue(settings::Plot2D_MemType, filter.memoryType);
 
-    const QList<QTreeWidgetItem*> selected = ui_->flightDataTreeWidget->selectedItems();
-    if (selected.size() > kFlightLimit)
-        prompts().warning(this, QStringLiteral("Warning"),
-                          QStringLiteral("Too many flights selected. Maximum allowed is %1").arg(kFlightLimit));
-    result_.clear();
-    for (QTreeWidgetItem* row : selected) {
-        if (result_.size() == kFlightLimit)
-            break;
-        if (auto record = readFlight(flights_[row->data(0, Qt::UserRole).toInt()]))
-            result_.append(record);
-    }
+    const FlightSelection selection = query_.read(selectedFlights());
+    showSelectionProblems(selection);
+    result_ = selection.records;
     accept();
 }
 

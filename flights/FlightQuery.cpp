@@ -1,0 +1,109 @@
+#include "flights/FlightQuery.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+namespace {
+
+const QString kDateTimeFormat = QStringLiteral("yyyy.MM.dd hh:mm:ss");
+
+bool matches(const FlightInfo& flight, const FlightFilter& filter)
+{
+    return flight.flightNumber != 0 && flight.registration == filter.registration
+        && flight.enginePosition == filter.enginePosition && flight.memoryType == filter.memoryType;
+}
+
+QString cannotRead(qint32 flightNumber, const QString& path, const QString& reason)
+{
+    return QStringLiteral("Flight %1 of %2 cannot be read (%3)").arg(flightNumber).arg(path, reason);
+}
+
+}  // namespace
+
+QStringList FlightRow::texts() const
+{
+    return {QStringLiteral("%1").arg(flightNumber, 5, 10, QLatin1Char('0')), flightDateTime.toString(kDateTimeFormat),
+            downloadDateTime.toString(kDateTimeFormat)};
+}
+
+FlightQuery::FlightQuery(RawFileScan scan) : scan_(std::move(scan)) {}
+
+QStringList FlightQuery::registrations() const
+{
+    QStringList found;
+    QSet<QString> seen;
+    for (const FlightInfo& flight : scan_.flights) {
+        if (seen.contains(flight.registration))
+            continue;
+        seen.insert(flight.registration);
+        found.append(flight.registration);
+    }
+    return found;
+}
+
+QList<FlightRow> FlightQuery::rows(const FlightFilter& filter) const
+{
+    QList<FlightRow> rows;
+    QHash<QString, QDateTime> downloaded;  // each file's time is looked up once
+    for (qsizetype k = 0; k < scan_.flights.size(); ++k) {
+        const FlightInfo& flight = scan_.flights[k];
+        if (!matches(flight, filter))
+            continue;
+        auto known = downloaded.constFind(flight.path);
+        if (known == downloaded.constEnd())
+            known = downloaded.insert(flight.path, QFileInfo(flight.path).lastModified());
+        rows.append({k, flight.flightNumber, flight.dateTime, *known});
+    }
+    return rows;
+}
+
+FlightSelection FlightQuery::read(const QList<qsizetype>& chosen) const
+{
+    FlightSelection selection;
+    if (chosen.size() > kFlightLimit)
+        selection.limitWarning = QStringLiteral("Too many flights selected. Maximum allowed is %1").arg(kFlightLimit);
+    for (qsizetype index : chosen) {
+        if (selection.records.size() == kFlightLimit)
+            break;
+        const FlightInfo& flight = scan_.flights.at(index);
+        auto record = std::make_shared<FlightRecord>();
+        if (const QString failure = extractFlightData(flight, record->header, record->block); !failure.isEmpty()) {
+            selection.failures.append(cannotRead(flight.flightNumber, flight.path, failure)
+                                      + QStringLiteral(" and is left out."));
+            continue;
+        }
+        record->registration = flight.registration;
+        record->enginePosition = flight.enginePosition;
+        record->flightNumber = flight.flightNumber;
+        record->memoryType = flight.memoryType;
+        selection.records.append(record);
+    }
+    return selection;
+}
+
+ResolvedFlight resolveFlight(const QString& rawPath, qint32 flightNumber)
+{
+    auto record = std::make_shared<FlightRecord>();
+    const SlotReading reading = readFlightSlot(rawPath, flightNumber, record->header, record->block);
+    if (!reading.failure.isEmpty())
+        return {nullptr, cannotRead(flightNumber, rawPath, reading.failure) + QLatin1Char('.')};
+    if (reading.slot < 0)
+        return {nullptr, QStringLiteral("Flight %1 is not in %2.").arg(flightNumber).arg(rawPath)};
+    record->registration = registrationOf(record->header);
+    record->enginePosition = record->header.engineNumber;
+    record->flightNumber = flightNumber;
+    record->memoryType = record->header.memoryTypes[reading.slot];
+    return {record, {}};
+}
+
+ResolvedFlight resolveFlightReference(const QString& reference)
+{
+    const qsizetype colon = reference.lastIndexOf(QLatin1Char(':'));
+    bool isNumber = false;
+    const qint32 flightNumber = colon > 0 ? reference.mid(colon + 1).toInt(&isNumber) : 0;
+    if (!isNumber || flightNumber <= 0)  // 0 marks an empty slot, never a flight
+        return {nullptr, QStringLiteral("%1 names no flight: expected RAW:FLIGHT, a raw file and a flight number.")
+                             .arg(reference)};
+    return resolveFlight(reference.left(colon), flightNumber);
+}
