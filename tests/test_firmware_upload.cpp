@@ -115,7 +115,7 @@ class FirmwareUploadTest : public QObject {
         env.prompts().fileAnswers << path;
         dialog.findChild<QPushButton*>(chooser)->click();
         dialog.findChild<QPushButton*>(update)->click();
-        return QTest::qWaitFor([&] { return !dialog.upload().busy(); }, 30000);
+        return waitFor([&] { return !dialog.upload().busy(); });
     }
 
     void withDialog(LinkClient& link, const std::function<void(FwUpdateDialog&)>& use)
