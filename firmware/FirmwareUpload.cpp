@@ -2,15 +2,9 @@
 
 #include "core/AppIdentity.h"
 #include "core/Prompts.h"
-#include "firmware/UpdateFile.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
-#include <QScopedValueRollback>
 #include <QTcpSocket>
-#include <QTimer>
 
 namespace {
 
@@ -28,6 +22,8 @@ FirmwareUpload::Timing& FirmwareUpload::timing()
 FirmwareUpload::FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers, QObject* owner)
     : link_(link), partNumbers_(partNumbers), owner_(owner)
 {
+    answerTimer_.setSingleShot(true);
+    connect(&answerTimer_, &QTimer::timeout, this, &FirmwareUpload::answerTimeUp);
     connect(link_.socket, &QTcpSocket::readyRead, this, &FirmwareUpload::readyReadSlot);
     connect(link_.socket, &QTcpSocket::disconnected, this, &FirmwareUpload::connectionLost);
 }
@@ -35,40 +31,95 @@ FirmwareUpload::FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers,
 FirmwareUpload::~FirmwareUpload()
 {
     link_.socket->disconnect(this);
+    if (waiting_)
+        abandonExchange(link_);  // nobody is left to take the answer
+    if (phase_ == Phase::Erasing)
+        prompts().closeNote();
     dropResponseFile();
 }
 
+bool FirmwareUpload::start(Kind kind, const QString& path)
+{
+    // The connection carries one exchange at a time.
+    if (busy())
+        return false;
+    kind_ = kind;
+    cancelRequested_ = false;
+    phase_ = Phase::Reporting;
+    if (!readFile(path)) {
+        finish(false);
+        return true;
+    }
+    phase_ = Phase::SendingPackets;
+    emit progressChanged(0, file_.packetCount());
+    emit statusChanged(kind_, QStringLiteral("Initiating upload"));
+    uploadClock_.start();
+    sendPacket(1);
+    return true;
+}
+
+void FirmwareUpload::cancel()
+{
+    if (phase_ == Phase::SendingPackets)
+        cancelRequested_ = true;
+}
+
+// Answers are taken as they arrive but acted on from the event loop, so that
+// no message of the upload opens inside the socket's own signal.
 void FirmwareUpload::readyReadSlot()
 {
     if (receiveAnswers(link_) && waiting_)
-        waiting_->quit();
+        QMetaObject::invokeMethod(this, &FirmwareUpload::checkAnswer, Qt::QueuedConnection);
 }
 
 void FirmwareUpload::connectionLost()
 {
-    if (link_.exchangeStatus == ExchangeStatus::Waiting)
-        link_.exchangeStatus = ExchangeStatus::Failed;
-    if (waiting_)
-        waiting_->quit();
+    if (!waiting_ || link_.exchangeStatus != ExchangeStatus::Waiting)
+        return;
+    link_.exchangeStatus = ExchangeStatus::Failed;
+    QMetaObject::invokeMethod(this, &FirmwareUpload::checkAnswer, Qt::QueuedConnection);
 }
 
-ExchangeStatus FirmwareUpload::waitForAnswer(int timeoutMs)
+// Moves on when the request in flight has its answer (or its refusal).
+void FirmwareUpload::checkAnswer()
 {
-    if (link_.exchangeStatus == ExchangeStatus::Waiting) {
-        // The window stays responsive meanwhile; the answer or the time limit ends the wait.
-        QEventLoop loop;
-        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-        waiting_ = &loop;
-        loop.exec();
-        waiting_ = nullptr;
+    if (waiting_ && link_.exchangeStatus != ExchangeStatus::Waiting)
+        exchangeEnded(link_.exchangeStatus);
+}
+
+void FirmwareUpload::answerTimeUp()
+{
+    if (!waiting_)
+        return;
+    if (link_.exchangeStatus != ExchangeStatus::Waiting) {
+        checkAnswer();  // answered in time; its queued check comes too late
+        return;
     }
-    if (link_.exchangeStatus == ExchangeStatus::Waiting) {
-        // A late answer would be taken for the next one: drop the connection.
-        link_.socket->abort();
-        link_.framer.reset();
-        return ExchangeStatus::Waiting;
+    waiting_ = false;        // the connection closed below is no refusal
+    abandonExchange(link_);  // a late answer would be taken for the next one
+    exchangeEnded(ExchangeStatus::Waiting);
+}
+
+void FirmwareUpload::send(quint32 command, const quint32* payload, int byteCount, int waitMs)
+{
+    waiting_ = true;
+    answerTimer_.start(waitMs);
+    if (!sendRequest(link_, payload, byteCount, command))
+        QMetaObject::invokeMethod(this, &FirmwareUpload::checkAnswer, Qt::QueuedConnection);
+}
+
+// status: the answer's, or Waiting when none came in time.
+void FirmwareUpload::exchangeEnded(ExchangeStatus status)
+{
+    waiting_ = false;
+    answerTimer_.stop();
+    switch (phase_) {
+    case Phase::SendingPackets: packetAnswered(status); break;
+    case Phase::ReadingPartNumbers: partNumbersAnswered(status); break;
+    case Phase::Erasing: eraseAnswered(status); break;
+    case Phase::Idle:
+    case Phase::Reporting: break;
     }
-    return link_.exchangeStatus;
 }
 
 void FirmwareUpload::dropResponseFile()
@@ -78,152 +129,164 @@ void FirmwareUpload::dropResponseFile()
     link_.responseFile.clear();
 }
 
-bool FirmwareUpload::uploadFile(Kind kind, const QString& path)
+// Reads and checks the whole file before anything is sent; tells the
+// technician why a file cannot be used.
+bool FirmwareUpload::readFile(const QString& path)
 {
-    // The connection carries one exchange at a time.
-    if (busy_)
-        return false;
-    const QScopedValueRollback busy(busy_, true);
-    cancelRequested_ = false;
     QFile input(path);
     if (!input.open(QIODevice::ReadOnly | QIODevice::Text)) {
         prompts().critical(owner_, QStringLiteral("File Open Error"), QStringLiteral("Failed to open %1").arg(path));
-        emit statusChanged(kind, QStringLiteral("Upload failed - file open error"));
+        emit statusChanged(kind_, QStringLiteral("Upload failed - file open error"));
         return false;
     }
     QString failure;
-    const std::optional<UpdateFile> file = UpdateFile::parse(input.readAll(), failure);
-    input.close();
+    std::optional<UpdateFile> file = UpdateFile::parse(input.readAll(), failure);
     if (!file) {
         // Nothing is sent from a file that is not entirely numbers.
         prompts().critical(owner_, QStringLiteral("Invalid Update File"),
                            QStringLiteral("%1\n%2\n\nNothing was sent to the unit.").arg(path, failure));
-        emit statusChanged(kind, QStringLiteral("Upload failed - invalid file"));
+        emit statusChanged(kind_, QStringLiteral("Upload failed - invalid file"));
         return false;
     }
-    const Outcome outcome = sendPackets(kind, *file);
-    finishUpload(kind, outcome);
-    return outcome == Outcome::Complete;
+    file_ = std::move(*file);
+    return true;
 }
 
-void FirmwareUpload::cancel()
+void FirmwareUpload::sendPacket(int packet)
 {
-    if (busy_)
-        cancelRequested_ = true;
+    packet_ = packet;
+    const int packets = file_.packetCount();
+    emit statusChanged(kind_, QStringLiteral("Uploading packet %1 of %2").arg(packet).arg(packets));
+    emit progressChanged(packet, packets);
+    const QList<quint32> payload = file_.packet(packet - 1);
+    send(kCommands[kind_], payload.constData(), kPacketBytes, timing().packetWaitMs);
 }
 
-FirmwareUpload::Outcome FirmwareUpload::sendPackets(Kind kind, const UpdateFile& file)
+void FirmwareUpload::packetAnswered(ExchangeStatus status)
 {
-    const int packets = file.packetCount();
-    emit progressChanged(0, packets);
-    emit statusChanged(kind, QStringLiteral("Initiating upload"));
-    uploadClock_.start();
-    for (int k = 1; k <= packets; ++k) {
-        emit statusChanged(kind, QStringLiteral("Uploading packet %1 of %2").arg(k).arg(packets));
-        emit progressChanged(k, packets);
-        QCoreApplication::processEvents();
-        if (cancelRequested_)
-            return Outcome::Cancelled;
-        const QList<quint32> payload = file.packet(k - 1);
-        sendRequest(link_, payload.constData(), kPacketBytes, kCommands[kind]);
-        // Only a bare acknowledgement of the exact length passes for the unit's consent.
-        const ExchangeStatus status = waitForAnswer(timing().packetWaitMs);
-        dropResponseFile();
-        if (status == ExchangeStatus::Waiting)
-            return Outcome::NoAnswer;
-        if (status != ExchangeStatus::AnswerReady) {
-            if (!link_.failure.isEmpty())
-                prompts().critical(owner_, app::kShortTitle,
-                                   QStringLiteral("Packet %1 of %2: %3").arg(k).arg(packets).arg(link_.failure));
-            return Outcome::Refused;
-        }
-        showRate(k, packets);
-    }
-    return Outcome::Complete;
+    // Only a bare acknowledgement of the exact length passes for the unit's consent.
+    dropResponseFile();
+    if (status == ExchangeStatus::Waiting)
+        return stopSending(Outcome::NoAnswer);
+    if (status != ExchangeStatus::AnswerReady)
+        return stopSending(Outcome::Refused);
+    showRate();
+    if (cancelRequested_)
+        return stopSending(Outcome::Cancelled);
+    if (packet_ < file_.packetCount())
+        return sendPacket(packet_ + 1);
+    emit progressChanged(0, 100);
+    askPartNumbers();
 }
 
-void FirmwareUpload::showRate(int packet, int packets)
+void FirmwareUpload::showRate()
 {
+    const int packets = file_.packetCount();
     const double seconds = qMax<qint64>(uploadClock_.elapsed(), 1) / 1000.0;
-    const double bytesPerSecond = packet * kPacketBytes / seconds;
-    const int left = int((packets - packet) * kPacketBytes / bytesPerSecond + 0.5);
+    const double bytesPerSecond = packet_ * kPacketBytes / seconds;
+    const int left = int((packets - packet_) * kPacketBytes / bytesPerSecond + 0.5);
     emit rateChanged(QStringLiteral("%1 kB/s, %2:%3 left")
                          .arg(bytesPerSecond / 1000.0, 0, 'f', 1)
                          .arg(left / 60)
                          .arg(left % 60, 2, 10, QLatin1Char('0')));
 }
 
-void FirmwareUpload::finishUpload(Kind kind, Outcome outcome)
+void FirmwareUpload::stopSending(Outcome outcome)
 {
+    phase_ = Phase::Reporting;
+    if (outcome == Outcome::Refused && !link_.failure.isEmpty())
+        prompts().critical(owner_, app::kShortTitle,
+                           QStringLiteral("Packet %1 of %2: %3")
+                               .arg(packet_)
+                               .arg(file_.packetCount())
+                               .arg(link_.failure));
     emit progressChanged(0, 100);
-    if (outcome == Outcome::Complete) {
-        reportSuccess(kind);
-    } else if (cancelRequested_) {
+    if (cancelRequested_) {
         // Whether the last packet was answered or not, the image stops short.
-        emit statusChanged(kind, QStringLiteral("Upload cancelled"));
+        emit statusChanged(kind_, QStringLiteral("Upload cancelled"));
         prompts().warning(owner_, app::kShortTitle,
                           QStringLiteral("The upload was cancelled: the unit may hold a partial image.\n\n"
                                          "Upload the file again before using the unit."));
     } else {
-        emit statusChanged(kind, QStringLiteral("Upload failed!"));
+        emit statusChanged(kind_, QStringLiteral("Upload failed!"));
         prompts().critical(owner_, app::kShortTitle,
                            outcome == Outcome::Refused ? QStringLiteral("Operation failed!")
                                                        : QStringLiteral("Unknown error"));
     }
+    finish(false);
 }
 
-void FirmwareUpload::reportSuccess(Kind kind)
+// The part numbers are read back over the borrowed connection, so that the
+// answer comes here and not to the main window.
+void FirmwareUpload::askPartNumbers()
 {
-    refreshPartNumbers();
-    emit statusChanged(kind, QStringLiteral("Upload complete!"));
-    switch (kind) {
+    phase_ = Phase::ReadingPartNumbers;
+    unit::enginePositionCode = -1;
+    unit::engineNumber = -1;
+    const quint32 zero = 0;
+    send(mirvak::CMD_PN, &zero, 4, timing().packetWaitMs);
+}
+
+void FirmwareUpload::partNumbersAnswered(ExchangeStatus status)
+{
+    phase_ = Phase::Reporting;
+    if (status == ExchangeStatus::AnswerReady)
+        takePartNumbers();
+    dropResponseFile();
+    emit statusChanged(kind_, QStringLiteral("Upload complete!"));
+    switch (kind_) {
     case MainSoftware:
         prompts().information(owner_, app::kShortTitle,
                               QStringLiteral("Upload complete!\n\nThe Tolm application will be closed.\n\n"
                                              "Please unplug the cable and restart the Advanced Korvel unit."));
         emit mainSoftwareInstalled();
+        finish(true);
         break;
     case DspSoftware:
         prompts().information(owner_, app::kShortTitle, QStringLiteral("Complete!"));
+        finish(true);
         break;
     case DspConfigTable:
-        eraseMemory();
+        startErase();
         break;
     }
 }
 
-// Asks the unit for its part numbers over the borrowed connection and waits
-// for the answer like a packet acknowledgement.
-bool FirmwareUpload::refreshPartNumbers()
+void FirmwareUpload::takePartNumbers()
 {
-    const quint32 zero = 0;
-    unit::enginePositionCode = -1;
-    unit::engineNumber = -1;
-    sendRequest(link_, &zero, 4, mirvak::CMD_PN);
-    if (waitForAnswer(timing().packetWaitMs) != ExchangeStatus::AnswerReady)
-        return false;
     const QString failure = readPartNumberFile(link_.responseFile, partNumbers_);
     dropResponseFile();
     if (!failure.isEmpty()) {
         prompts().critical(owner_, QStringLiteral("MainWindow::decodePN"), failure);
-        return false;
+        return;
     }
     unit::enginePositionCode = int(partNumbers_.enginePositionCode);
     unit::engineNumber = unit::enginePositionCode == 0 ? 4 : unit::enginePositionCode;
     emit partNumbersChanged();
-    return true;
 }
 
-void FirmwareUpload::eraseMemory()
+void FirmwareUpload::startErase()
 {
+    phase_ = Phase::Erasing;
     prompts().showNote(owner_, app::kShortTitle, QStringLiteral("Erasing Tessel memory. Please wait..."));
     const quint32 zero = 0;
-    sendRequest(link_, &zero, 4, mirvak::CMD_ERASE_DATA);
-    const ExchangeStatus status = waitForAnswer(timing().eraseWaitMs);
+    send(mirvak::CMD_ERASE_DATA, &zero, 4, timing().eraseWaitMs);
+}
+
+void FirmwareUpload::eraseAnswered(ExchangeStatus status)
+{
+    phase_ = Phase::Reporting;
     dropResponseFile();
     prompts().closeNote();
     if (status == ExchangeStatus::AnswerReady)
         prompts().information(owner_, app::kShortTitle, QStringLiteral("Done!"));
     else
         prompts().critical(owner_, app::kShortTitle, QStringLiteral("Failed!"));
+    finish(true);
+}
+
+void FirmwareUpload::finish(bool success)
+{
+    phase_ = Phase::Idle;
+    emit finished(success);
 }

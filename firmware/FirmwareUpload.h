@@ -1,18 +1,31 @@
 #pragma once
-// Uploads an update file into the unit over the borrowed connection, one
-// 1280-word packet at a time, each waiting for the unit's acknowledgement.
-// After a successful upload the unit's part numbers are read back; a DSP
-// configuration table is followed by an erase of the unit's memory, and main
-// software by the end of the program. One request is outstanding at a time.
+// Uploads an update file into the unit over the borrowed connection.
+//
+//   idle --start--> packet 1 sent --acknowledged--> packet 2 sent ... packet n sent
+//                        |                                              | acknowledged
+//                        | refused, no answer in packetWaitMs,          v
+//                        | or cancelled and answered             part numbers asked
+//                        v                                              | answer or packetWaitMs
+//                  idle, finished(false)                                v
+//                                         main software: mainSoftwareInstalled, finished(true)
+//                                         DSP software: finished(true)
+//                                         configuration table: erase sent --answer or eraseWaitMs-->
+//                                                              finished(true)
+//
+// One request is outstanding at a time. The socket's answers and the time
+// limit of the request move the upload on; nothing waits in a loop of its own.
+// An answer that does not come in its time closes the connection, so that it
+// cannot be taken for the next one. Cancel takes effect between packets: the
+// packet on the wire gets its answer or its time first. Once the last packet
+// is acknowledged the image is complete and the upload runs to its end.
 
+#include "firmware/UpdateFile.h"
 #include "link/LinkContext.h"
 #include "link/PartNumberRecord.h"
 
 #include <QElapsedTimer>
 #include <QObject>
-
-class QEventLoop;
-class QObject;
+#include <QTimer>
 
 class FirmwareUpload : public QObject {
     Q_OBJECT
@@ -29,13 +42,15 @@ public:
     FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers, QObject* owner);
     ~FirmwareUpload() override;
 
-    // Runs one upload and reports its outcome; true when every packet was
-    // acknowledged. Refused (false, nothing sent) while another upload runs.
-    bool uploadFile(Kind kind, const QString& path);
-    bool busy() const { return busy_; }
-    // Stops the running upload once the packet on the wire has its answer
-    // (or its time ran out); no further packet is sent.
+    // Starts an upload of the file; it ends with finished(), at once when the
+    // file cannot be used (nothing is sent then). Refused (false, nothing
+    // happens) while another upload runs.
+    bool start(Kind kind, const QString& path);
+    // Stops the running upload once the packet on the wire has its answer (or
+    // its time ran out) and tells the technician the unit may hold a partial
+    // image. Does nothing once every packet is acknowledged.
     void cancel();
+    bool busy() const { return phase_ != Phase::Idle; }
 
 signals:
     void statusChanged(int kind, const QString& text);
@@ -43,26 +58,42 @@ signals:
     void rateChanged(const QString& text);  // "12.5 kB/s, 0:42 left"
     void partNumbersChanged();
     void mainSoftwareInstalled();           // the program is to end
+    void finished(bool success);            // success: every packet was acknowledged
 
 private:
+    // Reporting: a message of the upload is open and no request is outstanding.
+    enum class Phase { Idle, SendingPackets, ReadingPartNumbers, Erasing, Reporting };
+    enum class Outcome { Refused, NoAnswer, Cancelled };
+
     void readyReadSlot();
     void connectionLost();
-    // Waits for the answer to the request just sent; Waiting when the time ran out.
-    ExchangeStatus waitForAnswer(int timeoutMs);
+    void checkAnswer();
+    void answerTimeUp();
+    void send(quint32 command, const quint32* payload, int byteCount, int waitMs);
+    void exchangeEnded(ExchangeStatus status);
     void dropResponseFile();
-    enum class Outcome { Complete, Refused, NoAnswer, Cancelled };
-    Outcome sendPackets(Kind kind, const class UpdateFile& file);
-    void finishUpload(Kind kind, Outcome outcome);
-    void reportSuccess(Kind kind);
-    bool refreshPartNumbers();
-    void eraseMemory();
-    void showRate(int packet, int packets);
+
+    bool readFile(const QString& path);
+    void sendPacket(int packet);
+    void packetAnswered(ExchangeStatus status);
+    void showRate();
+    void stopSending(Outcome outcome);
+    void askPartNumbers();
+    void partNumbersAnswered(ExchangeStatus status);
+    void takePartNumbers();
+    void startErase();
+    void eraseAnswered(ExchangeStatus status);
+    void finish(bool success);
 
     LinkContext& link_;
     PartNumberRecord& partNumbers_;
     QObject* owner_;
-    QEventLoop* waiting_ = nullptr;
+    QTimer answerTimer_;
     QElapsedTimer uploadClock_;
-    bool busy_ = false;
+    UpdateFile file_;
+    Kind kind_ = MainSoftware;
+    Phase phase_ = Phase::Idle;
+    int packet_ = 0;                // the packet on the wire, from 1
+    bool waiting_ = false;          // a request was sent and its answer is awaited
     bool cancelRequested_ = false;
 };

@@ -9,6 +9,7 @@
 #include "core/Settings.h"
 #include "firmware/ui/FwUpdateDialog.h"
 #include "firmware/UpdateFile.h"
+#include "firmware/UploadQuestions.h"
 #include "link/LinkClient.h"
 #include "simulator/Crc32.h"
 #include "simulator/ResponseBuilder.h"
@@ -107,12 +108,14 @@ class FirmwareUploadTest : public QObject {
         return texts;
     }
 
-    // Chooses the file for a section and presses its "Update Software".
-    void upload(FwUpdateDialog& dialog, const char* chooser, const char* update, const QString& path)
+    // Chooses the file for a section, presses its "Update Software" and lets
+    // the upload run; false when it has not ended in time.
+    bool upload(FwUpdateDialog& dialog, const char* chooser, const char* update, const QString& path)
     {
         env.prompts().fileAnswers << path;
         dialog.findChild<QPushButton*>(chooser)->click();
         dialog.findChild<QPushButton*>(update)->click();
+        return waitFor([&] { return !dialog.upload().busy(); });
     }
 
     void withDialog(LinkClient& link, const std::function<void(FwUpdateDialog&)>& use)
@@ -120,6 +123,14 @@ class FirmwareUploadTest : public QObject {
         link.lend([&](LinkContext& context, PartNumberRecord& partNumbers) {
             FwUpdateDialog dialog(&window, context, partNumbers);
             use(dialog);
+            return 0;
+        });
+    }
+
+    void withLink(LinkClient& link, const std::function<void(LinkContext&, PartNumberRecord&)>& use)
+    {
+        link.lend([&](LinkContext& context, PartNumberRecord& partNumbers) {
+            use(context, partNumbers);
             return 0;
         });
     }
@@ -208,7 +219,7 @@ private slots:
         env.prompts().buttonAnswers << Prompts::Yes;  // the simulator's table is not compatible
         QString status;
         withDialog(link, [&](FwUpdateDialog& dialog) {
-            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
+            QVERIFY(upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path));
             status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
             QCOMPARE(dialog.findChild<QLineEdit*>("dspSWUpdateFile")->text(), QStringLiteral("614_207000-2X.dat"));
             QCOMPARE(dialog.findChild<QLineEdit*>("dspSWPN")->text(), QStringLiteral(" QRSTUVWXYZABCDE"));
@@ -230,7 +241,7 @@ private slots:
         const QString path = writeFile("614_208000-2X.dat", "0x10\n\n7\n");
         env.prompts().buttonAnswers << Prompts::Yes << Prompts::Yes;
         withDialog(link, [&](FwUpdateDialog& dialog) {
-            upload(dialog, "buttonDspCfgUpdateFile", "buttonDspCfgUpdate", path);
+            QVERIFY(upload(dialog, "buttonDspCfgUpdateFile", "buttonDspCfgUpdate", path));
         });
         QList<quint32> words{16, 7};
         QCOMPARE(logged(), (QStringList{"243 5120 " + packetCrc(words), "1 4 2144df1c", "101 4 2144df1c"}));
@@ -266,7 +277,7 @@ private slots:
         env.prompts().buttonAnswers << Prompts::Yes;
         QString status;
         withDialog(link, [&](FwUpdateDialog& dialog) {
-            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
+            QVERIFY(upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path));
             status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
             // Declining the compatibility question sends nothing either.
             env.prompts().buttonAnswers << Prompts::No;
@@ -317,7 +328,7 @@ private slots:
         const QString path = writeFile(fileName, numbers(10));
         env.prompts().buttonAnswers << Prompts::Button(answer) << Prompts::Yes;
         withDialog(link, [&](FwUpdateDialog& dialog) {
-            upload(dialog, qPrintable(section + "UpdateFile"), qPrintable(section + "Update"), path);
+            QVERIFY(upload(dialog, qPrintable(section + "UpdateFile"), qPrintable(section + "Update"), path));
         });
         const PromptCall asked = env.prompts().calls.value(1);
         QCOMPARE(asked.kind, Prompts::Kind::Question);
@@ -345,7 +356,7 @@ private slots:
         env.prompts().buttonAnswers << Prompts::Yes;
         QString status;
         withDialog(link, [&](FwUpdateDialog& dialog) {
-            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
+            QVERIFY(upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path));
             status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
         });
         QCOMPARE(status, QStringLiteral("Upload failed!"));
@@ -367,7 +378,7 @@ private slots:
             QVERIFY(dialog.findChild<QGroupBox*>("mainGroupBox")->isEnabled());
             QVERIFY(!dialog.findChild<QGroupBox*>("dspGroupBox")->isEnabled());
             QSignalSpy quitting(&dialog.upload(), &FirmwareUpload::mainSoftwareInstalled);
-            upload(dialog, "buttonMainSwUpdateFile", "buttonMainSwUpdate", path);
+            QVERIFY(upload(dialog, "buttonMainSwUpdateFile", "buttonMainSwUpdate", path));
             QCOMPARE(quitting.count(), 1);
         });
         QCOMPARE(unit.queries, 3);
@@ -396,7 +407,7 @@ private slots:
         env.prompts().buttonAnswers << Prompts::Yes;
         QString status;
         withDialog(link, [&](FwUpdateDialog& dialog) {
-            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
+            QVERIFY(upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path));
             status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
         });
         QCOMPARE(status, QStringLiteral("Upload failed!"));
@@ -434,10 +445,10 @@ private slots:
                         if (dialog.findChild<QPushButton*>(name)->isEnabled())
                             enabledDuringUpload << name;
                     dialog.findChild<QPushButton*>("buttonDspCfgUpdate")->click();
-                    secondUploadStarted = dialog.upload().uploadFile(FirmwareUpload::DspConfigTable, tablePath);
+                    secondUploadStarted = dialog.upload().start(FirmwareUpload::DspConfigTable, tablePath);
                 });
             });
-            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", dspPath);
+            QVERIFY(upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", dspPath));
             QVERIFY(dialog.findChild<QPushButton*>("buttonDspCfgUpdate")->isEnabled());
         });
         QCOMPARE(loggedCommands(), (QStringList{"242", "242", "242", "1"}));
@@ -489,7 +500,7 @@ private slots:
                     visibleAfterClosing = dialog.isVisible();
                 });
             });
-            upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path);
+            QVERIFY(upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path));
             visibleAtTheEnd = dialog.isVisible();
             status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
         });
@@ -498,6 +509,225 @@ private slots:
         QCOMPARE(status, QStringLiteral("Upload cancelled"));
         QCOMPARE(loggedCommands(), QStringList(packetsSent, QStringLiteral("242")));
         QVERIFY(env.prompts().calls.last().text.contains("the unit may hold a partial image"));
+    }
+
+    void questionsBeforeAnUpload_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("unitDspSoftware");
+        QTest::addColumn<QString>("unitTable");
+        QTest::addColumn<QStringList>("questions");  // "title|text", in the order asked
+        const QString mainName = "Tolm for Advanced Korvel|The file name does not look like a main processor "
+                                 "software file (614_205*.dat). Upload it anyway?";
+        const QString dspName = "Tolm for Advanced Korvel|The file name does not look like a DSP software file "
+                                "(614_207*.dat). Upload it anyway?";
+        const QString tableName = "Tolm for Advanced Korvel|The file name does not look like a DSP "
+                                  "configuration table (614_208*.dat). Upload it anyway?";
+        const QString dspNotFitting =
+            "Warning|The DSP SW you are about to upload is not compatible with the Configuration Table currently "
+            "loaded in the Korvel.\n\nAfter this operation, you shall imperatively load a compatible Configuration "
+            "Table version.\n\nDo you want to continue?";
+        const QString tableNotFitting =
+            "Warning|The Configuration Table you are about to upload is not compatible with the DSP software "
+            "currently loaded in the Korvel.\n\nAfter this operation, you shall imperatively load a compatible DSP "
+            "software version.\n\nDo you want to continue?";
+        const QString erase = "Warning|The Tessel memory will be erased. Do you want to continue?";
+        QTest::newRow("main software") << 0 << "614_205000-1A.dat" << "" << "" << QStringList();
+        QTest::newRow("main software, other name") << 0 << "614_207000-1A.dat" << "" << ""
+                                                   << QStringList{mainName};
+        QTest::newRow("DSP software fitting the table") << 1 << "614_207000-2X.dat" << "614_207000-2X"
+                                                        << "614_208000-2X" << QStringList();
+        QTest::newRow("name in lower case") << 1 << "614_207000-2x.DAT" << "" << "614_208000-2x" << QStringList();
+        QTest::newRow("DSP software not fitting") << 1 << "614_207000-2X.dat" << "614_207000-2X"
+                                                  << "614_208000-2Y" << QStringList{dspNotFitting};
+        QTest::newRow("other name, not fitting") << 1 << "614_208000-2X.dat" << "" << "614_208000-2Y"
+                                                 << QStringList{dspName, dspNotFitting};
+        QTest::newRow("table fitting the DSP software") << 2 << "614_208000-2X.dat" << "614_207000-2X"
+                                                        << "614_208000-2A" << QStringList{erase};
+        QTest::newRow("table not fitting") << 2 << "614_208000-2X.dat" << "614_207000-2Z" << ""
+                                           << QStringList{tableNotFitting, erase};
+        QTest::newRow("table, other name, no DSP software") << 2 << "table.dat" << "" << ""
+                                                            << QStringList{tableName, erase};
+    }
+    void questionsBeforeAnUpload()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, fileName);
+        QFETCH(QString, unitDspSoftware);
+        QFETCH(QString, unitTable);
+        QFETCH(QStringList, questions);
+        PartNumberRecord unit{};
+        qstrncpy(unit.dspProgPartNumber, qPrintable(unitDspSoftware), sizeof unit.dspProgPartNumber);
+        qstrncpy(unit.dspConfigTablePartNumber, qPrintable(unitTable), sizeof unit.dspConfigTablePartNumber);
+        QStringList asked;
+        for (const UploadQuestion& question : uploadQuestions(FirmwareUpload::Kind(kind), fileName, unit)) {
+            // The file name is a question; whatever may harm the unit is a warning.
+            const Prompts::Kind expected = question.title == QLatin1String("Warning") ? Prompts::Kind::Warning
+                                                                                      : Prompts::Kind::Question;
+            QCOMPARE(question.kind, expected);
+            asked << question.title.trimmed() + '|' + question.text;
+        }
+        QCOMPARE(asked, questions);
+    }
+
+    // start() hands the upload to the event loop: it returns before the first
+    // packet is answered and refuses a second upload until the first has ended.
+    void uploadRunsFromTheEventLoop()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
+        const QString path = writeFile("614_207000-2X.dat", numbers(1281));
+        QStringList statuses;
+        withLink(link, [&](LinkContext& context, PartNumberRecord& partNumbers) {
+            FirmwareUpload upload(context, partNumbers, &window);
+            connect(&upload, &FirmwareUpload::statusChanged, &upload,
+                    [&](int, const QString& text) { statuses << text; });
+            QSignalSpy finished(&upload, &FirmwareUpload::finished);
+            QVERIFY(upload.start(FirmwareUpload::DspSoftware, path));
+            QCOMPARE(statuses, (QStringList{"Initiating upload", "Uploading packet 1 of 2"}));
+            QVERIFY(!upload.start(FirmwareUpload::DspConfigTable, path));
+            QVERIFY(finished.wait(10000));
+            QCOMPARE(finished.count(), 1);
+            QCOMPARE(finished.first().first().toBool(), true);
+            QVERIFY(!upload.busy());
+        });
+        QCOMPARE(statuses.last(), QStringLiteral("Upload complete!"));
+        QCOMPARE(loggedCommands(), (QStringList{"242", "242", "1"}));
+    }
+
+    // An upload that goes away with a packet on the wire closes the connection:
+    // the late acknowledgement must not reach whoever uses it next.
+    void uploadGoneMidPacketClosesTheConnection()
+    {
+        ResponseBuilder builder;
+        FakeUnit unit;
+        unit.answers << builder.build(mirvak::CMD_PN);  // the packet stays unanswered
+        LinkClient link(&window);
+        QVERIFY(identifyUnit(link, unit.serverPort(), env.prompts()));
+        const QString path = writeFile("614_207000-2X.dat", numbers(10));
+        bool connectedAfterwards = true;
+        withLink(link, [&](LinkContext& context, PartNumberRecord& partNumbers) {
+            {
+                FirmwareUpload upload(context, partNumbers, &window);
+                upload.start(FirmwareUpload::DspSoftware, path);
+                QVERIFY(waitFor([&] { return unit.queries == 2; }, 10000));
+            }
+            connectedAfterwards = context.socket->state() == QAbstractSocket::ConnectedState;
+        });
+        QVERIFY(!connectedAfterwards);
+    }
+
+    // Every message of the upload is answered long after the time limit of a
+    // request: while one is open no request is outstanding and no time runs.
+    void lateAnswersDuringTheUpload_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("messages");  // beginnings of the texts after the questions
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<QString>("status");
+        const QString note = QStringLiteral("<note> Erasing Tessel memory. Please wait...");
+        QTest::newRow("table and erase") << 2 << QString() << QStringList{note, "Done!"}
+                                         << QStringList{"243", "243", "1", "101"} << "Upload complete!";
+        QTest::newRow("erase not answered") << 2 << "stall:101:0" << QStringList{note, "Failed!"}
+                                            << QStringList{"243", "243", "1", "101"} << "Upload complete!";
+        QTest::newRow("DSP software") << 1 << QString() << QStringList{"Complete!"}
+                                      << QStringList{"242", "242", "1"} << "Upload complete!";
+        QTest::newRow("refused packet") << 1 << "ack:242" << QStringList{"Packet 1 of 2: ", "Operation failed!"}
+                                        << QStringList{"242"} << "Upload failed!";
+        QTest::newRow("silent unit") << 1 << "stall:242:0" << QStringList{"Unknown error"} << QStringList{"242"}
+                                     << "Upload failed!";
+    }
+    void lateAnswersDuringTheUpload()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, fault);
+        QFETCH(QStringList, messages);
+        QFETCH(QStringList, commands);
+        QFETCH(QString, status);
+        FirmwareUpload::timing() = {200, 300};
+        QStringList options;
+        if (!fault.isEmpty())
+            options << "--fault" << fault;
+        SimulatorProcess sim(simulatorOptions(options));
+        LinkClient link(&window);
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
+        const bool table = kind == FirmwareUpload::DspConfigTable;
+        const QString path = writeFile(table ? "614_208000-2X.dat" : "614_207000-2X.dat", numbers(1281));
+        env.prompts().answerDelayMs = 600;
+        env.prompts().buttonAnswers << Prompts::Yes << Prompts::Yes;
+        QString shownStatus;
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            if (table)
+                QVERIFY(upload(dialog, "buttonDspCfgUpdateFile", "buttonDspCfgUpdate", path));
+            else
+                QVERIFY(upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path));
+            shownStatus = dialog.findChild<QLineEdit*>(table ? "dspConfigStatus" : "dspSwStatus")->text();
+        });
+        const QStringList texts = shown().mid(table ? 2 : 1);  // after the questions
+        QCOMPARE(texts.size(), messages.size());
+        for (int i = 0; i < texts.size(); ++i)
+            QVERIFY2(texts[i].startsWith(messages[i]), qPrintable(texts[i]));
+        QCOMPARE(loggedCommands(), commands);
+        QCOMPARE(shownStatus, status);
+    }
+
+    // Closing while a question before the upload is open stops there: the
+    // next question is not asked and nothing is sent.
+    void closingWhileAskingSendsNothing()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
+        const QString path = writeFile("614_208000-2X.dat", numbers(3));
+        env.prompts().answerDelayMs = 300;
+        env.prompts().buttonAnswers << Prompts::Yes << Prompts::Yes;
+        bool visibleAtTheEnd = true;
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            dialog.show();
+            QTimer::singleShot(100, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+            QVERIFY(upload(dialog, "buttonDspCfgUpdateFile", "buttonDspCfgUpdate", path));
+            visibleAtTheEnd = dialog.isVisible();
+        });
+        QVERIFY(!visibleAtTheEnd);
+        QCOMPARE(shown().size(), 1);
+        QVERIFY(shown()[0].startsWith("The Configuration Table you are about to upload is not compatible"));
+        QTest::qWait(100);
+        QCOMPARE(logged(), QStringList());
+    }
+
+    // Once every packet is acknowledged the image is whole: closing waits for
+    // the part numbers and the erase, and nothing speaks of a partial image.
+    void closingAfterTheLastPacketLetsTheUploadEnd()
+    {
+        SimulatorProcess sim(simulatorOptions({"--erase-delay-ms", "500"}));
+        LinkClient link(&window);
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
+        const QString path = writeFile("614_208000-2X.dat", numbers(3));
+        env.prompts().answerDelayMs = 100;
+        env.prompts().buttonAnswers << Prompts::Yes << Prompts::Yes;
+        bool visibleAfterClosing = false;
+        bool visibleAtTheEnd = true;
+        withDialog(link, [&](FwUpdateDialog& dialog) {
+            dialog.show();
+            connect(&dialog.upload(), &FirmwareUpload::statusChanged, &dialog, [&](int, const QString& text) {
+                if (text != QStringLiteral("Upload complete!"))
+                    return;
+                QTimer::singleShot(100, &dialog, [&] {
+                    dialog.close();
+                    visibleAfterClosing = dialog.isVisible();
+                });
+            });
+            QVERIFY(upload(dialog, "buttonDspCfgUpdateFile", "buttonDspCfgUpdate", path));
+            visibleAtTheEnd = dialog.isVisible();
+        });
+        QVERIFY(visibleAfterClosing);
+        QVERIFY(!visibleAtTheEnd);
+        QCOMPARE(loggedCommands(), (QStringList{"243", "1", "101"}));
+        QCOMPARE(shown().last(), QStringLiteral("Done!"));
+        QVERIFY(!shown().join('\n').contains("partial image"));
     }
 
     void erasingNoteHasNoButton()

@@ -3,39 +3,14 @@
 #include "core/AppIdentity.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
+#include "firmware/UploadQuestions.h"
 #include "ui_FwUpdateDialog.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QScopedValueRollback>
 
 namespace {
-
-struct FileKind {
-    const char* filterName;
-    const char* pattern;
-    const char* description;  // for the question on a file name that does not match
-};
-
-const FileKind kFileKinds[] = {
-    {"Main Processor SW Files", "614_205*.dat", "a main processor software file"},
-    {"DSP SW Files", "614_207*.dat", "a DSP software file"},
-    {"DSP Configuration Tables", "614_208*.dat", "a DSP configuration table"},
-};
-
-QString filterOf(const FileKind& kind)
-{
-    return QStringLiteral("%1 (%2)").arg(QLatin1String(kind.filterName), QLatin1String(kind.pattern));
-}
-
-bool matchesPattern(const QString& fileName, const FileKind& kind)
-{
-    const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(QLatin1String(kind.pattern)),
-                                     QRegularExpression::CaseInsensitiveOption);
-    return pattern.match(fileName).hasMatch();
-}
 
 QString partNumberText(const char* text) { return QString::asprintf("%16.16s", text); }
 
@@ -68,6 +43,7 @@ FwUpdateDialog::FwUpdateDialog(QWidget* parent, LinkContext& link, PartNumberRec
     connect(upload_.get(), &FirmwareUpload::partNumbersChanged, this, &FwUpdateDialog::showPartNumbers);
     connect(upload_.get(), &FirmwareUpload::mainSoftwareInstalled, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
+    connect(upload_.get(), &FirmwareUpload::finished, this, &FwUpdateDialog::uploadEnded);
 }
 
 FwUpdateDialog::~FwUpdateDialog() { settings::setValue(settings::FwUpdateGeometry, saveGeometry()); }
@@ -94,7 +70,7 @@ void FwUpdateDialog::showPartNumbers()
 void FwUpdateDialog::chooseFile(FirmwareUpload::Kind kind)
 {
     const QString path = prompts().openFileName(this, QStringLiteral("Open"), settings::text(settings::SwFilesDir),
-                                                filterOf(kFileKinds[kind]));
+                                                updateFileFilter(kind));
     files_[kind] = path;  // cancelling forgets the earlier choice
     if (path.isEmpty())
         return;
@@ -103,52 +79,18 @@ void FwUpdateDialog::chooseFile(FirmwareUpload::Kind kind)
     settings::setValue(settings::SwFilesDir, file.absolutePath());
 }
 
-bool FwUpdateDialog::confirmCompatibility(const QString& fileName, const QString& unitPartNumber,
-                                          const QString& question)
-{
-    return partNumbersCompatible(fileName, unitPartNumber)
-           || prompts().message(Prompts::Kind::Warning, this, QStringLiteral("Warning"), question,
-                                Prompts::Yes | Prompts::No, Prompts::No)
-                  == Prompts::Yes;
-}
-
-bool FwUpdateDialog::confirmFileName(FirmwareUpload::Kind kind)
-{
-    const FileKind& fileKind = kFileKinds[kind];
-    return matchesPattern(fileField(kind)->text(), fileKind)
-           || prompts().question(this, app::kShortTitle,
-                                 QStringLiteral("The file name does not look like %1 (%2). Upload it anyway?")
-                                     .arg(QLatin1String(fileKind.description), QLatin1String(fileKind.pattern)),
-                                 Prompts::Yes | Prompts::No, Prompts::No)
-                  == Prompts::Yes;
-}
-
 bool FwUpdateDialog::confirmUpload(FirmwareUpload::Kind kind)
 {
     if (files_[kind].isEmpty()) {
         prompts().warning(this, QStringLiteral("Warning"), QStringLiteral("Please select file first."));
         return false;
     }
-    if (!confirmFileName(kind))
-        return false;
-    const QString fileName = fileField(kind)->text();
-    if (kind == FirmwareUpload::DspSoftware)
-        return confirmCompatibility(fileName, fieldText(partNumbers_.dspConfigTablePartNumber),
-                                    QStringLiteral("The DSP SW you are about to upload is not compatible with the "
-                                                   "Configuration Table currently loaded in the Korvel.\n\nAfter "
-                                                   "this operation, you shall imperatively load a compatible "
-                                                   "Configuration Table version.\n\nDo you want to continue?"));
-    if (kind == FirmwareUpload::DspConfigTable)
-        return confirmCompatibility(fileName, fieldText(partNumbers_.dspProgPartNumber),
-                                    QStringLiteral("The Configuration Table you are about to upload is not "
-                                                   "compatible with the DSP software currently loaded in the "
-                                                   "Korvel.\n\nAfter this operation, you shall imperatively load "
-                                                   "a compatible DSP software version.\n\nDo you want to "
-                                                   "continue?"))
-               && prompts().message(Prompts::Kind::Warning, this, QStringLiteral("Warning"),
-                                    QStringLiteral("The Tessel memory will be erased. Do you want to continue?"),
-                                    Prompts::Yes | Prompts::No, Prompts::No)
-                      == Prompts::Yes;
+    for (const UploadQuestion& question : uploadQuestions(kind, fileField(kind)->text(), partNumbers_)) {
+        const Prompts::Button answer = prompts().message(question.kind, this, question.title, question.text,
+                                                         Prompts::Yes | Prompts::No, Prompts::No);
+        if (answer != Prompts::Yes || closeRequested_)
+            return false;
+    }
     return true;
 }
 
@@ -161,23 +103,29 @@ void FwUpdateDialog::setUploadButtonsEnabled(bool enabled)
 
 void FwUpdateDialog::startUpload(FirmwareUpload::Kind kind)
 {
-    {
-        // No other exchange may start until this upload has ended.
-        const QScopedValueRollback uploading(uploading_, true);
-        setUploadButtonsEnabled(false);
-        if (confirmUpload(kind) && !closeRequested_)
-            upload_->uploadFile(kind, files_[kind]);
-        setUploadButtonsEnabled(true);
-    }
+    // No other exchange may start until this upload has ended.
+    setUploadButtonsEnabled(false);
+    asking_ = true;
+    const bool confirmed = confirmUpload(kind);
+    asking_ = false;
+    if (confirmed && !closeRequested_)
+        upload_->start(kind, files_[kind]);  // uploadEnded() follows its end
+    else
+        uploadEnded();
+}
+
+void FwUpdateDialog::uploadEnded()
+{
+    setUploadButtonsEnabled(true);
     if (closeRequested_) {
         closeRequested_ = false;
-        reject();
+        QDialog::reject();
     }
 }
 
 void FwUpdateDialog::reject()
 {
-    if (!uploading_) {
+    if (!asking_ && !upload_->busy()) {
         QDialog::reject();
         return;
     }

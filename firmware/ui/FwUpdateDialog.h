@@ -9,8 +9,9 @@
 class QLineEdit;
 namespace Ui { class FWUpdateDialogClass; }
 
-// Chooses update files and uploads them into the unit; only the section that
-// the unit's current mode allows is enabled.
+// Chooses update files, asks what must be asked before an upload and shows
+// the upload as it runs; only the section that the unit's current mode allows
+// is enabled.
 class FwUpdateDialog : public QDialog {
     Q_OBJECT
 public:
@@ -35,9 +36,8 @@ private:
     void chooseFile(FirmwareUpload::Kind kind);
     void startUpload(FirmwareUpload::Kind kind);
     bool confirmUpload(FirmwareUpload::Kind kind);
-    bool confirmFileName(FirmwareUpload::Kind kind);
+    void uploadEnded();
     void setUploadButtonsEnabled(bool enabled);
-    bool confirmCompatibility(const QString& fileName, const QString& unitPartNumber, const QString& question);
     void showPartNumbers();
     QLineEdit* fileField(int kind) const;
     QLineEdit* statusField(int kind) const;
@@ -46,6 +46,6 @@ private:
     PartNumberRecord& partNumbers_;
     std::unique_ptr<FirmwareUpload> upload_;
     std::array<QString, 3> files_;  // full path of the chosen file per kind, empty until chosen
-    bool uploading_ = false;        // from the first question of an upload to its last message
+    bool asking_ = false;           // the questions before an upload are open
     bool closeRequested_ = false;   // closing waits for the upload to end
 };

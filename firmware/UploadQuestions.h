@@ -1,0 +1,26 @@
+#pragma once
+// What the technician is asked before an upload starts, decided from the
+// chosen file's name and the part numbers the unit reported. The questions
+// are asked in order with Yes and No, No the default; any answer but Yes
+// stops the upload before anything is sent.
+
+#include "core/Prompts.h"
+#include "firmware/FirmwareUpload.h"
+
+#include <QList>
+
+struct UploadQuestion {
+    Prompts::Kind kind;
+    QString title;
+    QString text;
+};
+
+// The file chooser's filter for a kind: "DSP SW Files (614_207*.dat)".
+QString updateFileFilter(FirmwareUpload::Kind kind);
+
+// The questions before uploading the file named fileName (without directory)
+// into a unit with these part numbers: a name that does not look like the
+// kind's files, a file not compatible with the software or table the unit
+// keeps, and the erase that follows a configuration table.
+QList<UploadQuestion> uploadQuestions(FirmwareUpload::Kind kind, const QString& fileName,
+                                      const PartNumberRecord& unit);
