@@ -1,5 +1,6 @@
 #include "firmware/FirmwareUpload.h"
 
+#include "core/AircraftInfo.h"
 #include "core/AppIdentity.h"
 #include "core/Prompts.h"
 #include "firmware/UpdateFile.h"
@@ -209,7 +210,7 @@ bool FirmwareUpload::refreshPartNumbers()
         return false;
     }
     unit::enginePositionCode = int(partNumbers_.enginePositionCode);
-    unit::engineNumber = unit::enginePositionCode == 0 ? 4 : unit::enginePositionCode;
+    unit::engineNumber = engineNumberOfPositionCode(unit::enginePositionCode);
     emit partNumbersChanged();
     return true;
 }
