@@ -5,6 +5,7 @@
 #include "LinkHelpers.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
+#include "core/AircraftInfo.h"
 #include "core/Database.h"
 #include "core/Settings.h"
 #include "download/DownloadSession.h"
