@@ -1,24 +1,16 @@
 #include "app/AircraftDialog.h"
 
+#include "core/AircraftCatalogue.h"
 #include "core/AircraftInfo.h"
-#include "core/DataDirectories.h"
-#include "core/Database.h"
-#include "core/DirectoryTree.h"
 #include "core/Prompts.h"
 #include "core/Registration.h"
 #include "core/Settings.h"
-#include "core/SqlCatalogue.h"
 #include "ui_AircraftDialog.h"
-
-#include <QSqlError>
 
 AircraftDialog::AircraftDialog(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::AircraftDialogBase>())
 {
     ui_->setupUi(this);
-    QSqlQuery query;
-    if (runStatement(query, sql::kSelectRegistrations))
-        while (query.next())
-            ui_->aircraftList->addItem(query.value(0).toString());
+    ui_->aircraftList->addItems(catalogue::registrations().value);
     if (ui_->aircraftList->count() == 0)
         enableEditing(false);
     else
@@ -54,10 +46,9 @@ QString AircraftDialog::overlongTextProblem() const
 
 void AircraftDialog::on_aircraftList_currentTextChanged(const QString& registration)
 {
-    QSqlQuery query;
-    const bool found = runStatement(query, sql::kSelectAircraftDetails, {registration}) && query.next();
-    ui_->shopId->setText(found ? query.value(0).toString() : QString());
-    ui_->comment->setPlainText(found ? query.value(1).toString() : QString());
+    const catalogue::ShopDetails details = catalogue::shopDetails(registration).value;
+    ui_->shopId->setText(details.shopId);
+    ui_->comment->setPlainText(details.comment);
 }
 
 // A registration names a data directory, so it never holds a "/".
@@ -88,7 +79,9 @@ void AircraftDialog::on_buttonAdd_clicked()
         return;
     }
     ui_->aircraftList->addItem(registration);
-    AddAircraft(registration, ui_->shopId->text(), ui_->comment->toPlainText());
+    if (const QString failure = catalogue::addAircraft(registration, ui_->shopId->text(), ui_->comment->toPlainText());
+        !failure.isEmpty())
+        prompts().critical(nullptr, QStringLiteral("Add Aircraft"), failure);
     settings::setValue(settings::LastAircraft, registration);
     ui_->aircraftList->setCurrentRow(ui_->aircraftList->count() - 1);
     enableEditing(true);
@@ -102,10 +95,10 @@ void AircraftDialog::on_buttonUpdate_clicked()
     }
     QListWidgetItem* current = ui_->aircraftList->currentItem();
     const QString registration = current ? current->text() : QString();
-    QSqlQuery query;
-    if (!runStatement(query, sql::kUpdateAircraftByRegistration,
-                      {ui_->shopId->text(), ui_->comment->toPlainText(), registration}))
-        prompts().critical(this, QStringLiteral("AircraftDialog::on_buttonUpdate_clicked"), query.lastError().text());
+    if (const QString failure =
+            catalogue::updateAircraft(registration, ui_->shopId->text(), ui_->comment->toPlainText());
+        !failure.isEmpty())
+        prompts().critical(this, QStringLiteral("AircraftDialog::on_buttonUpdate_clicked"), failure);
 }
 
 void AircraftDialog::on_buttonDel_clicked()
@@ -135,20 +128,6 @@ void AircraftDialog::on_buttonDel_clicked()
 
 void AircraftDialog::removeAircraft(QString aircraftName)
 {
-    QSqlQuery query;
-    if (!runStatement(query, sql::kCountAircraft, {aircraftName})) {
-        reportFailure(query.lastError().text());
-        return;
-    }
-    if (!query.next() || query.value(0).toInt() < 1)
-        return;  // not in the database: nothing is deleted, not even files
-    // The registration names a directory of the data root: never let it point elsewhere.
-    if (fileNameProblem(aircraftName).isEmpty())
-        removeDirectoryTree(dataRootPath() + QLatin1Char('/') + aircraftName + QStringLiteral("_data"));
-    for (const char* statement : {sql::kDeleteAircraftEngines, sql::kDeleteAircraft}) {
-        if (!runStatement(query, statement, {aircraftName})) {
-            reportFailure(query.lastError().text());
-            return;
-        }
-    }
+    if (const QString failure = catalogue::removeAircraft(aircraftName); !failure.isEmpty())
+        reportFailure(failure);
 }

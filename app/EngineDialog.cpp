@@ -1,20 +1,14 @@
 #include "app/EngineDialog.h"
 
+#include "core/AircraftCatalogue.h"
 #include "core/AircraftInfo.h"
-#include "core/Database.h"
 #include "core/Prompts.h"
-#include "core/SqlCatalogue.h"
 #include "ui_EngineDialog.h"
-
-#include <QSqlError>
 
 EngineDialog::EngineDialog(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::EngineDialogBase>())
 {
     ui_->setupUi(this);
-    QSqlQuery query;
-    if (runStatement(query, sql::kSelectEngineTypes))
-        while (query.next())
-            ui_->engineLW->addItem(query.value(0).toString());
+    ui_->engineLW->addItems(catalogue::engineTypes().value);
     if (ui_->engineLW->count() == 0)
         ui_->buttonDel->setEnabled(false);
     else
@@ -42,9 +36,8 @@ void EngineDialog::on_buttonAdd_clicked()
         prompts().critical(nullptr, windowTitle(), QStringLiteral("Engine type \"%1\" already exists").arg(type));
         return;
     }
-    QSqlQuery query;
-    if (!runStatement(query, sql::kInsertEngineType, {type})) {
-        prompts().critical(this, windowTitle(), query.lastError().text());
+    if (const QString failure = catalogue::addEngineType(type); !failure.isEmpty()) {
+        prompts().critical(this, windowTitle(), failure);
         return;
     }
     ui_->engineLW->addItem(type);
@@ -70,7 +63,6 @@ void EngineDialog::on_buttonDel_clicked()
         ui_->engineType->clear();
         ui_->buttonDel->setEnabled(false);
     }
-    QSqlQuery query;
-    if (!runStatement(query, sql::kDeleteEngineType, {type}))
-        prompts().critical(this, windowTitle(), query.lastError().text());
+    if (const QString failure = catalogue::removeEngineType(type); !failure.isEmpty())
+        prompts().critical(this, windowTitle(), failure);
 }

@@ -2,6 +2,7 @@
 
 #include "app/AboutMirvakDialog.h"
 #include "app/AircraftDialog.h"
+#include "core/AircraftCatalogue.h"
 #include "core/AppIdentity.h"
 #include "core/DataDirectories.h"
 #include "app/EngineDialog.h"
@@ -61,7 +62,7 @@ MainWindow::MainWindow(QWidget* parent)
     setButtonToolTips();
 
     settings::seedMissingKeys();
-    checkDataDirectories(this);
+    checkDataTree();
 
     connect(link_.get(), &LinkClient::linkStatusChanged, linkStatusLabel_, &QLabel::setText);
     connect(link_.get(), &LinkClient::unitLabelChanged, unitLabel_, &QLabel::setText);
@@ -110,6 +111,15 @@ void MainWindow::setButtonToolTips()
     ui_->buttonExport->setToolTip(kExportToolTip);
 }
 
+// Every "<registration>_data" directory of a sound tree is an aircraft of the database.
+void MainWindow::checkDataTree()
+{
+    if (!checkDataDirectories())
+        return;
+    for (const QString& failure : catalogue::importAircraftDirectories())
+        prompts().warning(this, QStringLiteral("Error"), failure);
+}
+
 void MainWindow::enableUnitCommands(bool enabled)
 {
     ui_->buttonDownloadClear->setEnabled(enabled);
@@ -147,7 +157,7 @@ void MainWindow::on_actionSettings_triggered()
     SettingsDialog dialog;
     if (runDialog(dialog) != QDialog::Accepted)
         return;
-    checkDataDirectories(this);
+    checkDataTree();
     // An address given on the command line holds until the technician types another.
     if (dialog.address() != storedAddress || dialog.port() != storedPort)
         settings::clearUnitEndpointOverride();

@@ -45,6 +45,7 @@ private slots:
 private:
     void buildStatusBar();
     void setButtonToolTips();
+    void checkDataTree();
     void enableUnitCommands(bool enabled);
     void showClock();
     void runFirmwareUpload();

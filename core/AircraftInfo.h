@@ -20,6 +20,12 @@ struct AircraftInfo {
     EngineInfo engines[4];  // engine positions 1, 2, 3, 4
 };
 
+// The unit reports its engine position as a code, the SDI the database keeps:
+// codes 1 to 3 are the position itself, code 0 is position 4.
+constexpr int engineNumberOfPositionCode(int code) { return code == 0 ? 4 : code; }
+// The engines[] slot of a stored SDI (code 0 is the last slot).
+constexpr int engineSlotOfSdi(int sdi) { return engineNumberOfPositionCode(sdi) - 1; }
+
 static_assert(sizeof(EngineInfo) == 49);
 static_assert(sizeof(AircraftInfo) == 1249);
 static_assert(offsetof(AircraftInfo, shopId) == 17);

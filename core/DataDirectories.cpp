@@ -1,6 +1,5 @@
 #include "core/DataDirectories.h"
 
-#include "core/Database.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
 
@@ -53,7 +52,7 @@ bool checkDirectory(const QString& path, bool create)
     return false;
 }
 
-void checkDataDirectories(QObject* owner)
+bool checkDataDirectories()
 {
     const QString root = dataRootPath();
     const QStringList directories = {root, root + QStringLiteral("/SW_uploads"),
@@ -61,8 +60,8 @@ void checkDataDirectories(QObject* owner)
                                      archiveDirectoryPath()};
     for (const QString& directory : directories)
         if (!checkDirectory(directory, true))
-            return;
-    importAircraftDirectories(owner);
+            return false;
+    return true;
 }
 
 QString storedPassword()

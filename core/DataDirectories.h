@@ -8,8 +8,6 @@
 
 #include <QString>
 
-class QObject;
-
 // The base directory: DataDir, or its default while DataDir is empty (an
 // empty base would put the tree at the filesystem root).
 QString dataDirPath();
@@ -23,8 +21,8 @@ QString tmpDirectoryPath();  // the data root's tmp directory
 bool checkDirectory(const QString& path, bool create);
 
 // The start-up check of the tree, run again after the settings dialog is accepted.
-// Stops at the first directory that fails; then imports the aircraft directories.
-void checkDataDirectories(QObject* owner);
+// Stops at the first directory that fails; true when all passed.
+bool checkDataDirectories();
 
 // The access password for the firmware upload, seeded with its default.
 QString storedPassword();

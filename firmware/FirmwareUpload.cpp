@@ -1,5 +1,6 @@
 #include "firmware/FirmwareUpload.h"
 
+#include "core/AircraftInfo.h"
 #include "core/AppIdentity.h"
 #include "core/Prompts.h"
 
@@ -261,7 +262,7 @@ void FirmwareUpload::takePartNumbers()
         return;
     }
     unit::enginePositionCode = int(partNumbers_.enginePositionCode);
-    unit::engineNumber = unit::enginePositionCode == 0 ? 4 : unit::enginePositionCode;
+    unit::engineNumber = engineNumberOfPositionCode(unit::enginePositionCode);
     emit partNumbersChanged();
 }
 

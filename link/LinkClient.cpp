@@ -1,5 +1,6 @@
 #include "link/LinkClient.h"
 
+#include "core/AircraftInfo.h"
 #include "core/AppIdentity.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
@@ -242,7 +243,7 @@ void LinkClient::handlePartNumberAnswer()
         return;
     }
     unit::enginePositionCode = int(record_.enginePositionCode);
-    unit::engineNumber = unit::enginePositionCode == 0 ? 4 : unit::enginePositionCode;
+    unit::engineNumber = engineNumberOfPositionCode(unit::enginePositionCode);
 
     emit linkStatusChanged(QStringLiteral("Communication OK!"));
     emit unitLabelChanged(QStringLiteral("PNR: %1").arg(fieldText(record_.unitPartNumber)));

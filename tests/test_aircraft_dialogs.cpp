@@ -2,6 +2,7 @@
 
 #include "GuiTestEnvironment.h"
 #include "app/AircraftDialog.h"
+#include "core/AircraftCatalogue.h"
 #include "core/DataDirectories.h"
 #include "core/Database.h"
 #include "core/DirectoryTree.h"
@@ -64,6 +65,7 @@ private slots:
     {
         env.resetSettings();
         env.clearPrompts();
+        QSqlQuery().exec(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
         for (const char* table : {"engine", "aircraft", "engine_type"})
             QSqlQuery().exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
     }
@@ -118,7 +120,7 @@ private slots:
         QFETCH(QByteArray, field);
         QFETCH(int, length);
         QFETCH(QString, refusal);
-        AddAircraft("F-GABC", "Shop", {});
+        catalogue::addAircraft("F-GABC", "Shop", {});
         AircraftDialog dialog;
         if (button == "buttonAdd")
             child<QLineEdit>(dialog, "aircraftId")->setText("NEW");
@@ -147,8 +149,8 @@ private slots:
 
     void updatingAndSelecting()
     {
-        AddAircraft("B-ONE", "S1", "first");
-        AddAircraft("A-TWO", "S2", "it's second");
+        catalogue::addAircraft("B-ONE", "S1", "first");
+        catalogue::addAircraft("A-TWO", "S2", "it's second");
         AircraftDialog dialog;
         QCOMPARE(items(child<QListWidget>(dialog, "aircraftList")), (QStringList{"A-TWO", "B-ONE"}));
         QCOMPARE(child<QLineEdit>(dialog, "aircraftId")->text(), QStringLiteral("A-TWO"));
@@ -162,7 +164,7 @@ private slots:
 
     void deletingRemovesRowsAndData()
     {
-        AddAircraft("F-GABC", {}, {});
+        catalogue::addAircraft("F-GABC", {}, {});
         QSqlQuery().exec("INSERT INTO engine (aircraft_id, type, sn, sdi, install_date) VALUES (1, 'T', 'E', 1, '')");
         const QString data = dataRootPath() + "/F-GABC_data";
         touch(data + "/engine_1/a.raw");
@@ -216,8 +218,8 @@ private slots:
         QVERIFY(QFile::link(outside + "/directory", root + "/INNER_data/engine_2"));
         QVERIFY(QFile::link(outside + "/file.txt", root + "/INNER_data/engine_1/d.raw"));
         QVERIFY(QFile::link(outside + "/missing", root + "/INNER_data/dangling"));
-        AddAircraft("LINKED", {}, {});
-        AddAircraft("INNER", {}, {});
+        catalogue::addAircraft("LINKED", {}, {});
+        catalogue::addAircraft("INNER", {}, {});
 
         AircraftDialog dialog;
         dialog.removeAircraft("LINKED");
@@ -260,6 +262,55 @@ private slots:
                  QStringLiteral("Are you sure you want to delete the engine 'CFM56-5' from the database?\n"));
         QCOMPARE(column("SELECT type FROM engine_type ORDER BY type"), (QStringList{"CFM56-7", "LEAP-1A"}));
         QCOMPARE(items(list), (QStringList{"CFM56-7", "LEAP-1A"}));
+    }
+
+    void refusedStatementsAreShownOnce_data()
+    {
+        QTest::addColumn<bool>("engineDialog");
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("add aircraft") << false << QByteArray("buttonAdd") << "INSERT ON aircraft" << "Add Aircraft";
+        QTest::newRow("update aircraft") << false << QByteArray("buttonUpdate") << "UPDATE ON aircraft"
+                                         << "AircraftDialog::on_buttonUpdate_clicked";
+        QTest::newRow("delete aircraft") << false << QByteArray("buttonDel") << "DELETE ON engine"
+                                         << "Add/Remove Aircraft";
+        QTest::newRow("add engine type") << true << QByteArray("buttonAdd") << "INSERT ON engine_type"
+                                         << "Add/Remove Engine Type";
+        QTest::newRow("delete engine type") << true << QByteArray("buttonDel") << "DELETE ON engine_type"
+                                            << "Add/Remove Engine Type";
+    }
+    void refusedStatementsAreShownOnce()
+    {
+        QFETCH(bool, engineDialog);
+        QFETCH(QByteArray, button);
+        QFETCH(QString, refused);
+        QFETCH(QString, title);
+        catalogue::addAircraft("F-GABC", {}, {});
+        QSqlQuery().exec("INSERT INTO engine (aircraft_id, type, sn, sdi, install_date) "
+                         "VALUES ((SELECT id FROM aircraft), 'T', 'E', 1, '')");
+        QSqlQuery().exec("INSERT INTO engine_type (type) VALUES ('CFM56-5')");
+        QVERIFY(QSqlQuery().exec(
+            QStringLiteral("CREATE TRIGGER refuse BEFORE %1 BEGIN SELECT RAISE(ABORT, 'refused by the test'); END")
+                .arg(refused)));
+
+        std::unique_ptr<QDialog> dialog;
+        if (engineDialog)
+            dialog = std::make_unique<EngineDialog>();
+        else
+            dialog = std::make_unique<AircraftDialog>();
+        for (const char* field : {"aircraftId", "engineType"})
+            if (auto* line = child<QLineEdit>(*dialog, field))
+                line->setText("NEW");
+        env.prompts().buttonAnswers << Prompts::Ok;  // a deletion asks first
+        child<QPushButton>(*dialog, button.constData())->click();
+
+        QStringList failures;
+        for (const PromptCall& call : env.prompts().calls)
+            if (call.kind == Prompts::Kind::Critical)
+                failures << call.title + "|" + call.text;
+        QCOMPARE(failures.size(), 1);
+        QVERIFY2(failures[0].startsWith(title + "|refused by the test"), qPrintable(failures[0]));
     }
 };
 

@@ -1,4 +1,4 @@
-// The aircraft database: file, schema, lookups and the directory import.
+// The aircraft database: file, legacy move and schema.
 
 #include "TestEnvironment.h"
 #include "core/Database.h"
@@ -42,26 +42,6 @@ void prepareFile(const QString& path, const QStringList& statements)
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("prep"));
-}
-
-void addEngine(const QString& registration, int sdi, const QString& type, const QString& sn)
-{
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO engine (aircraft_id, type, sn, sdi, install_date) "
-                                 "VALUES ((SELECT id FROM aircraft WHERE tail_number = ?), ?, ?, ?, '2011-10-20')"));
-    query.addBindValue(registration);
-    query.addBindValue(type);
-    query.addBindValue(sn);
-    query.addBindValue(sdi);
-    QVERIFY(query.exec());
-}
-
-AircraftInfo lookUp(const QString& registration)
-{
-    AircraftInfo info{};
-    copyText(info.registration, registration);
-    GetAircraftInfo(info);
-    return info;
 }
 
 }  // namespace
@@ -141,66 +121,6 @@ private slots:
         QCOMPARE(env.prompts().calls[0].title, QStringLiteral("connectDB"));
         QCOMPARE(env.prompts().calls[0].kind, Prompts::Kind::Critical);
         QVERIFY(!env.prompts().calls[0].text.isEmpty());
-    }
-
-    void lookupFillsTheRecord()
-    {
-        QCOMPARE(connectSQLite(), QString());
-        QCOMPARE(AddAircraft(QStringLiteral("F-GABC"), QStringLiteral("Shop'1"),
-                             QStringLiteral("O'Brien's\nsecond line")),
-                 0);
-        addEngine("F-GABC", 1, "CFM56-5", "ESN-1");
-        addEngine("F-GABC", 0, "CFM56-7", "ESN-4");
-        addEngine("F-GABC", 7, "CFM56-9", "ESN-X");
-
-        const AircraftInfo info = lookUp(QStringLiteral("F-GABC"));
-        QCOMPARE(textOf(info.shopId), QStringLiteral("Shop'1"));
-        QCOMPARE(textOf(info.comment), QStringLiteral("O'Brien's\nsecond line"));
-        QCOMPARE(textOf(info.engines[0].serialNumber), QStringLiteral("ESN-1"));
-        QCOMPARE(textOf(info.engines[0].installDate), QStringLiteral("2011-10-20"));
-        QCOMPARE(textOf(info.engines[1].type), QString());
-        QCOMPARE(textOf(info.engines[3].type), QStringLiteral("CFM56-7"));
-        QCOMPARE(textOf(info.engines[3].serialNumber), QStringLiteral("ESN-4"));
-
-        const AircraftInfo unknown = lookUp(QStringLiteral("N-NONE"));
-        QCOMPARE(textOf(unknown.registration), QStringLiteral("N-NONE"));
-        QCOMPARE(textOf(unknown.shopId), QString());
-        QCOMPARE(textOf(unknown.engines[0].type), QString());
-
-        QCOMPARE(AddAircraft(QStringLiteral("ABCDEFGHIJKLMNOP"), {}, {}), 0);
-        QCOMPARE(textOf(lookUp(QStringLiteral("ABCDEFGHIJKLMNOP")).registration),
-                 QStringLiteral("ABCDEFGHIJKLMNO"));
-        QVERIFY(env.prompts().calls.isEmpty());
-        QCOMPARE(offsetof(AircraftInfo, engines[3]) + offsetof(EngineInfo, installDate), size_t(1228));
-    }
-
-    void addingKeepsAnExistingAircraft()
-    {
-        QCOMPARE(connectSQLite(), QString());
-        QCOMPARE(AddAircraft(QStringLiteral("F-GABC"), QStringLiteral("first"), QStringLiteral("c1")), 0);
-        QCOMPARE(AddAircraft(QStringLiteral("F-GABC"), QStringLiteral("second"), QStringLiteral("c2")), 0);
-        QCOMPARE(column("SELECT shop_id || comment FROM aircraft"), QStringList{"firstc1"});
-
-        QCOMPARE(AddAircraft(QString(), QStringLiteral("x"), QStringLiteral("y")), -1);
-        QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Add Aircraft|Invalid aircraft id."));
-        QCOMPARE(column("SELECT COUNT(*) FROM aircraft"), QStringList{"1"});
-    }
-
-    void aircraftDirectoriesAreImported()
-    {
-        QCOMPARE(connectSQLite(), QString());
-        const QString root = dataRootPath();
-        QDir().mkpath(root + QStringLiteral("/AB-CD_data"));
-        QDir().mkpath(root + QStringLiteral("/X_data_data"));
-        QDir().mkpath(root + QStringLiteral("/O'HARE_data"));
-        QFile plain(root + QStringLiteral("/Y_data"));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
-        checkDataDirectories(nullptr);
-        checkDataDirectories(nullptr);
-        QCOMPARE(column("SELECT tail_number FROM aircraft ORDER BY tail_number"),
-                 (QStringList{"AB-CD", "O'HARE", "X"}));
-        QVERIFY(env.prompts().calls.isEmpty());
     }
 };
 

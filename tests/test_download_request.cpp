@@ -3,6 +3,7 @@
 
 #include "GuiTestEnvironment.h"
 #include "app/AcIdInputDialog.h"
+#include "core/AircraftCatalogue.h"
 #include "core/Database.h"
 #include "core/Registration.h"
 #include "core/Settings.h"
@@ -75,6 +76,7 @@ private slots:
     {
         env.resetSettings();
         env.clearPrompts();
+        QSqlQuery().exec("DROP TRIGGER IF EXISTS refuse");
         QSqlQuery().exec("DELETE FROM engine");
         QSqlQuery().exec("DELETE FROM aircraft");
         QSqlQuery().exec("INSERT OR IGNORE INTO engine_type (type) VALUES ('CFM56-7')");
@@ -140,7 +142,7 @@ private slots:
 
     void dialogShowsStoredDetails()
     {
-        QCOMPARE(AddAircraft("F-GABC", "Shop 9", "Comment"), 0);
+        QCOMPARE(catalogue::addAircraft("F-GABC", "Shop 9", "Comment"), QString());
         QSqlQuery().exec("INSERT INTO engine (aircraft_id, type, sn, sdi, install_date) VALUES "
                          "((SELECT id FROM aircraft WHERE tail_number='F-GABC'), 'CFM56-7', '777', 0, '2011-10-20')");
         AircraftInfo record{};
@@ -220,6 +222,38 @@ private slots:
         request("F-GABC", "ESN2", "Shop'B");  // another serial at the same position: added
         QCOMPARE(rows("SELECT sn FROM engine ORDER BY sn"), (QStringList{"ESN1", "ESN2"}));
         QVERIFY(env.prompts().calls.isEmpty());
+    }
+
+    void refusedStoresAreShownOnce_data()
+    {
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QStringList>("boxes");  // title and the start of the text
+        QTest::newRow("engine") << "INSERT ON engine"
+                                << QStringList{"DownloadClearDialog::aircraftInfoSave|refused by the test"};
+        QTest::newRow("aircraft") << "INSERT ON aircraft"
+                                  << QStringList{"Add Aircraft|refused by the test",
+                                                 "DownloadClearDialog::aircraftInfoSave|Aircraft ID not found!"};
+    }
+    void refusedStoresAreShownOnce()
+    {
+        QFETCH(QString, refused);
+        QFETCH(QStringList, boxes);
+        QVERIFY(QSqlQuery().exec(
+            QStringLiteral("CREATE TRIGGER refuse BEFORE %1 BEGIN SELECT RAISE(ABORT, 'refused by the test'); END")
+                .arg(refused)));
+        AircraftInfo record{};
+        copyText(record.registration, QStringLiteral("F-GABC"));
+        DownloadClearDialog dialog(record);
+        dialog.setEngineSerialNumber("E1");
+        pressOk(dialog);
+        QSqlQuery().exec("DROP TRIGGER refuse");
+        // The session still goes ahead with what was typed.
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(env.prompts().calls.size(), boxes.size());
+        for (int i = 0; i < boxes.size(); ++i) {
+            const QString shown = env.prompts().calls[i].title + "|" + env.prompts().calls[i].text;
+            QVERIFY2(shown.startsWith(boxes[i]), qPrintable(shown));
+        }
     }
 
     void overlongTextsAreRefused_data()

@@ -6,6 +6,7 @@
 #include "SampleAircraft.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
+#include "core/AircraftInfo.h"
 #include "core/Clock.h"
 #include "core/Database.h"
 #include "core/Settings.h"

@@ -3,6 +3,7 @@
 
 #include "GuiTestEnvironment.h"
 #include "RawFiles.h"
+#include "core/AircraftCatalogue.h"
 #include "core/Database.h"
 #include "core/Settings.h"
 #include "plot/ui/DataSelectionDialog.h"
@@ -41,7 +42,7 @@ private slots:
         writeRaw(env.dataRoot(), "F-GABC", 2, "one.raw", {{0, 0}, {1, 0}, {2, 1}, {3, 0}});
         writeRaw(env.dataRoot(), "F-GABC", 2, "two.raw", {{4, 0}});
         writeRaw(env.dataRoot(), "D-XYZ", 1, "three.raw", {{9, 0}});
-        AddAircraft("F-GABC", {}, {});
+        catalogue::addAircraft("F-GABC", {}, {});
         QSqlQuery().exec("INSERT INTO engine (aircraft_id, type, sn, sdi, install_date) VALUES (1, 'T', 'SN42', 2, '')");
         settings::setValue(settings::LastAircraft, "F-GABC");
         settings::setValue(settings::LastSelectedEngine, 2);

@@ -4,6 +4,7 @@
 #include "GuiTestEnvironment.h"
 #include "app/AboutMirvakDialog.h"
 #include "core/AppIdentity.h"
+#include "core/DataDirectories.h"
 #include "core/Database.h"
 #include "app/MainWindow.h"
 #include "core/Settings.h"
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QtTest>
@@ -201,6 +203,38 @@ private slots:
         QCOMPARE(change("tulip", "x", "x"), QStringLiteral("Change Password|Incorrect password."));
         QCOMPARE(change("Rose", "tulip", "tulip"), QStringLiteral("Change Password|The password has been changed."));
         QCOMPARE(settings::text(settings::Password), QStringLiteral("tulip"));
+    }
+
+    void aircraftDirectoriesBecomeAircraft()
+    {
+        const auto known = [](const char* registration) {
+            QSqlQuery query;
+            query.prepare("SELECT COUNT(*) FROM aircraft WHERE tail_number = ?");
+            query.addBindValue(QString::fromLatin1(registration));
+            return query.exec() && query.next() && query.value(0).toInt() == 1;
+        };
+        QDir().mkpath(dataRootPath() + "/N-START_data");
+        MainWindow window;
+        QVERIFY(known("N-START"));
+
+        // Again after the settings; a registration the database refuses is shown once.
+        QDir().mkpath(dataRootPath() + "/N-LATER_data");
+        QDir().mkpath(dataRootPath() + "/N-REFUSED_data");
+        QVERIFY(QSqlQuery().exec("CREATE TRIGGER refuse BEFORE INSERT ON aircraft WHEN NEW.tail_number = "
+                                 "'N-REFUSED' BEGIN SELECT RAISE(ABORT, 'refused by the test'); END"));
+        env.dialogs().onDialog = [](QDialog&) { return int(QDialog::Accepted); };
+        window.findChild<QAction*>("actionSettings")->trigger();
+        QSqlQuery().exec("DROP TRIGGER refuse");
+        QVERIFY(known("N-LATER"));
+        QVERIFY(!known("N-REFUSED"));
+        QList<PromptCall> refusals;
+        for (const PromptCall& call : env.prompts().calls)
+            if (call.text.startsWith("refused by the test"))
+                refusals << call;
+        QCOMPARE(refusals.size(), 1);
+        QCOMPARE(refusals[0].title, QStringLiteral("Error"));
+        QCOMPARE(refusals[0].kind, Prompts::Kind::Warning);
+        QVERIFY(refusals[0].parent == &window);
     }
 
     void settingsReconnectOnlyForANewAddressOrPort()

@@ -64,7 +64,7 @@ private slots:
         settings::setValue(settings::DataDir, base);
         QCOMPARE(dataRootPath(), base + QStringLiteral("/Mirvak"));
         QVERIFY(QDir(base + QStringLiteral("/Mirvak")).exists());
-        checkDataDirectories(nullptr);
+        QVERIFY(checkDataDirectories());
         for (const char* sub : {"/Mirvak/SW_uploads", "/Mirvak/tmp", "/archive"})
             QVERIFY2(QDir(base + QLatin1String(sub)).exists(), sub);
         QVERIFY(env.prompts().calls.isEmpty());
@@ -73,6 +73,14 @@ private slots:
         QDir(base).removeRecursively();
         QCOMPARE(dataRootPath(), base + QStringLiteral("/Mirvak"));
         QVERIFY(QDir(base + QStringLiteral("/Mirvak")).exists());
+
+        // A directory that cannot be made fails the check, so no aircraft are imported from the tree.
+        QFile blocker(archiveDirectoryPath());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY(!checkDataDirectories());
+        QCOMPARE(env.prompts().onlyMessage(),
+                 QStringLiteral("Error|Unable to create directory \"%1\"").arg(archiveDirectoryPath()));
     }
 
     void emptyDataDirMeansTheDefault()
@@ -82,7 +90,7 @@ private slots:
         settings::setValue(settings::DataDir, QString());
         const QString base = env.path() + QStringLiteral("/home/tolm-data");
         QCOMPARE(dataRootPath(), base + QStringLiteral("/Mirvak"));
-        checkDataDirectories(nullptr);
+        QVERIFY(checkDataDirectories());
         QVERIFY(QDir(base + QStringLiteral("/archive")).exists());
         QVERIFY(env.prompts().calls.isEmpty());
         qputenv("HOME", home);

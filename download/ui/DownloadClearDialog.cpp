@@ -1,13 +1,11 @@
 #include "download/ui/DownloadClearDialog.h"
 
 #include "app/AcIdInputDialog.h"
+#include "core/AircraftCatalogue.h"
 #include "core/AppIdentity.h"
-#include "core/Database.h"
 #include "core/Prompts.h"
 #include "core/Registration.h"
 #include "core/Settings.h"
-#include "core/SqlCatalogue.h"
-#include "download/AircraftDetails.h"
 #include "link/LinkContext.h"
 #include "ui_DownloadClearDialog.h"
 
@@ -21,7 +19,7 @@ DownloadClearDialog::DownloadClearDialog(AircraftInfo& record, QWidget* parent)
     setWindowTitle(QStringLiteral("%1 %2 - Download/Erase").arg(app::kShortTitle, app::versionString()));
     ui_->engineGroupBox->setTitle(QStringLiteral("Engine #%1").arg(engineNumber_));
 
-    GetAircraftInfo(record_);
+    loadAircraftInfo();
     ui_->aircraftRegNum->setText(textOf(record_.registration));
     ui_->shopIdLineEdit->setText(textOf(record_.shopId));
     ui_->commentTextEdit->setPlainText(textOf(record_.comment));
@@ -34,14 +32,18 @@ DownloadClearDialog::DownloadClearDialog(AircraftInfo& record, QWidget* parent)
 
 DownloadClearDialog::~DownloadClearDialog() = default;
 
+void DownloadClearDialog::loadAircraftInfo()
+{
+    const catalogue::Fetched<AircraftInfo> stored = catalogue::aircraftInfo(textOf(record_.registration));
+    record_ = stored.value;
+    if (!stored.failure.isEmpty())
+        prompts().critical(nullptr, QStringLiteral("GetAircraftInfo"), stored.failure);
+}
+
 void DownloadClearDialog::fillEngineTypes()
 {
     ui_->engineTypeComboBox->clear();
-    QSqlQuery query;
-    if (!runStatement(query, sql::kSelectEngineTypes))
-        return;
-    while (query.next())
-        ui_->engineTypeComboBox->addItem(query.value(0).toString());
+    ui_->engineTypeComboBox->addItems(catalogue::engineTypes().value);
 }
 
 void DownloadClearDialog::setEngineSerialNumber(const QString& serialNumber)
@@ -75,7 +77,8 @@ void DownloadClearDialog::on_buttonBox_accepted()
     if (!confirmRegistration())
         return;
     const QString registration = ui_->aircraftRegNum->text();
-    AddAircraft(registration, QString(), QString());
+    if (const QString failure = catalogue::addAircraft(registration, QString(), QString()); !failure.isEmpty())
+        prompts().critical(nullptr, QStringLiteral("Add Aircraft"), failure);
     saveAircraftInfo();
     settings::setValue(settings::LastAircraft, registration);
     accept();
@@ -122,7 +125,7 @@ void DownloadClearDialog::saveAircraftInfo()
     copyText(engine.serialNumber, ui_->engineSerialNumber->text());
     copyText(engine.installDate, ui_->installDateLineEdit->text());
 
-    const QString failure = saveAircraftDetails(
+    const QString failure = catalogue::saveAircraftDetails(
         record_, unit::enginePositionCode,
         {ui_->engineTypeComboBox->currentText(), ui_->engineSerialNumber->text(), ui_->installDateLineEdit->text()});
     if (!failure.isEmpty())

@@ -25,6 +25,7 @@ private slots:
     void on_buttonBox_rejected();
 
 private:
+    void loadAircraftInfo();
     void fillEngineTypes();
     QString overlongTextProblem() const;
     bool confirmRegistration();
