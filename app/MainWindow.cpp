@@ -237,15 +237,16 @@ void MainWindow::on_buttonDownloadClear_clicked()
 {
     if (!link_->checkDownloadAllowed())
         return;
-    if (unit::engineNumber < 1 || unit::engineNumber > 4) {
+    const int positionCode = int(link_->partNumbers().enginePositionCode);
+    if (positionCode < 0 || positionCode > 3) {
         prompts().warning(this, app::kShortTitle,
-                          QStringLiteral("The unit reports an unknown engine position (%1).").arg(unit::enginePositionCode));
+                          QStringLiteral("The unit reports an unknown engine position (%1).").arg(positionCode));
         return;
     }
     const PartNumberRecord& unitIdentity = link_->partNumbers();
     AircraftInfo record{};
     copyText(record.registration, fieldText(unitIdentity.aircraftRegistration), 7);
-    DownloadClearDialog request(record);
+    DownloadClearDialog request(record, positionCode);
     request.setEngineSerialNumber(fieldText(unitIdentity.engineSerialNumber));
     if (runDialog(request) != QDialog::Accepted)
         return;

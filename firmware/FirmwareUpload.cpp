@@ -222,8 +222,6 @@ void FirmwareUpload::stopSending(Outcome outcome)
 void FirmwareUpload::askPartNumbers()
 {
     phase_ = Phase::ReadingPartNumbers;
-    unit::enginePositionCode = -1;
-    unit::engineNumber = -1;
     const quint32 zero = 0;
     send(mirvak::CMD_PN, &zero, 4, timing().packetWaitMs);
 }
@@ -261,8 +259,6 @@ void FirmwareUpload::takePartNumbers()
         prompts().critical(owner_, QStringLiteral("MainWindow::decodePN"), failure);
         return;
     }
-    unit::enginePositionCode = int(partNumbers_.enginePositionCode);
-    unit::engineNumber = engineNumberOfPositionCode(unit::enginePositionCode);
     emit partNumbersChanged();
 }
 

@@ -10,11 +10,6 @@
 #include <QTcpSocket>
 #include <cstring>
 
-namespace unit {
-int enginePositionCode = -1;
-int engineNumber = -1;
-}  // namespace unit
-
 namespace {
 
 const QString kIncompatibleSoftware = QStringLiteral(
@@ -175,8 +170,6 @@ void LinkClient::sendQuery(PendingQuery query, quint32 command, quint32 argument
 
 void LinkClient::requestPartNumbers()
 {
-    unit::enginePositionCode = -1;
-    unit::engineNumber = -1;
     sendQuery(PendingQuery::PartNumbers, mirvak::CMD_PN, 0,
               QStringLiteral("Requesting Part Numbers..."));
     if (socket_->state() == QAbstractSocket::ConnectedState)
@@ -242,8 +235,6 @@ void LinkClient::handlePartNumberAnswer()
         emit unitCommandsEnabled(false);
         return;
     }
-    unit::enginePositionCode = int(record_.enginePositionCode);
-    unit::engineNumber = engineNumberOfPositionCode(unit::enginePositionCode);
 
     emit linkStatusChanged(QStringLiteral("Communication OK!"));
     emit unitLabelChanged(QStringLiteral("PNR: %1").arg(fieldText(record_.unitPartNumber)));

@@ -51,10 +51,3 @@ bool sendRequest(LinkContext& link, const quint32* payload, int byteCount, quint
 // length also closes the connection). Returns true when an exchange ended.
 bool receiveAnswers(LinkContext& link);
 
-// The unit's engine position, process-wide: the SDI code of the last decoded
-// part-number answer (1, 2, 3, or 0 for position 4) and the engine number
-// (the code with 0 read as 4). Both are -1 until the unit has answered.
-namespace unit {
-extern int enginePositionCode;
-extern int engineNumber;
-}  // namespace unit

@@ -25,6 +25,8 @@
 
 namespace {
 
+constexpr int kPositionCode = 0;  // the unit sits on engine 4
+
 QStringList rows(const QString& statement)
 {
     QStringList values;
@@ -80,8 +82,6 @@ private slots:
         QSqlQuery().exec("DELETE FROM engine");
         QSqlQuery().exec("DELETE FROM aircraft");
         QSqlQuery().exec("INSERT OR IGNORE INTO engine_type (type) VALUES ('CFM56-7')");
-        unit::enginePositionCode = 0;
-        unit::engineNumber = 4;
     }
 
     void registrationRule_data()
@@ -147,7 +147,7 @@ private slots:
                          "((SELECT id FROM aircraft WHERE tail_number='F-GABC'), 'CFM56-7', '777', 0, '2011-10-20')");
         AircraftInfo record{};
         copyText(record.registration, QStringLiteral("F-GABC"));
-        DownloadClearDialog dialog(record);
+        DownloadClearDialog dialog(record, kPositionCode);
         QCOMPARE(dialog.windowTitle(), QStringLiteral(" Tolm for Advanced Korvel  2.2.0 - Download/Erase"));
         QCOMPARE(child<QGroupBox>(dialog, "engineGroupBox")->title(), QStringLiteral("Engine #4"));
         QCOMPARE(child<QLineEdit>(dialog, "shopIdLineEdit")->text(), QStringLiteral("Shop 9"));
@@ -162,7 +162,7 @@ private slots:
 
         // A stored type no longer offered leaves the box without a selection.
         QSqlQuery().exec("UPDATE engine SET type='GONE'");
-        DownloadClearDialog again(record);
+        DownloadClearDialog again(record, kPositionCode);
         QCOMPARE(child<QComboBox>(again, "engineTypeComboBox")->currentIndex(), -1);
     }
 
@@ -183,7 +183,7 @@ private slots:
         QFETCH(unsigned long, bits);
         AircraftInfo record{};
         copyText(record.registration, QStringLiteral("F-GABC"));
-        DownloadClearDialog dialog(record);
+        DownloadClearDialog dialog(record, kPositionCode);
         child<QCheckBox>(dialog, "downloadCheckBox")->setChecked(download);
         child<QCheckBox>(dialog, "eraseCheckBox")->setChecked(erase);
         pressOk(dialog);
@@ -200,7 +200,7 @@ private slots:
         const auto request = [&](const QString& registration, const QString& serial, const QString& shop) {
             AircraftInfo record{};
             copyText(record.registration, registration);
-            DownloadClearDialog dialog(record);
+            DownloadClearDialog dialog(record, kPositionCode);
             dialog.setEngineSerialNumber(serial);
             child<QLineEdit>(dialog, "shopIdLineEdit")->setText(shop);
             child<QTextEdit>(dialog, "commentTextEdit")->setPlainText("O'Brien's");
@@ -243,7 +243,7 @@ private slots:
                 .arg(refused)));
         AircraftInfo record{};
         copyText(record.registration, QStringLiteral("F-GABC"));
-        DownloadClearDialog dialog(record);
+        DownloadClearDialog dialog(record, kPositionCode);
         dialog.setEngineSerialNumber("E1");
         pressOk(dialog);
         QSqlQuery().exec("DROP TRIGGER refuse");
@@ -292,7 +292,7 @@ private slots:
         QFETCH(QString, refusal);
         AircraftInfo record{};
         copyText(record.registration, QStringLiteral("F-GABC"));
-        DownloadClearDialog dialog(record);
+        DownloadClearDialog dialog(record, kPositionCode);
         dialog.setEngineSerialNumber("E1");
         enter(dialog, field.constData(), text);
         pressOk(dialog);
@@ -314,7 +314,7 @@ private slots:
     {
         AircraftInfo record{};
         copyText(record.registration, QStringLiteral("HB ABC"));
-        DownloadClearDialog dialog(record);
+        DownloadClearDialog dialog(record, kPositionCode);
         dialog.setEngineSerialNumber("E1");
         env.dialogs().onDialog = [](QDialog&) { return int(QDialog::Rejected); };
         pressOk(dialog);
@@ -337,7 +337,7 @@ private slots:
     void tabInTheCommentMovesOn()
     {
         AircraftInfo record{};
-        DownloadClearDialog dialog(record);
+        DownloadClearDialog dialog(record, kPositionCode);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         auto* comment = child<QTextEdit>(dialog, "commentTextEdit");
@@ -356,7 +356,7 @@ private slots:
         };
         AircraftInfo record{};
         copyText(record.registration, QStringLiteral("HB ABC"));
-        DownloadClearDialog dialog(record);
+        DownloadClearDialog dialog(record, kPositionCode);
         dialog.setEngineSerialNumber("E1");
         pressOk(dialog);
         QCOMPARE(env.dialogs().dialogsRun, QStringList{"AcIdInputDialog"});
@@ -366,7 +366,7 @@ private slots:
 
         // A serial number that cannot name a file keeps the dialog open.
         env.clearPrompts();
-        DownloadClearDialog refused(record);
+        DownloadClearDialog refused(record, kPositionCode);
         refused.setEngineSerialNumber("../etc");
         pressOk(refused);
         QCOMPARE(refused.result(), int(QDialog::Rejected));

@@ -4,6 +4,7 @@
 #include "LinkHelpers.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
+#include "core/AircraftInfo.h"
 #include "core/AppIdentity.h"
 #include "core/Settings.h"
 #include "link/LinkClient.h"
@@ -162,8 +163,8 @@ private slots:
         QCOMPARE(shown.unit, QStringLiteral("PNR: ABCDEFGHIJKLMNO"));
         QCOMPARE(shown.serial, QStringLiteral("SER: QRSTUVW"));
         QVERIFY(shown.enabled);
-        QCOMPARE(unit::enginePositionCode, 0);
-        QCOMPARE(unit::engineNumber, 4);
+        QCOMPARE(link.partNumbers().enginePositionCode, 0u);
+        QCOMPARE(engineNumberOfPositionCode(int(link.partNumbers().enginePositionCode)), 4);
         // The simulator's letters are no compatible software.
         QCOMPARE(env.prompts().calls.size(), 1);
         QCOMPARE(env.prompts().calls[0].kind, Prompts::Kind::Warning);
@@ -315,8 +316,8 @@ private slots:
         unit.answers << partNumberAnswer(kMain, kDsp, kTable, 2);
         link.checkComm();
         QTRY_COMPARE(shown.status, QStringLiteral("Communication OK!"));
-        QCOMPARE(unit::engineNumber, 2);
-        QCOMPARE(unit::enginePositionCode, 2);
+        QCOMPARE(link.partNumbers().enginePositionCode, 2u);
+        QCOMPARE(engineNumberOfPositionCode(int(link.partNumbers().enginePositionCode)), 2);
         QVERIFY(env.prompts().calls.isEmpty());
     }
 

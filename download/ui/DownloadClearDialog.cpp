@@ -9,11 +9,12 @@
 #include "link/LinkContext.h"
 #include "ui_DownloadClearDialog.h"
 
-DownloadClearDialog::DownloadClearDialog(AircraftInfo& record, QWidget* parent)
+DownloadClearDialog::DownloadClearDialog(AircraftInfo& record, int positionCode, QWidget* parent)
     : QDialog(parent),
       ui_(std::make_unique<Ui::DownloadClearDialogClass>()),
       record_(record),
-      engineNumber_(unit::engineNumber)
+      positionCode_(positionCode),
+      engineNumber_(engineNumberOfPositionCode(positionCode))
 {
     ui_->setupUi(this);
     setWindowTitle(QStringLiteral("%1 %2 - Download/Erase").arg(app::kShortTitle, app::versionString()));
@@ -126,7 +127,7 @@ void DownloadClearDialog::saveAircraftInfo()
     copyText(engine.installDate, ui_->installDateLineEdit->text());
 
     const QString failure = catalogue::saveAircraftDetails(
-        record_, unit::enginePositionCode,
+        record_, positionCode_,
         {ui_->engineTypeComboBox->currentText(), ui_->engineSerialNumber->text(), ui_->installDateLineEdit->text()});
     if (!failure.isEmpty())
         prompts().critical(nullptr, QStringLiteral("DownloadClearDialog::aircraftInfoSave"), failure);

@@ -14,7 +14,8 @@ namespace Ui { class DownloadClearDialogClass; }
 class DownloadClearDialog : public QDialog {
     Q_OBJECT
 public:
-    DownloadClearDialog(AircraftInfo& record, QWidget* parent = nullptr);
+    // positionCode: the unit's engine position code (SDI: 1, 2, 3, or 0 for engine 4).
+    DownloadClearDialog(AircraftInfo& record, int positionCode, QWidget* parent = nullptr);
     ~DownloadClearDialog() override;
 
     void setEngineSerialNumber(const QString& serialNumber);
@@ -33,5 +34,6 @@ private:
 
     std::unique_ptr<Ui::DownloadClearDialogClass> ui_;
     AircraftInfo& record_;
+    int positionCode_;
     int engineNumber_;
 };

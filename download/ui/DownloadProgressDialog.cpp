@@ -9,7 +9,8 @@ DownloadProgressDialog::DownloadProgressDialog(QWidget* parent, LinkContext& lin
     : QDialog(parent), ui_(std::make_unique<Ui::DownloadProgressDialogClass>())
 {
     ui_->setupUi(this);
-    session_ = std::make_unique<DownloadSession>(link, partNumbers, aircraft, unit::engineNumber, requests, this);
+    session_ = std::make_unique<DownloadSession>(link, partNumbers, aircraft,
+                                                 engineNumberOfPositionCode(int(partNumbers.enginePositionCode)), requests, this);
     DownloadSession* session = session_.get();
     connect(session, &DownloadSession::statusChanged, this,
             [this](int step, const QString& status) { statusLabel(step)->setText(status); });
