@@ -12,6 +12,7 @@
 #include "core/Settings.h"
 #include "app/SettingsDialog.h"
 #include "app/ShellOpen.h"
+#include "download/DownloadRequest.h"
 #include "download/ui/DownloadClearDialog.h"
 #include "download/ui/DownloadProgressDialog.h"
 #include "export/ui/ArchiveCommand.h"
@@ -195,16 +196,8 @@ void MainWindow::on_actionAbout_triggered()
 
 void MainWindow::on_buttonFwUpload_clicked()
 {
-    const std::optional<QString> password =
-        prompts().textInput(this, QString(), QStringLiteral("Enter Password:"), Prompts::Echo::Password, QString());
-    if (!password)
-        return;
-    if (password->isEmpty() || *password != storedPassword()) {
-        prompts().warning(this, QStringLiteral("MainWindow::on_buttonFwUpload_clicked"),
-                          QStringLiteral("Invalid password."));
-        return;
-    }
-    runFirmwareUpload();
+    if (confirmAccessPassword(this))
+        runFirmwareUpload();
 }
 
 void MainWindow::on_actionChangePassword_triggered()
@@ -238,9 +231,8 @@ void MainWindow::on_buttonDownloadClear_clicked()
     if (!link_->checkDownloadAllowed())
         return;
     const int positionCode = int(link_->partNumbers().enginePositionCode);
-    if (positionCode < 0 || positionCode > 3) {
-        prompts().warning(this, app::kShortTitle,
-                          QStringLiteral("The unit reports an unknown engine position (%1).").arg(positionCode));
+    if (const QString problem = enginePositionProblem(positionCode); !problem.isEmpty()) {
+        prompts().warning(this, app::kShortTitle, problem);
         return;
     }
     const PartNumberRecord& unitIdentity = link_->partNumbers();

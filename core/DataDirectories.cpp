@@ -9,13 +9,15 @@
 
 QString dataDirPath()
 {
+    if (const std::optional<QString> runOnly = settings::dataDirOverride())
+        return *runOnly;
     const QString stored = settings::text(settings::DataDir);
     return stored.isEmpty() ? settings::defaultDataDir() : stored;
 }
 
 QString dataRootPath()
 {
-    if (!settings::contains(settings::DataDir))
+    if (!settings::dataDirOverride() && !settings::contains(settings::DataDir))
         settings::setValue(settings::DataDir, settings::defaultDataDir());
     QDir dir(QStringLiteral("%1/%2").arg(dataDirPath(), QStringLiteral("Mirvak")));
     if (!dir.exists())
@@ -70,4 +72,18 @@ QString storedPassword()
     if (!store.contains(settings::Password))
         store.setValue(settings::Password, settings::defaultValue(settings::Password));
     return store.value(settings::Password).toString();
+}
+
+bool confirmAccessPassword(QObject* owner)
+{
+    const std::optional<QString> password =
+        prompts().textInput(owner, QString(), QStringLiteral("Enter Password:"), Prompts::Echo::Password, QString());
+    if (!password)
+        return false;
+    if (password->isEmpty() || *password != storedPassword()) {
+        prompts().warning(owner, QStringLiteral("MainWindow::on_buttonFwUpload_clicked"),
+                          QStringLiteral("Invalid password."));
+        return false;
+    }
+    return true;
 }

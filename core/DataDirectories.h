@@ -8,8 +8,11 @@
 
 #include <QString>
 
-// The base directory: DataDir, or its default while DataDir is empty (an
-// empty base would put the tree at the filesystem root).
+class QObject;
+
+// The base directory: the run's override when there is one, else DataDir, or
+// its default while DataDir is empty (an empty base would put the tree at the
+// filesystem root).
 QString dataDirPath();
 // The data root, created with its parents when missing. Also seeds DataDir.
 QString dataRootPath();
@@ -26,3 +29,6 @@ bool checkDataDirectories();
 
 // The access password for the firmware upload, seeded with its default.
 QString storedPassword();
+// Asks for the access password before a firmware upload and tells a wrong
+// one. True when the stored password was typed (an empty entry never is it).
+bool confirmAccessPassword(QObject* owner);

@@ -2,6 +2,7 @@
 
 #include "core/DataDirectories.h"
 #include "core/Prompts.h"
+#include "core/Settings.h"
 #include "core/SqlCatalogue.h"
 
 #include <QDir>
@@ -43,7 +44,9 @@ QString connectSQLite()
 {
     const QString path = databasePath();
     const QString legacy = legacyDatabasePath();
-    if (QFile::exists(legacy) && !QFile::exists(path) && !QFile::rename(legacy, path))
+    // A tree chosen for one run only never takes the station's legacy database away.
+    const bool runOnlyTree = settings::dataDirOverride().has_value();
+    if (!runOnlyTree && QFile::exists(legacy) && !QFile::exists(path) && !QFile::rename(legacy, path))
         prompts().warning(nullptr, QStringLiteral("connectSQLite"),
                           QStringLiteral("Failed to move file from %1 to %2").arg(legacy, path));
 

@@ -7,8 +7,9 @@
 
 // Opens the database at start-up; a failure is shown and start-up goes on.
 void connectDB();
-// Moves a legacy file into place, opens the file and creates missing schema
-// objects. Returns the error text, empty on success.
+// Moves a legacy file into place (not into a data tree chosen for one run),
+// opens the file and creates missing schema objects. Returns the error text,
+// empty on success.
 QString connectSQLite();
 
 QString databasePath();        // the data root's tolm.db

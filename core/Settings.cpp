@@ -10,6 +10,7 @@ namespace settings {
 namespace {
 std::optional<QString> addressOverride;
 std::optional<int> portOverride;
+std::optional<QString> dataDirOverridden;
 }  // namespace
 
 QString defaultDataDir()
@@ -86,5 +87,9 @@ void overrideUnitEndpoint(std::optional<QString> address, std::optional<int> por
 void clearUnitEndpointOverride() { overrideUnitEndpoint(std::nullopt, std::nullopt); }
 
 bool unitEndpointOverridden() { return addressOverride || portOverride; }
+
+void overrideDataDir(std::optional<QString> directory) { dataDirOverridden = std::move(directory); }
+
+std::optional<QString> dataDirOverride() { return dataDirOverridden; }
 
 }  // namespace settings

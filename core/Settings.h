@@ -62,4 +62,9 @@ void overrideUnitEndpoint(std::optional<QString> address, std::optional<int> por
 void clearUnitEndpointOverride();
 bool unitEndpointOverridden();
 
+// The base directory of the data tree for this run only (the command line's
+// --data-dir); dataDirPath() answers it instead of DataDir, which stays as stored.
+void overrideDataDir(std::optional<QString> directory);
+std::optional<QString> dataDirOverride();
+
 }  // namespace settings

@@ -64,6 +64,17 @@ DownloadSession::~DownloadSession()
         stop();
 }
 
+QStringList DownloadSession::filesWritten() const
+{
+    QStringList written;
+    // The names are this session's own: a name already taken gets another suffix.
+    if (record_.files)
+        for (const QString& path : record_.files->all())
+            if (QFile::exists(path))
+                written << path;
+    return written;
+}
+
 void DownloadSession::start()
 {
     connect(link_.socket, &QTcpSocket::readyRead, this, &DownloadSession::readyReadSlot);
@@ -183,15 +194,13 @@ bool DownloadSession::confirmErase()
 {
     QStringList questions;
     if (!requests_.contains(DownloadEngineData))
-        questions << QStringLiteral("Erase the unit's memory without downloading it first? "
-                                    "Its recorded data will be lost.");
+        questions << kEraseWithoutDownloadQuestion;
     const auto& states = record_.context.algorithmStates;
     if (std::find(states.begin(), states.end(), 0) != states.end())
-        questions << QStringLiteral("At least one of the Tessel algorithms is currently "
-                                    "deactivated.\nDo you really want to erase the Tessel data?");
+        questions << kDeactivatedAlgorithmQuestion;
     for (const QString& question : questions) {
         asking_ = true;
-        const auto answer = prompts().question(owner_, QStringLiteral("Erase Tessel Data"), question,
+        const auto answer = prompts().question(owner_, kEraseQuestionTitle, question,
                                                Prompts::Yes | Prompts::No, Prompts::No);
         asking_ = false;
         if (finished_ || answer != Prompts::Yes)
@@ -223,8 +232,10 @@ void DownloadSession::readyReadSlot()
 
 void DownloadSession::connectionLost()
 {
-    if (waiting_ && link_.exchangeStatus == ExchangeStatus::Waiting)
-        link_.exchangeStatus = ExchangeStatus::Failed;
+    if (!waiting_ || link_.exchangeStatus != ExchangeStatus::Waiting)
+        return;
+    link_.exchangeStatus = ExchangeStatus::Failed;
+    link_.failure = QStringLiteral("The unit closed the connection before its answer was complete.");
 }
 
 void DownloadSession::timerEvent(QTimerEvent* event)

@@ -36,6 +36,16 @@ public:
     // The row title of a step in the progress dialog ("Downloading Bearing Data:").
     static QString stepTitle(int step);
 
+    // The questions asked before the erase, titled kEraseQuestionTitle, Yes
+    // and No with No the default; any answer but Yes skips the erase.
+    inline static const QString kEraseQuestionTitle = QStringLiteral("Erase Tessel Data");
+    // Asked when the erase is requested without the engine data.
+    inline static const QString kEraseWithoutDownloadQuestion = QStringLiteral(
+        "Erase the unit's memory without downloading it first? Its recorded data will be lost.");
+    // Asked when the algorithm status reads any algorithm as deactivated.
+    inline static const QString kDeactivatedAlgorithmQuestion = QStringLiteral(
+        "At least one of the Tessel algorithms is currently deactivated.\nDo you really want to erase the Tessel data?");
+
     DownloadSession(LinkContext& link, const PartNumberRecord& partNumbers, const AircraftInfo& aircraft,
                     int engineNumber, RequestSet requests, QObject* owner);
     ~DownloadSession() override;
@@ -49,6 +59,8 @@ public:
     bool cancelled() const { return cancelled_; }
     bool succeeded() const { return finished_ && failures_.isEmpty() && !cancelled_; }
     QString status(int step) const { return statuses_[step]; }
+    // The raw file and reports this session wrote, in the order written.
+    QStringList filesWritten() const;
 
 signals:
     void statusChanged(int step, const QString& status);

@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 QString engineDirectoryPath(const AircraftInfo& aircraft, int engineNumber)
 {
     return QStringLiteral("%1/%2_data/engine_%3")
@@ -25,11 +27,14 @@ QString SessionFiles::name(const QString& tag, const QString& extension) const
     return QStringLiteral("%1/ESN%2-%3-%4%5").arg(directory_, serialNumber_, tag, stamp_, extension);
 }
 
+QStringList SessionFiles::all() const
+{
+    return {rawFile(), report(QStringLiteral("cb")), report(QStringLiteral("ss")), report(QStringLiteral("tr")),
+            report(QStringLiteral("fh"))};
+}
+
 bool SessionFiles::anyExists() const
 {
-    for (const QString& path : {rawFile(), report(QStringLiteral("cb")), report(QStringLiteral("ss")),
-                                report(QStringLiteral("tr")), report(QStringLiteral("fh"))})
-        if (QFile::exists(path))
-            return true;
-    return false;
+    const QStringList paths = all();
+    return std::any_of(paths.begin(), paths.end(), [](const QString& path) { return QFile::exists(path); });
 }

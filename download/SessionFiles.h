@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 QString engineDirectoryPath(const AircraftInfo& aircraft, int engineNumber);
 
@@ -21,6 +22,8 @@ public:
     QString rawFile() const { return name(QStringLiteral("fd"), QStringLiteral(".raw")); }
     // "cb", "ss", "tr" or "fh".
     QString report(const QString& tag) const { return name(tag, QStringLiteral(".txt")); }
+    // Every file a session may write: the raw file, then the cb, ss, tr and fh reports.
+    QStringList all() const;
 
 private:
     QString name(const QString& tag, const QString& extension) const;

@@ -20,6 +20,11 @@ FirmwareUpload::Timing& FirmwareUpload::timing()
     return instance;
 }
 
+QString FirmwareUpload::packetStatus(int packet, int packets)
+{
+    return QStringLiteral("Uploading packet %1 of %2").arg(packet).arg(packets);
+}
+
 FirmwareUpload::FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers, QObject* owner)
     : link_(link), partNumbers_(partNumbers), owner_(owner)
 {
@@ -46,6 +51,7 @@ bool FirmwareUpload::start(Kind kind, const QString& path)
         return false;
     kind_ = kind;
     cancelRequested_ = false;
+    eraseFailed_ = false;
     phase_ = Phase::Reporting;
     if (!readFile(path)) {
         finish(false);
@@ -157,7 +163,7 @@ void FirmwareUpload::sendPacket(int packet)
 {
     packet_ = packet;
     const int packets = file_.packetCount();
-    emit statusChanged(kind_, QStringLiteral("Uploading packet %1 of %2").arg(packet).arg(packets));
+    emit statusChanged(kind_, packetStatus(packet, packets));
     emit progressChanged(packet, packets);
     const QList<quint32> payload = file_.packet(packet - 1);
     send(kCommands[kind_], payload.constData(), kPacketBytes, timing().packetWaitMs);
@@ -275,6 +281,7 @@ void FirmwareUpload::eraseAnswered(ExchangeStatus status)
     phase_ = Phase::Reporting;
     dropResponseFile();
     prompts().closeNote();
+    eraseFailed_ = status != ExchangeStatus::AnswerReady;
     if (status == ExchangeStatus::AnswerReady)
         prompts().information(owner_, app::kShortTitle, QStringLiteral("Done!"));
     else

@@ -39,6 +39,9 @@ public:
     };
     static Timing& timing();
 
+    // The status while packet k of n is on its way.
+    static QString packetStatus(int packet, int packets);
+
     FirmwareUpload(LinkContext& link, PartNumberRecord& partNumbers, QObject* owner);
     ~FirmwareUpload() override;
 
@@ -51,6 +54,9 @@ public:
     // image. Does nothing once every packet is acknowledged.
     void cancel();
     bool busy() const { return phase_ != Phase::Idle; }
+    // The unit did not confirm the erase that follows a configuration table
+    // (the upload itself still succeeded).
+    bool eraseFailed() const { return eraseFailed_; }
 
 signals:
     void statusChanged(int kind, const QString& text);
@@ -96,4 +102,5 @@ private:
     int packet_ = 0;                // the packet on the wire, from 1
     bool waiting_ = false;          // a request was sent and its answer is awaited
     bool cancelRequested_ = false;
+    bool eraseFailed_ = false;
 };

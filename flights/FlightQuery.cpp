@@ -21,6 +21,15 @@ QString cannotRead(qint32 flightNumber, const QString& path, const QString& reas
 
 }  // namespace
 
+QString memoryTypeName(qint32 memoryType)
+{
+    switch (memoryType) {
+    case 0: return QStringLiteral("Pre-Defect");
+    case 1: return QStringLiteral("Post-Defect");
+    default: return QString::number(memoryType);
+    }
+}
+
 QStringList FlightRow::texts() const
 {
     return {QStringLiteral("%1").arg(flightNumber, 5, 10, QLatin1Char('0')), flightDateTime.toString(kDateTimeFormat),
@@ -44,11 +53,21 @@ QStringList FlightQuery::registrations() const
 
 QList<FlightRow> FlightQuery::rows(const FlightFilter& filter) const
 {
+    return rowsWhere([&](const FlightInfo& flight) { return matches(flight, filter); });
+}
+
+QList<FlightRow> FlightQuery::rows() const
+{
+    return rowsWhere([](const FlightInfo& flight) { return flight.flightNumber != 0; });
+}
+
+QList<FlightRow> FlightQuery::rowsWhere(const std::function<bool(const FlightInfo&)>& wanted) const
+{
     QList<FlightRow> rows;
     QHash<QString, QDateTime> downloaded;  // each file's time is looked up once
     for (qsizetype k = 0; k < scan_.flights.size(); ++k) {
         const FlightInfo& flight = scan_.flights[k];
-        if (!matches(flight, filter))
+        if (!wanted(flight))
             continue;
         auto known = downloaded.constFind(flight.path);
         if (known == downloaded.constEnd())

@@ -9,6 +9,10 @@
 #include "flights/RawFileReader.h"
 
 #include <QStringList>
+#include <functional>
+
+// "Pre-Defect" or "Post-Defect", as the selection names the memory types; another value as its number.
+QString memoryTypeName(qint32 memoryType);
 
 // Which flights to list: those of one aircraft, engine position and memory type.
 struct FlightFilter {
@@ -47,12 +51,18 @@ public:
 
     // The registrations found in the files, each once, in the order found.
     QStringList registrations() const;
+    const QStringList& truncatedFiles() const { return scan_.truncatedFiles; }
+
     // The flights the filter lets through, in list order.
     QList<FlightRow> rows(const FlightFilter& filter) const;
+    // Every flight listed, of any aircraft, engine and memory type, in list order.
+    QList<FlightRow> rows() const;
     // Reads the chosen flights (indices into flights()) until the limit is reached.
     FlightSelection read(const QList<qsizetype>& chosen) const;
 
 private:
+    QList<FlightRow> rowsWhere(const std::function<bool(const FlightInfo&)>& wanted) const;
+
     RawFileScan scan_;
 };
 

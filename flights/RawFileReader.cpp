@@ -95,9 +95,11 @@ RawFileScan scanRawFiles(const QString& dataRoot)
                 const ListingOutcome outcome = extractFlightInfo(raw.absoluteFilePath(), scan.flights);
                 if (outcome.unsupported)
                     scan.unsupportedFiles.append(raw.absoluteFilePath());
-                if (!outcome.failure.isEmpty())
+                if (!outcome.failure.isEmpty()) {
+                    scan.truncatedFiles.append(raw.absoluteFilePath());
                     prompts().critical(nullptr, QStringLiteral("DataSelectionDialog::ExtractFlightInfo"),
                                        raw.absoluteFilePath() + QStringLiteral(": ") + outcome.failure);
+                }
             }
         }
     }

@@ -32,6 +32,7 @@ ListingOutcome extractFlightInfo(const QString& path, QList<FlightInfo>& flights
 struct RawFileScan {
     QList<FlightInfo> flights;
     QStringList unsupportedFiles;  // absolute paths of the files with an unknown magic
+    QStringList truncatedFiles;    // absolute paths of the files whose listing stopped early
 };
 
 // Lists every raw file of the data tree (<root>/*_data/engine_*/*.raw),

@@ -38,6 +38,12 @@ constexpr int kBiteOffsets[] = {20, 24, 36, 40, 44, 56, 60, 64, 68};
 
 }  // namespace
 
+QString unexpectedSoftwareQuestion(const PartNumberRecord& record)
+{
+    return kUnexpectedSoftware.arg(fieldText(record.mainProgPartNumber), fieldText(record.dspProgPartNumber),
+                                   fieldText(record.dspConfigTablePartNumber));
+}
+
 LinkClient::Timing& LinkClient::timing()
 {
     static Timing instance;
@@ -289,11 +295,8 @@ bool LinkClient::checkDownloadAllowed()
     }
     if (unitSoftwareExpected(record_))
         return true;
-    const QString text = kUnexpectedSoftware.arg(fieldText(record_.mainProgPartNumber),
-                                                 fieldText(record_.dspProgPartNumber),
-                                                 fieldText(record_.dspConfigTablePartNumber));
-    return prompts().question(owner_, app::kShortTitle, text, Prompts::Yes | Prompts::No,
-                              Prompts::No)
+    return prompts().question(owner_, app::kShortTitle, unexpectedSoftwareQuestion(record_),
+                              Prompts::Yes | Prompts::No, Prompts::No)
            == Prompts::Yes;
 }
 

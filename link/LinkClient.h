@@ -21,6 +21,9 @@
 
 class QTcpSocket;
 
+// The question checkDownloadAllowed asks (Yes and No, No the default) when the
+// unit runs other software than this station was made for.
+QString unexpectedSoftwareQuestion(const PartNumberRecord& record);
 
 class LinkClient : public QObject {
     Q_OBJECT

@@ -72,3 +72,22 @@ bool unitSoftwareExpected(const PartNumberRecord& record)
            && fieldText(record.dspProgPartNumber).startsWith(QLatin1String("614-207-000-2"))
            && fieldText(record.dspConfigTablePartNumber).startsWith(QLatin1String("614-208-000-2"));
 }
+
+QString PartNumberRow::crcText() const
+{
+    return crc ? QStringLiteral("(0x%1)").arg(*crc, 0, 16) : QString();
+}
+
+QList<PartNumberRow> partNumberRows(const PartNumberRecord& record)
+{
+    return {
+        {"Korvel PNR:", "korvelPN", fieldText(record.unitPartNumber), nullptr, std::nullopt},
+        {"Korvel SER:", "korvelSN", fieldText(record.unitSerialNumber), nullptr, std::nullopt},
+        {"Main Boot PNR:", "mainBootPn", fieldText(record.mainBootPartNumber), nullptr, std::nullopt},
+        {"Main Prog PNR:", "mainProgPn", fieldText(record.mainProgPartNumber), "mainProgCrc", record.mainProgCrc},
+        {"DSP Boot PNR:", "dspBootPn", fieldText(record.dspBootPartNumber), "dspBootCrc", record.dspBootCrc},
+        {"DSP Prog PNR:", "dspProgPn", fieldText(record.dspProgPartNumber), "dspProgCrc", record.dspProgCrc},
+        {"DSP Config Table PNR:", "dspConfigTablePn", fieldText(record.dspConfigTablePartNumber),
+         "dspConfigTableCrc", record.dspConfigTableCrc},
+    };
+}

@@ -1,13 +1,14 @@
 #pragma once
-
-#include <array>
 // The unit's identity and software part numbers: the part-number answer as it
 // stands in the normalised response file from offset 12 (eight blocks with
 // their block headers). Text fields are NUL-terminated in their last byte.
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
+#include <array>
 #include <cstddef>
+#include <optional>
 
 struct BlockHeader {
     quint32 type;
@@ -87,3 +88,26 @@ bool unitInUploadMode(const PartNumberRecord& record);
 // The nine built-in test results of the unit, in the order Main ARINC, Main
 // COMM DSP, DSP SDRAM, DSP Flash, DSP Analog, Reserved 1 to 4.
 using BiteResults = std::array<quint32, 9>;
+
+// The BITE results' names, in the same order, as the built-in test dialog shows them.
+inline const std::array<const char*, 9> kBiteResultLabels = {
+    "Main ARINC:", "Main COMM DSP:", "DSP SDRAM:", "DSP Flash:", "DSP Analog:",
+    "Reserved 1:", "Reserved 2:", "Reserved 3:", "Reserved 4:"};
+// Their names as identifiers (the dialog's value fields).
+inline const std::array<const char*, 9> kBiteResultKeys = {
+    "mainArincItv", "mainCommDspItv", "dspRamItv", "dspFlashItv", "dspAnalogItv",
+    "reserved1", "reserved2", "reserved3", "reserved4"};
+
+// One row of the part-number dialog: label, value and, for software, its CRC.
+struct PartNumberRow {
+    const char* label;     // "Main Prog PNR:"
+    const char* key;       // the value field's name, "mainProgPn"
+    QString value;
+    const char* crcKey;    // the CRC field's name, nullptr when the row has none
+    std::optional<quint32> crc;
+
+    QString crcText() const;  // "(0x1a2b)", empty without a CRC
+};
+
+// The seven rows of the part-number dialog, in its order.
+QList<PartNumberRow> partNumberRows(const PartNumberRecord& record);

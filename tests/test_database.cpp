@@ -3,6 +3,7 @@
 #include "TestEnvironment.h"
 #include "core/Database.h"
 #include "core/DataDirectories.h"
+#include "core/Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,6 +98,21 @@ private slots:
         QVERIFY(QFile::exists(legacy));
         QCOMPARE(column("SELECT tail_number FROM aircraft"), QStringList{"F-OLD"});
         QVERIFY(env.prompts().calls.isEmpty());
+    }
+
+    // A data directory given for one run (tolm-cli --data-dir) starts its own database.
+    void runOnlyDataTreeLeavesTheLegacyFile()
+    {
+        prepareFile(legacy, {"CREATE TABLE other (x)"});
+        settings::overrideDataDir(env.path() + QStringLiteral("/run-only"));
+        const QString failure = connectSQLite();
+        const QString path = databasePath();
+        settings::overrideDataDir(std::nullopt);
+        QCOMPARE(failure, QString());
+        QCOMPARE(path, env.path() + QStringLiteral("/run-only/Mirvak/tolm.db"));
+        QVERIFY(QFile::exists(legacy));
+        QCOMPARE(column("SELECT type FROM engine_type"), QStringList{"CFM56-5"});
+        QCOMPARE(settings::text(settings::DataDir), env.dataDir());  // the stored tree stays
     }
 
     void onlyMissingObjectsAreCreated()

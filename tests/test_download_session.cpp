@@ -260,7 +260,8 @@ private slots:
         QTest::addColumn<QString>("message");
         const QStringList failedDownload{"Done", "Done", "Failed", "Not run", "Not run", "Not run", "Skipped"};
         QTest::newRow("ack error") << QStringList{"--fault", "ack:96"} << failedDownload << "Detected ACK error";
-        QTest::newRow("dropped") << QStringList{"--fault", "drop:96:100000"} << failedDownload << "";
+        QTest::newRow("dropped") << QStringList{"--fault", "drop:96:100000"} << failedDownload
+                                 << "Downloading Bearing Data: Failed\n    The unit closed the connection before its answer was complete.";
         QTest::newRow("stalled") << QStringList{"--fault", "stall:96:100000"} << failedDownload
                                  << "The unit sent nothing for 0.3 s while: Downloading Bearing Data";
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AircraftInfo.h"
+#include "download/DownloadRequest.h"
 #include "download/RequestSet.h"
 
 #include <QDialog>
@@ -26,11 +27,8 @@ private slots:
     void on_buttonBox_rejected();
 
 private:
-    void loadAircraftInfo();
-    void fillEngineTypes();
-    QString overlongTextProblem() const;
+    DownloadDetails details() const;
     bool confirmRegistration();
-    void saveAircraftInfo();
 
     std::unique_ptr<Ui::DownloadClearDialogClass> ui_;
     AircraftInfo& record_;

@@ -1,0 +1,136 @@
+#include "cli/CliCommand.h"
+
+#include "core/AircraftCatalogue.h"
+#include "core/DataDirectories.h"
+#include "core/Database.h"
+#include "core/Prompts.h"
+#include "core/Settings.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTimer>
+#include <cstdio>
+
+namespace cli {
+namespace {
+
+const QString kDataDir = QStringLiteral("data-dir");
+const QString kAddress = QStringLiteral("address");
+const QString kPort = QStringLiteral("port");
+
+}  // namespace
+
+CommandLine::CommandLine(const QString& command, const QString& description, Reach reach)
+    : command_(command), reach_(reach)
+{
+    parser_.setApplicationDescription(description);
+    parser_.addHelpOption();
+    parser_.addOption({kDataDir, QStringLiteral("Data directory for this run (the data root is DIR/Mirvak); "
+                                                    "the stored DataDir stays."),
+                           QStringLiteral("DIR")});
+    if (reach == ReachesUnit) {
+        parser_.addOption({kAddress, QStringLiteral("Unit address for this run (default: the stored one)."),
+                           QStringLiteral("HOST")});
+        parser_.addOption({kPort, QStringLiteral("Unit TCP port for this run (default: the stored one)."),
+                           QStringLiteral("N")});
+    }
+}
+
+void CommandLine::parse(const QStringList& arguments)
+{
+    if (!parser_.parse(arguments))
+        throw Exit{BadInput, QStringLiteral("%1\nSee: tolm-cli %2 --help").arg(parser_.errorText(), command_)};
+    if (parser_.isSet(QStringLiteral("help"))) {
+        QString help = parser_.helpText();
+        help.replace(QRegularExpression(QStringLiteral("^Usage: (\\S+)")), QStringLiteral("Usage: \\1 ") + command_);
+        std::fputs(qPrintable(help), stdout);
+        throw Exit{Success, {}};
+    }
+    applyRunOptions();
+}
+
+void CommandLine::applyRunOptions() const
+{
+    if (parser_.isSet(kDataDir)) {
+        require(!parser_.value(kDataDir).isEmpty(), QStringLiteral("--data-dir needs a directory."));
+        settings::overrideDataDir(QFileInfo(parser_.value(kDataDir)).absoluteFilePath());
+    }
+    if (reach_ == ReachesUnit) {
+        std::optional<QString> address;
+        std::optional<int> port;
+        if (parser_.isSet(kAddress))
+            address = parser_.value(kAddress);
+        if (parser_.isSet(kPort))
+            port = number(kPort, 1, 65535);
+        settings::overrideUnitEndpoint(address, port);
+    }
+}
+
+int CommandLine::number(const QString& name, int min, int max) const
+{
+    bool ok = false;
+    const int value = parser_.value(name).toInt(&ok);
+    require(ok && value >= min && value <= max,
+            QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\".")
+                .arg(name)
+                .arg(min)
+                .arg(max)
+                .arg(parser_.value(name)));
+    return value;
+}
+
+int CommandLine::choice(const QString& name, const QStringList& choices) const
+{
+    const int index = int(choices.indexOf(parser_.value(name)));
+    require(index >= 0, QStringLiteral("--%1 takes one of %2, not \"%3\".")
+                            .arg(name, choices.join(QStringLiteral(", ")), parser_.value(name)));
+    return index;
+}
+
+void require(bool condition, const QString& message)
+{
+    if (!condition)
+        throw Exit{BadInput, message};
+}
+
+void openDataTree()
+{
+    if (!checkDataDirectories())
+        throw Exit{StepFailed, {}};
+}
+
+void openStation()
+{
+    openDataTree();
+    if (const QString failure = connectSQLite(); !failure.isEmpty())
+        throw Exit{StepFailed, QStringLiteral("connectDB: %1").arg(failure)};
+    for (const QString& failure : catalogue::importAircraftDirectories())
+        prompts().warning(nullptr, QStringLiteral("Error"), failure);
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    if (done())
+        return true;
+    const QDeadlineTimer deadline = timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || deadline.hasExpired())
+            loop.quit();
+    });
+    poll.start(10);
+    loop.exec();
+    return done();
+}
+
+void printLine(const QString& text)
+{
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace cli

@@ -1,0 +1,73 @@
+#pragma once
+// What every command of tolm-cli shares: its exit statuses, its parser with
+// --help and the run-only options (--data-dir, --address, --port), the data
+// tree and database as the window opens them, and waiting on the event loop.
+
+#include <QCommandLineParser>
+#include <QString>
+#include <functional>
+
+namespace cli {
+
+enum ExitStatus {
+    Success = 0,
+    StepFailed = 1,  // a step failed; its message was printed
+    BadInput = 2,    // bad arguments, or input the station's rules refuse
+};
+
+// Thrown to end a command: the status, and a message for standard error
+// (none when the reason was already told).
+struct Exit {
+    int status;
+    QString message;
+};
+
+class CommandLine {
+public:
+    enum Reach { DataOnly, ReachesUnit };
+
+    // command: its name ("download"). Every command takes --data-dir; one
+    // that reaches the unit also --address and --port.
+    CommandLine(const QString& command, const QString& description, Reach reach);
+
+    QCommandLineParser& parser() { return parser_; }
+    void add(const QCommandLineOption& option) { parser_.addOption(option); }
+
+    // Parses the program name and the command's arguments and applies the
+    // run-only options. --help prints the help and ends with Success; a bad
+    // argument ends with BadInput.
+    void parse(const QStringList& arguments);
+
+    bool isSet(const QString& name) const { return parser_.isSet(name); }
+    QString value(const QString& name) const { return parser_.value(name); }
+    QStringList positional() const { return parser_.positionalArguments(); }
+    // The option's value as a whole number within [min, max]; ends with BadInput otherwise.
+    int number(const QString& name, int min, int max) const;
+    // The option's value among the choices (case-sensitive); its index.
+    int choice(const QString& name, const QStringList& choices) const;
+
+private:
+    void applyRunOptions() const;
+
+    QString command_;
+    Reach reach_;
+    QCommandLineParser parser_;
+};
+
+// Ends with BadInput and the message unless the condition holds.
+void require(bool condition, const QString& message);
+
+// The data tree as the window checks it at start-up (answers from the unit
+// pass through its tmp directory); ends with StepFailed when it cannot be used.
+void openDataTree();
+// The data tree and the database as the window opens them at start-up.
+void openStation();
+
+// Processes events until done() holds or timeoutMs passes (negative: no
+// limit); returns done().
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = -1);
+
+// A line on standard output.
+void printLine(const QString& text);
+
+}  // namespace cli

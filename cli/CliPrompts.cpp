@@ -1,0 +1,133 @@
+#include "cli/CliPrompts.h"
+
+#include "cli/CliConsole.h"
+
+#include <QTextStream>
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+QString titled(const QString& title, const QString& text)
+{
+    const QString shownTitle = title.trimmed();
+    return shownTitle.isEmpty() ? text : QStringLiteral("%1: %2").arg(shownTitle, text);
+}
+
+// Turns the terminal's echo off for its lifetime.
+class EchoOff {
+public:
+#ifdef Q_OS_WIN
+    EchoOff() : input_(GetStdHandle(STD_INPUT_HANDLE))
+    {
+        GetConsoleMode(input_, &mode_);
+        SetConsoleMode(input_, mode_ & ~ENABLE_ECHO_INPUT);
+    }
+    ~EchoOff() { SetConsoleMode(input_, mode_); }
+
+private:
+    HANDLE input_;
+    DWORD mode_ = 0;
+#else
+    EchoOff()
+    {
+        tcgetattr(STDIN_FILENO, &saved_);
+        termios quiet = saved_;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    ~EchoOff() { tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_); }
+
+private:
+    termios saved_{};
+#endif
+};
+
+std::optional<QString> readInputLine()
+{
+    QTextStream input(stdin);
+    const QString line = input.readLine();
+    if (line.isNull())
+        return std::nullopt;
+    return line;
+}
+
+}  // namespace
+
+CliPrompts& cliPrompts()
+{
+    static CliPrompts instance;
+    return instance;
+}
+
+void CliPrompts::answer(const QString& question, bool yes, const QString& flag)
+{
+    answers_.insert(question, {yes, flag});
+}
+
+bool CliPrompts::takeDeclined()
+{
+    const bool declined = declined_;
+    declined_ = false;
+    return declined;
+}
+
+Prompts::Button CliPrompts::message(Kind kind, QObject*, const QString& title, const QString& text, Buttons buttons,
+                                    Button defaultButton)
+{
+    console::message(titled(title, text));
+    if (kind != Kind::Question && !(buttons & Yes))
+        return defaultButton == NoButton ? Ok : defaultButton;
+    return answerQuestion(text, buttons, defaultButton);
+}
+
+Prompts::Button CliPrompts::answerQuestion(const QString& text, Buttons, Button defaultButton)
+{
+    const auto known = answers_.constFind(text);
+    if (known == answers_.constEnd()) {
+        // A question no flag answers takes its default, which is the careful answer.
+        const Button answer = defaultButton == NoButton ? No : defaultButton;
+        console::message(QStringLiteral("  -> %1").arg(answer == Yes ? QStringLiteral("Yes") : QStringLiteral("No")));
+        declined_ = declined_ || answer != Yes;
+        return answer;
+    }
+    if (known->yes) {
+        console::message(QStringLiteral("  -> Yes (%1)").arg(known->flag));
+        return Yes;
+    }
+    console::message(QStringLiteral("  -> No (give %1 to answer Yes)").arg(known->flag));
+    declined_ = true;
+    return No;
+}
+
+std::optional<QString> CliPrompts::textInput(QObject*, const QString& title, const QString& label, Echo echo,
+                                             const QString&)
+{
+    // Only the access password is ever typed on a command line; anything else comes as a flag.
+    if (echo != Echo::Password)
+        return std::nullopt;
+    if (passwordFromInput_)
+        return readInputLine();
+    if (!console::inputIsTerminal())
+        return std::nullopt;
+    std::fputs(qPrintable(titled(title, label) + QLatin1Char(' ')), stderr);
+    std::fflush(stderr);
+    std::optional<QString> password;
+    {
+        EchoOff quiet;
+        password = readInputLine();
+    }
+    std::fputs("\n", stderr);
+    return password;
+}
+
+void CliPrompts::showNote(QObject*, const QString& title, const QString& text)
+{
+    console::message(titled(title, text));
+}

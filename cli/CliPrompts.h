@@ -1,0 +1,44 @@
+#pragma once
+// Prompts on a command line: every message goes to standard error, every
+// question is answered from the command's flags, and the access password is
+// read without echo on a terminal or, when asked, from standard input.
+
+#include "core/Prompts.h"
+
+#include <QHash>
+
+class CliPrompts : public Prompts {
+public:
+    // The question is answered Yes when the flag was given, else No; the text
+    // must be the one the station asks, and flag names the option for Yes.
+    void answer(const QString& question, bool yes, const QString& flag);
+    // The password is read as one line of standard input.
+    void readPasswordFromInput(bool fromInput) { passwordFromInput_ = fromInput; }
+    // A question was answered No since the last call (which forgets it).
+    bool takeDeclined();
+
+    Button message(Kind kind, QObject* owner, const QString& title, const QString& text, Buttons buttons,
+                   Button defaultButton) override;
+    std::optional<QString> textInput(QObject* owner, const QString& title, const QString& label, Echo echo,
+                                     const QString& text) override;
+    QString openFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    QString existingDirectory(QObject*, const QString&, const QString&) override { return {}; }
+    void showNote(QObject* owner, const QString& title, const QString& text) override;
+    void closeNote() override {}
+
+private:
+    struct Answer {
+        bool yes;
+        QString flag;
+    };
+
+    Button answerQuestion(const QString& text, Buttons buttons, Button defaultButton);
+
+    QHash<QString, Answer> answers_;
+    bool passwordFromInput_ = false;
+    bool declined_ = false;
+};
+
+// The prompts of this program, installed at its start.
+CliPrompts& cliPrompts();

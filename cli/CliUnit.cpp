@@ -1,0 +1,45 @@
+#include "cli/CliUnit.h"
+
+#include "cli/CliCommand.h"
+
+#include <QTcpSocket>
+
+namespace {
+
+// A unit on the station's network answers a connection at once; this leaves room for a busy one.
+constexpr int kConnectLimitMs = 10000;
+
+}  // namespace
+
+CliUnit::CliUnit() : link_(nullptr)
+{
+    QObject::connect(&link_, &LinkClient::linkStatusChanged, [this](const QString& text) { lastStatus_ = text; });
+    QObject::connect(&link_, &LinkClient::partNumbersReceived, [this] { identified_ = true; });
+    // Disabled commands mean the connection failed or the answer could not be decoded.
+    QObject::connect(&link_, &LinkClient::unitCommandsEnabled, [this](bool enabled) { failed_ = !enabled; });
+}
+
+QString CliUnit::endpoint() const { return QStringLiteral("%1:%2").arg(link_.currentAddress()).arg(link_.currentPort()); }
+
+void CliUnit::identify()
+{
+    link_.connectToUnit();
+    const int limit = kConnectLimitMs + LinkClient::timing().partNumberAnswerMs;
+    cli::waitUntil([this] { return identified_ || failed_; }, limit);
+    if (identified_ && !failed_)
+        return;
+    throw cli::Exit{cli::StepFailed, QStringLiteral("The unit at %1 could not be identified: %2")
+                                         .arg(endpoint(), lastStatus_.isEmpty() ? QStringLiteral("no answer") : lastStatus_)};
+}
+
+void CliUnit::lend(const std::function<void(LinkContext&, PartNumberRecord&)>& borrower)
+{
+    bool lent = false;
+    link_.lend([&](LinkContext& context, PartNumberRecord& partNumbers) {
+        lent = true;
+        borrower(context, partNumbers);
+        return 0;
+    });
+    if (!lent)
+        throw cli::Exit{cli::StepFailed, {}};
+}

@@ -1,0 +1,12 @@
+#pragma once
+// The commands of tolm-cli. Each takes the program name followed by its own
+// arguments and returns the exit status, or ends by throwing cli::Exit.
+
+#include <QStringList>
+
+int runStatus(const QStringList& arguments);
+int runDownload(const QStringList& arguments);
+int runFlights(const QStringList& arguments);
+int runExport(const QStringList& arguments);
+int runSpectrum(const QStringList& arguments);
+int runUpload(const QStringList& arguments);

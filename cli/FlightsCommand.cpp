@@ -1,0 +1,111 @@
+// tolm-cli flights: what the flight selection lists, for every aircraft,
+// engine and memory type at once.
+
+#include "cli/CliCommand.h"
+#include "cli/Commands.h"
+#include "core/DataDirectories.h"
+#include "flights/FlightQuery.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+const QStringList kHeadings = {QStringLiteral("Aircraft"),    QStringLiteral("Engine"),
+                               QStringLiteral("Raw file"),    QStringLiteral("Flight #"),
+                               QStringLiteral("Memory Type"), QStringLiteral("Flight Date & Time (UTC)"),
+                               QStringLiteral("Download Date & Time")};
+const QString kTruncatedMark = QStringLiteral("truncated");
+
+struct Listing {
+    FlightQuery query;
+    QList<FlightRow> rows;  // by aircraft, engine and raw file; slot order within a file
+
+    const FlightInfo& flight(const FlightRow& row) const { return query.flights().at(row.flight); }
+    bool truncated(const FlightRow& row) const { return query.truncatedFiles().contains(flight(row).path); }
+};
+
+Listing listFlights()
+{
+    Listing listing{FlightQuery(scanRawFiles(dataRootPath())), {}};
+    listing.rows = listing.query.rows();
+    std::stable_sort(listing.rows.begin(), listing.rows.end(), [&](const FlightRow& a, const FlightRow& b) {
+        const FlightInfo& x = listing.flight(a);
+        const FlightInfo& y = listing.flight(b);
+        return std::tie(x.registration, x.enginePosition, x.path) < std::tie(y.registration, y.enginePosition, y.path);
+    });
+    return listing;
+}
+
+QStringList columns(const Listing& listing, const FlightRow& row)
+{
+    const FlightInfo& flight = listing.flight(row);
+    const QStringList shown = row.texts();  // flight number, flight and download date-times
+    return {flight.registration, QString::number(flight.enginePosition), flight.path, shown[0],
+            memoryTypeName(flight.memoryType), shown[1], shown[2],
+            listing.truncated(row) ? kTruncatedMark : QString()};
+}
+
+void printTable(const Listing& listing)
+{
+    QList<QStringList> table{kHeadings + QStringList{QString()}};
+    for (const FlightRow& row : listing.rows)
+        table << columns(listing, row);
+    QList<qsizetype> widths(table[0].size(), 0);
+    for (const QStringList& cells : table)
+        for (qsizetype i = 0; i < cells.size(); ++i)
+            widths[i] = qMax(widths[i], cells[i].size());
+    for (const QStringList& cells : table) {
+        QString text;
+        for (qsizetype i = 0; i < cells.size(); ++i)
+            text += cells[i].leftJustified(widths[i] + 2);
+        cli::printLine(text.trimmed());
+    }
+    if (!listing.query.truncatedFiles().isEmpty())
+        cli::printLine(QStringLiteral("\n\"%1\": the raw file ends early; flights after the last listed are missing.")
+                           .arg(kTruncatedMark));
+}
+
+void printJson(const Listing& listing)
+{
+    QJsonArray flights;
+    for (const FlightRow& row : listing.rows) {
+        const FlightInfo& flight = listing.flight(row);
+        const QStringList shown = row.texts();
+        flights.append(QJsonObject{
+            {QStringLiteral("aircraft"), flight.registration},
+            {QStringLiteral("engine"), flight.enginePosition},
+            {QStringLiteral("rawFile"), flight.path},
+            {QStringLiteral("flight"), flight.flightNumber},
+            {QStringLiteral("reference"), QStringLiteral("%1:%2").arg(flight.path).arg(flight.flightNumber)},
+            {QStringLiteral("memoryType"), memoryTypeName(flight.memoryType)},
+            {QStringLiteral("flightDateTime"), shown[1]},
+            {QStringLiteral("downloadDateTime"), shown[2]},
+            {QStringLiteral("truncated"), listing.truncated(row)},
+        });
+    }
+    const QJsonObject object{{QStringLiteral("flights"), flights},
+                             {QStringLiteral("truncatedFiles"), QJsonArray::fromStringList(listing.query.truncatedFiles())},
+                             {QStringLiteral("unsupportedFiles"), QJsonArray::fromStringList(listing.query.unsupportedFiles())}};
+    cli::printLine(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)).trimmed());
+}
+
+}  // namespace
+
+int runFlights(const QStringList& arguments)
+{
+    cli::CommandLine line(QStringLiteral("flights"),
+                          QStringLiteral("Lists the recorded flights of the data tree as the flight selection does "
+                                         "(aircraft, engine, raw file, flight number, memory type, flight date and "
+                                         "time, download date and time). RAW:FLIGHT names one of them in the other "
+                                         "commands."),
+                          cli::CommandLine::DataOnly);
+    line.add({QStringLiteral("json"), QStringLiteral("Print one JSON object.")});
+    line.parse(arguments);
+    cli::require(line.positional().isEmpty(), QStringLiteral("flights takes no arguments."));
+
+    const Listing listing = listFlights();
+    line.isSet(QStringLiteral("json")) ? printJson(listing) : printTable(listing);
+    return cli::Success;
+}

@@ -1,0 +1,78 @@
+// tolm-cli spectrum: the spectrum the plot window's FFT plot shows of one
+// time history, as CSV on standard output.
+
+#include "cli/CliCommand.h"
+#include "cli/Commands.h"
+#include "core/NumberFormat.h"
+#include "core/Settings.h"
+#include "flights/CorrectionTable.h"
+#include "flights/FlightQuery.h"
+#include "flights/Spectrum.h"
+
+namespace {
+
+const QString kBin = QStringLiteral("bin");
+const QString kTransient = QStringLiteral("transient");
+const QString kEvent = QStringLiteral("event");
+const QString kWindow = QStringLiteral("window");
+// In the order of the plot window's menus and of the recorded captures.
+const QStringList kTransientTypes = {QStringLiteral("TOC"), QStringLiteral("TOD"), QStringLiteral("AOD"),
+                                     QStringLiteral("AOA")};
+const QStringList kWindows = {QStringLiteral("none"), QStringLiteral("hanning"), QStringLiteral("hamming")};
+
+// Which time history of the flight: a steady-state bin, or an event of a transient type.
+struct Source {
+    bool steadyState = true;
+    int bin = 0;        // 0..25
+    int transient = 0;  // 0..3
+    int event = 0;      // 0..9
+
+    const qint16* counts(const FlightBlock& block) const
+    {
+        return steadyState ? block.steadySamples[bin] : block.transientSamples[transient][event];
+    }
+};
+
+Source chosenSource(const cli::CommandLine& line)
+{
+    const bool steady = line.isSet(kBin);
+    cli::require(steady != line.isSet(kTransient), QStringLiteral("Give either --bin or --transient with --event."));
+    if (steady) {
+        cli::require(!line.isSet(kEvent), QStringLiteral("--event goes with --transient."));
+        return {true, line.number(kBin, 1, 26) - 1, 0, 0};
+    }
+    cli::require(line.isSet(kEvent), QStringLiteral("--transient needs --event."));
+    return {false, 0, line.choice(kTransient, kTransientTypes), line.number(kEvent, 1, 10) - 1};
+}
+
+}  // namespace
+
+int runSpectrum(const QStringList& arguments)
+{
+    cli::CommandLine line(QStringLiteral("spectrum"),
+                          QStringLiteral("Prints the spectrum of one time history as the plot window's FFT plot "
+                                         "shows it, as CSV: frequency (Hz), amplitude (G pk, compensated)."),
+                          cli::CommandLine::DataOnly);
+    line.add({kBin, QStringLiteral("Steady-state bin, 1 to 26."), QStringLiteral("B")});
+    line.add({kTransient, QStringLiteral("Transient type: TOC, TOD, AOD or AOA."), QStringLiteral("T")});
+    line.add({kEvent, QStringLiteral("Transient event, 1 to 10."), QStringLiteral("E")});
+    line.add({kWindow, QStringLiteral("FFT window: none, hanning or hamming (default: the plot window's)."),
+              QStringLiteral("W")});
+    line.parser().addPositionalArgument(QStringLiteral("RAW:FLIGHT"),
+                                        QStringLiteral("The first slot of the raw file holding the flight number."));
+    line.parse(arguments);
+    cli::require(line.positional().size() == 1, QStringLiteral("spectrum takes one RAW:FLIGHT."));
+    const Source source = chosenSource(line);
+    const int window = line.isSet(kWindow) ? line.choice(kWindow, kWindows)
+                                           : settings::integer(settings::Plot2D_FFT_WINDOW_TYPE);
+
+    const ResolvedFlight flight = resolveFlightReference(line.positional().first());
+    cli::require(flight.record != nullptr, flight.failure);
+    const CorrectionTable corrections(CorrectionTable::defaultPath());
+    const std::vector<double> amplitude =
+        shownSpectrum(source.counts(flight.record->block), source.steadyState, window, corrections);
+    cli::printLine(QStringLiteral("Frequency (Hz),G pk (compensated)"));
+    for (int k = 0; k < sampling::kBins; ++k)
+        cli::printLine(QStringLiteral("%1,%2").arg(formatG(k * sampling::kBinSpacingHz), formatG(amplitude[k])));
+    return cli::Success;
+}

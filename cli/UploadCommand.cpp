@@ -1,0 +1,110 @@
+// tolm-cli upload: the firmware upload of Firmware Upload (F7), behind the
+// same access password, with the same questions before anything is sent.
+
+#include "cli/CliCommand.h"
+#include "cli/CliConsole.h"
+#include "cli/CliProgress.h"
+#include "cli/CliPrompts.h"
+#include "cli/CliUnit.h"
+#include "cli/Commands.h"
+#include "core/DataDirectories.h"
+#include "firmware/UploadQuestions.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kKind = QStringLiteral("kind");
+const QString kPasswordStdin = QStringLiteral("password-stdin");
+const QString kAcceptIncompatible = QStringLiteral("accept-incompatible");
+const QString kErase = QStringLiteral("erase");
+// In the order of FirmwareUpload::Kind.
+const QStringList kKinds = {QStringLiteral("main"), QStringLiteral("dsp"), QStringLiteral("config")};
+
+// The upload's questions, answered by the flags. A configuration table
+// always erases the unit's data afterwards, so it takes --erase like a download.
+void answerQuestions(FirmwareUpload::Kind kind, const QString& fileName, const PartNumberRecord& unit,
+                     const cli::CommandLine& line)
+{
+    const QList<UploadQuestion> questions = uploadQuestions(kind, fileName, unit);
+    for (qsizetype i = 0; i < questions.size(); ++i) {
+        const bool eraseQuestion = kind == FirmwareUpload::DspConfigTable && i == questions.size() - 1;
+        const QString flag = eraseQuestion ? kErase : kAcceptIncompatible;
+        cliPrompts().answer(questions[i].text, line.isSet(flag), QStringLiteral("--") + flag);
+    }
+}
+
+// Asks each question as the dialog does; false when one is not answered Yes.
+bool confirmUpload(FirmwareUpload::Kind kind, const QString& fileName, const PartNumberRecord& unit)
+{
+    for (const UploadQuestion& question : uploadQuestions(kind, fileName, unit))
+        if (prompts().message(question.kind, nullptr, question.title, question.text, Prompts::Yes | Prompts::No,
+                              Prompts::No)
+            != Prompts::Yes)
+            return false;
+    return true;
+}
+
+struct UploadOutcome {
+    bool started = false;
+    bool succeeded = false;
+};
+
+UploadOutcome upload(CliUnit& unit, FirmwareUpload::Kind kind, const QString& path)
+{
+    UploadOutcome outcome;
+    unit.lend([&](LinkContext& link, PartNumberRecord& partNumbers) {
+        if (!confirmUpload(kind, QFileInfo(path).fileName(), partNumbers))
+            return;
+        outcome.started = true;
+        FirmwareUpload job(link, partNumbers, nullptr);
+        CliProgress progress(job);
+        bool finished = false;
+        QObject::connect(&job, &FirmwareUpload::finished, [&](bool success) {
+            finished = true;
+            outcome.succeeded = success && !job.eraseFailed();
+        });
+        job.start(kind, path);
+        cli::waitUntil([&] { return finished; });
+    });
+    return outcome;
+}
+
+}  // namespace
+
+int runUpload(const QStringList& arguments)
+{
+    cli::CommandLine line(QStringLiteral("upload"),
+                          QStringLiteral("Uploads main processor software, DSP software or a DSP configuration "
+                                         "table into the unit, packet by packet, as Firmware Upload (F7) does. "
+                                         "Asks for the access password on the terminal, without echo."),
+                          cli::CommandLine::ReachesUnit);
+    line.add({kKind, QStringLiteral("What FILE holds: main, dsp or config."), QStringLiteral("KIND")});
+    line.add({kPasswordStdin, QStringLiteral("Read the access password as one line of standard input.")});
+    line.add({kAcceptIncompatible, QStringLiteral("Upload a file whose name does not fit the kind or the unit's "
+                                                  "other part number (the window asks first).")});
+    line.add({kErase, QStringLiteral("Consent to the erase of the unit's data that follows a configuration table.")});
+    line.parser().addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The update file."));
+    line.parse(arguments);
+    cli::require(line.isSet(kKind), QStringLiteral("--kind is required: main, dsp or config."));
+    const auto kind = FirmwareUpload::Kind(line.choice(kKind, kKinds));
+    cli::require(line.positional().size() == 1, QStringLiteral("upload takes one FILE."));
+    const QString path = line.positional().first();
+    cli::require(QFileInfo(path).isFile(), QStringLiteral("%1 is no file.").arg(path));
+
+    cliPrompts().readPasswordFromInput(line.isSet(kPasswordStdin));
+    if (!confirmAccessPassword(nullptr))
+        throw cli::Exit{cli::BadInput, line.isSet(kPasswordStdin) || console::inputIsTerminal()
+                                           ? QString()
+                                           : QStringLiteral("No password: type it on a terminal or give --%1.")
+                                                 .arg(kPasswordStdin)};
+
+    cli::openDataTree();
+    CliUnit unit;
+    unit.identify();
+    answerQuestions(kind, QFileInfo(path).fileName(), unit.partNumbers(), line);
+    const UploadOutcome outcome = upload(unit, kind, path);
+    if (!outcome.started)
+        throw cli::Exit{cli::StepFailed, QStringLiteral("Nothing was sent to the unit.")};
+    return outcome.succeeded ? cli::Success : cli::StepFailed;
+}

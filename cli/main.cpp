@@ -1,0 +1,82 @@
+// tolm-cli: the station's jobs without a window, on the same core as tolm-mirvak.
+
+#include "cli/CliCommand.h"
+#include "cli/CliConsole.h"
+#include "cli/CliPrompts.h"
+#include "cli/Commands.h"
+#include "core/AppIdentity.h"
+#include "core/Clock.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* summary;
+    int (*run)(const QStringList& arguments);
+};
+
+const Command kCommands[] = {
+    {"status", "Connect, print the part numbers, BITE results and compatibility.", runStatus},
+    {"download", "Download (and erase) the unit's data into the data tree.", runDownload},
+    {"flights", "List the recorded flights of the data tree.", runFlights},
+    {"export", "Export flights as ASCII files.", runExport},
+    {"spectrum", "Print the plotted spectrum of one time history as CSV.", runSpectrum},
+    {"upload", "Upload main software, DSP software or a configuration table.", runUpload},
+};
+
+QString usage()
+{
+    QString text = QStringLiteral("Usage: tolm-cli <command> [options]\n\nCommands:\n");
+    for (const Command& command : kCommands)
+        text += QStringLiteral("  %1%2\n").arg(QLatin1String(command.name), -10).arg(QLatin1String(command.summary));
+    text += QStringLiteral("\nSee tolm-cli <command> --help. Exit status: 0 done, 1 a step failed, 2 bad arguments.\n");
+    return text;
+}
+
+// Tests stamp what they compare with a fixed time, as the window's tests fix the core's clock.
+void fixClockFromEnvironment()
+{
+    const QString fixed = qEnvironmentVariable("TOLM_FIXED_CLOCK");
+    if (!fixed.isEmpty())
+        Clock::fix(QDateTime::fromString(fixed, Qt::ISODate));
+}
+
+int run(const QStringList& arguments)
+{
+    const QString name = arguments.value(1);
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+        std::fputs(qPrintable(usage()), stdout);
+        return cli::Success;
+    }
+    if (name == QLatin1String("--version")) {
+        cli::printLine(QStringLiteral("tolm-cli %1").arg(app::versionString()));
+        return cli::Success;
+    }
+    for (const Command& command : kCommands)
+        if (name == QLatin1String(command.name))
+            return command.run(QStringList{arguments.value(0)} + arguments.mid(2));
+    throw cli::Exit{cli::BadInput, name.isEmpty() ? usage().trimmed()
+                                                  : QStringLiteral("Unknown command \"%1\".\n%2").arg(name, usage().trimmed())};
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(app::kOrganisation);
+    QCoreApplication::setApplicationName(app::kApplication);
+    QCoreApplication::setApplicationVersion(app::versionString());
+    installPrompts(&cliPrompts());
+    fixClockFromEnvironment();
+    try {
+        return run(QCoreApplication::arguments());
+    } catch (const cli::Exit& exit) {
+        if (!exit.message.isEmpty())
+            console::message(exit.message);
+        return exit.status;
+    }
+}

@@ -1,0 +1,569 @@
+// tolm-cli as a technician or a script runs it: the real program against the
+// real simulator, its settings and data in temporary folders, the unit only
+// ever at 127.0.0.1. What it writes is compared with what the window's own
+// session and plot computation give for the same input.
+
+#include "LinkHelpers.h"
+#include "RawFiles.h"
+#include "SampleAircraft.h"
+#include "SimulatorProcess.h"
+#include "TestEnvironment.h"
+#include "core/Clock.h"
+#include "core/NumberFormat.h"
+#include "core/Settings.h"
+#include "download/DownloadSession.h"
+#include "flights/CorrectionTable.h"
+#include "flights/FlightQuery.h"
+#include "flights/Spectrum.h"
+#include "link/LinkClient.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTcpServer>
+#include <QtTest>
+
+namespace {
+
+const QDateTime kSessionTime(QDate(2026, 3, 5), QTime(14, 25));
+const QStringList kSampleDetails = {"--registration", "F-GABC", "--engine-type", "CFM56-5", "--engine-sn", "123456"};
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+QMap<QString, QByteArray> filesIn(const QString& directory)
+{
+    QMap<QString, QByteArray> files;
+    for (const QFileInfo& info : QDir(directory).entryInfoList(QDir::Files | QDir::Hidden)) {
+        QFile file(info.absoluteFilePath());
+        file.open(QIODevice::ReadOnly);
+        files.insert(info.fileName(), file.readAll());
+    }
+    return files;
+}
+
+// Rows of a query on another program's database, as "a|b|c".
+QStringList rowsOf(const QString& databasePath, const QString& statement)
+{
+    QStringList values;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cli"));
+        db.setDatabaseName(databasePath);
+        if (QFile::exists(databasePath) && db.open()) {
+            QSqlQuery query(statement, db);
+            while (query.next()) {
+                QStringList row;
+                for (int i = 0; i < query.record().count(); ++i)
+                    row << query.value(i).toString();
+                values << row.join('|');
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("cli"));
+    return values;
+}
+
+// An update file of numbers, one per line.
+QString writeUpdateFile(const QString& path, int lines)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    for (int i = 0; i < lines; ++i)
+        file.write(QByteArray::number(i) + '\n');
+    return path;
+}
+
+}  // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+    TestEnvironment env;
+    QObject window;  // the owner of the in-process session's prompts
+    QString logPath;
+    QString sharedRaw;  // one download, for the commands that read raw files
+
+    QStringList simulatorOptions(const QStringList& more = {})
+    {
+        logPath = env.path() + QStringLiteral("/sim-%1-%2.log").arg(QTest::currentTestFunction()).arg(QTest::currentDataTag());
+        QFile::remove(logPath);
+        return QStringList{"--erase-delay-ms", "0", "--reprog-delay-ms", "0", "--log", logPath} + more;
+    }
+
+    // The names of the commands the simulator received, in order.
+    QStringList logged() const
+    {
+        QFile log(logPath);
+        log.open(QIODevice::ReadOnly);
+        QStringList commands;
+        for (const QByteArray& line : log.readAll().split('\n'))
+            if (!line.isEmpty())
+                commands << QString::fromLatin1(line.split(' ').value(2));
+        return commands;
+    }
+
+    static QStringList unitArguments(const SimulatorProcess& sim)
+    {
+        return {"--address", "127.0.0.1", "--port", QString::number(sim.port())};
+    }
+
+    // A data directory of the test's own, empty.
+    QString freshDataDir(const QString& name) const
+    {
+        const QString path = env.path() + '/' + name;
+        QDir(path).removeRecursively();
+        return path;
+    }
+
+    // The child shares the test's settings store (unit at 127.0.0.1) and nothing of the user's.
+    void prepare(QProcess& process, bool fixedClock) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", env.path() + "/home");
+        environment.insert("XDG_CONFIG_HOME", env.path() + "/settings");
+        environment.insert("TMPDIR", env.path());
+        if (fixedClock)
+            environment.insert("TOLM_FIXED_CLOCK", kSessionTime.toString(Qt::ISODate));
+        process.setProcessEnvironment(environment);
+        process.setProgram(QStringLiteral(TOLM_CLI_PATH));
+    }
+
+    Run run(const QStringList& arguments, const QByteArray& input = {}, bool fixedClock = false)
+    {
+        QProcess process;
+        prepare(process, fixedClock);
+        process.setArguments(arguments);
+        process.start();
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(120000))
+            process.kill();
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromLocal8Bit(process.readAllStandardOutput()),
+                QString::fromLocal8Bit(process.readAllStandardError())};
+    }
+
+    // The window's session for the sample aircraft, in this process, into the test's data root.
+    QMap<QString, QByteArray> windowDownload()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        if (!identifyUnit(link, sim.port(), env.prompts()))
+            return {};
+        link.lend([&](LinkContext& context, PartNumberRecord& partNumbers) {
+            DownloadSession session(context, partNumbers, sampleAircraft(), 4, RequestSet::fromChoices(true, false),
+                                    &window);
+            session.start();
+            waitFor([&] { return session.isFinished(); });
+            return 0;
+        });
+        const QString directory = env.dataRoot() + "/F-GABC_data/engine_4";
+        const QMap<QString, QByteArray> files = filesIn(directory);
+        QDir(directory).removeRecursively();
+        return files;
+    }
+
+    // A raw file the simulator's data was downloaded into, once for the whole test.
+    QString downloadedRaw()
+    {
+        if (sharedRaw.isEmpty()) {
+            SimulatorProcess sim(simulatorOptions());
+            const Run result = run(QStringList{"download", "--data-dir", env.path() + "/shared", "--accept-incompatible"}
+                                   + kSampleDetails + unitArguments(sim));
+            sharedRaw = result.out.split('\n').filter(".raw").value(0);
+        }
+        return sharedRaw;
+    }
+
+private slots:
+    void init()
+    {
+        env.resetSettings();
+        env.prompts().clear();
+        DownloadSession::timing() = DownloadSession::Timing{};
+        DownloadSession::timing().tickMs = 20;
+    }
+
+    // The same unit data and details give the window's files, byte for byte, and the request's rows.
+    void downloadWritesWhatTheWindowWrites()
+    {
+        Clock::fix(kSessionTime);
+        const QMap<QString, QByteArray> windowFiles = windowDownload();
+        Clock::fix(std::nullopt);
+        QCOMPARE(windowFiles.size(), 5);
+
+        SimulatorProcess sim(simulatorOptions());  // a fresh unit: its algorithm states start over
+        const QString dataDir = freshDataDir("cli-data");
+        const Run result = run(QStringList{"download", "--data-dir", dataDir, "--accept-incompatible"} + kSampleDetails
+                                   + unitArguments(sim),
+                               {}, true);
+        QVERIFY2(result.status == 0, qPrintable(result.err));
+        const QString directory = dataDir + "/Mirvak/F-GABC_data/engine_4";
+        QVERIFY(filesIn(directory) == windowFiles);
+        QStringList written;
+        for (const QString& name : {"fd", "cb", "ss", "tr", "fh"})
+            written << QStringLiteral("%1/ESN123456-%2-20260305-1425.%3").arg(directory, name, name == QLatin1String("fd") ? "raw" : "txt");
+        QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), written);
+        QVERIFY(result.err.contains("Processing complete!"));
+        QCOMPARE(logged(), (QStringList{"CMD_PN", "CMD_GET_ALGORITHM_STATUS", "CMD_DOWNLOAD_DATA", "CMD_GET_FLIGHT_HISTORY"}));
+
+        const QString database = dataDir + "/Mirvak/tolm.db";
+        QCOMPARE(rowsOf(database, "SELECT tail_number, shop_id, comment FROM aircraft"), QStringList{"F-GABC||"});
+        QCOMPARE(rowsOf(database, "SELECT type, sn, sdi, install_date FROM engine"), QStringList{"CFM56-5|123456|0|"});
+        QCOMPARE(settings::text(settings::LastAircraft), QStringLiteral("F-GABC"));
+        QCOMPARE(settings::text(settings::DataDir), env.dataDir());  // --data-dir was for the run only
+    }
+
+    // The erase goes out only once every file of the session is closed under its final name.
+    void eraseFollowsTheClosedFiles()
+    {
+        SimulatorProcess sim(simulatorOptions({"--erase-delay-ms", "500"}));
+        const QString dataDir = freshDataDir("erase-data");
+        QProcess process;
+        prepare(process, false);
+        process.setArguments(QStringList{"download", "--data-dir", dataDir, "--accept-incompatible", "--erase"}
+                             + kSampleDetails + unitArguments(sim));
+        process.start();
+        QVERIFY(waitFor([&] { return logged().contains("CMD_ERASE_DATA"); }, 60000));
+        const QStringList atErase = QDir(dataDir + "/Mirvak/F-GABC_data/engine_4").entryList(QDir::Files | QDir::Hidden);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(atErase.size(), 5);
+        QCOMPARE(atErase.filter(QRegularExpression("^ESN123456-(fd|cb|ss|tr|fh)-\\d{8}-\\d{4}\\.(raw|txt)$")), atErase);
+        QCOMPARE(logged().last(), QStringLiteral("CMD_ERASE_DATA"));
+        QVERIFY(process.readAllStandardError().contains("Erasing Bearing Data: Done"));
+    }
+
+    void failedStepExitsOneAndNeverErases_data()
+    {
+        QTest::addColumn<QStringList>("fault");
+        QTest::addColumn<QString>("failedRow");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("written");
+        QTest::newRow("engine data refused") << QStringList{"--fault", "ack:96"} << "Downloading Bearing Data: Failed"
+                                             << "Detected ACK error" << 0;
+        QTest::newRow("engine data cut off") << QStringList{"--fault", "drop:96:100000"}
+                                             << "Downloading Bearing Data: Failed" << "The unit closed the connection before its answer was complete." << 0;
+        QTest::newRow("flight history refused") << QStringList{"--fault", "ack:97"}
+                                                << "Downloading Flight History Data: Failed" << "Detected ACK error" << 4;
+    }
+    void failedStepExitsOneAndNeverErases()
+    {
+        QFETCH(QStringList, fault);
+        QFETCH(QString, failedRow);
+        QFETCH(QString, message);
+        QFETCH(int, written);
+        SimulatorProcess sim(simulatorOptions(fault));
+        const QString dataDir = freshDataDir("fault-data");
+        const Run result = run(QStringList{"download", "--data-dir", dataDir, "--accept-incompatible", "--erase"}
+                               + kSampleDetails + unitArguments(sim));
+        QCOMPARE(result.status, 1);
+        QVERIFY2(result.err.contains(failedRow) && result.err.contains(message)
+                     && result.err.contains("The unit's memory was not erased"),
+                 qPrintable(result.err));
+        QVERIFY(result.err.contains("Erasing Bearing Data: Skipped"));
+        QCOMPARE(logged().filter("CMD_ERASE_DATA"), QStringList());
+        // What is printed is what is on disk, and nothing half-written is left.
+        const QStringList printed = result.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(printed.size(), written);
+        QStringList onDisk;
+        QDirIterator it(dataDir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            onDisk << it.next();
+        QCOMPARE(onDisk.filter("/F-GABC_data/").size(), written);
+        for (const QString& path : printed)
+            QVERIFY(onDisk.contains(path));
+    }
+
+    void incompatibleUnitSoftwareStopsTheDownload()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        const QString dataDir = freshDataDir("incompatible-data");
+        const Run result = run(QStringList{"download", "--data-dir", dataDir} + kSampleDetails + unitArguments(sim));
+        QCOMPARE(result.status, 1);
+        QVERIFY2(result.err.contains("This version of Tolm is not compatible with the software currently loaded in the unit.")
+                     && result.err.contains("give --accept-incompatible"),
+                 qPrintable(result.err));
+        QCOMPARE(logged(), QStringList{"CMD_PN"});
+        QVERIFY(!QDir(dataDir + "/Mirvak/F-GABC_data").exists());
+    }
+
+    void refusedDownloadTouchesNothing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QStringList fgabc{"--registration", "F-GABC"};
+        QTest::newRow("blank") << QStringList{"--registration", "F GABC"}
+                               << "Invalid registration number: string contains white space(s)";
+        QTest::newRow("trailing hyphen") << QStringList{"--registration", "FGABC-"}
+                                         << "Invalid registration number: string ends with a '-'";
+        QTest::newRow("separator") << QStringList{"--registration", "../x"}
+                                   << "Invalid registration number: string contains a path separator";
+        QTest::newRow("overlong") << QStringList{"--registration", QString(17, 'A')}
+                                  << "The registration is longer than 16 characters.";
+        QTest::newRow("missing") << QStringList{"--erase"} << "--registration is required.";
+        QTest::newRow("serial number") << fgabc + QStringList{"--engine-sn", "a/b"}
+                                       << "Invalid engine serial number: string contains a path separator";
+        QTest::newRow("shop id") << fgabc + QStringList{"--shop-id", QString(11, 'S')}
+                                 << "The shop ID is longer than 10 characters.";
+        QTest::newRow("engine type") << fgabc + QStringList{"--engine-type", "NOPE"}
+                                     << "Unknown engine type \"NOPE\"; the database offers: CFM56-5.";
+        QTest::newRow("skip") << fgabc + QStringList{"--skip", "engine-data,fuel"}
+                              << "--skip takes algorithm-status, engine-data, flight-history, not \"fuel\".";
+        QTest::newRow("lone erase answer") << fgabc + QStringList{"--erase-deactivated"}
+                                           << "--erase-deactivated only answers the question before an --erase.";
+        QTest::newRow("port") << fgabc + QStringList{"--port", "x"}
+                              << "--port takes a whole number from 1 to 65535, not \"x\".";
+        QTest::newRow("unknown option") << fgabc + QStringList{"--colour"} << "Unknown option 'colour'.";
+    }
+    void refusedDownloadTouchesNothing()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        SimulatorProcess sim(simulatorOptions());
+        const QString dataDir = freshDataDir("refused-data");
+        const Run result = run(QStringList{"download", "--data-dir", dataDir} + unitArguments(sim) + arguments);
+        QCOMPARE(result.status, 2);
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        QCOMPARE(result.out, QString());
+        QCOMPARE(sim.connectionCount(), 0);
+        QCOMPARE(rowsOf(dataDir + "/Mirvak/tolm.db", "SELECT * FROM aircraft"), QStringList());
+        QCOMPARE(QDir(dataDir + "/Mirvak").entryList({"*_data"}, QDir::Dirs), QStringList());
+        QVERIFY(!settings::contains(settings::LastAircraft));
+    }
+
+    void otherRefusalsExitTwo_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QString flight = env.path() + "/nowhere.raw:1";
+        QTest::newRow("bin") << QStringList{"spectrum", flight, "--bin", "27"}
+                             << "--bin takes a whole number from 1 to 26, not \"27\".";
+        QTest::newRow("bin and transient") << QStringList{"spectrum", flight, "--bin", "1", "--transient", "TOC"}
+                                           << "Give either --bin or --transient with --event.";
+        QTest::newRow("transient type") << QStringList{"spectrum", flight, "--transient", "XYZ", "--event", "1"}
+                                        << "--transient takes one of TOC, TOD, AOD, AOA, not \"XYZ\".";
+        QTest::newRow("event") << QStringList{"spectrum", flight, "--transient", "TOC", "--event", "11"}
+                               << "--event takes a whole number from 1 to 10, not \"11\".";
+        QTest::newRow("no event") << QStringList{"spectrum", flight, "--transient", "TOC"} << "--transient needs --event.";
+        QTest::newRow("window") << QStringList{"spectrum", flight, "--bin", "1", "--window", "blackman"}
+                                << "--window takes one of none, hanning, hamming, not \"blackman\".";
+        QTest::newRow("no such flight") << QStringList{"spectrum", flight, "--bin", "1"}
+                                        << "Flight 1 of " + env.path() + "/nowhere.raw cannot be read";
+        QTest::newRow("flight reference") << QStringList{"spectrum", "file.raw", "--bin", "1"}
+                                          << "file.raw names no flight: expected RAW:FLIGHT";
+        QTest::newRow("upload kind") << QStringList{"upload", "--kind", "boot", "x.dat"}
+                                     << "--kind takes one of main, dsp, config, not \"boot\".";
+        QTest::newRow("upload file") << QStringList{"upload", "--kind", "dsp", env.path() + "/none.dat"}
+                                     << env.path() + "/none.dat is no file.";
+        QTest::newRow("flights argument") << QStringList{"flights", "extra"} << "flights takes no arguments.";
+        QTest::newRow("command") << QStringList{"frobnicate"} << "Unknown command \"frobnicate\".";
+    }
+    void otherRefusalsExitTwo()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        const Run result = run(arguments);
+        QCOMPARE(result.status, 2);
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        QCOMPARE(result.out, QString());
+    }
+
+    void statusShowsWhatTheDialogsShow()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        const Run json = run(QStringList{"status", "--json"} + unitArguments(sim));
+        QCOMPARE(json.status, 0);
+        const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        const QJsonObject partNumbers = object["partNumbers"].toObject();
+        QCOMPARE(partNumbers["korvelPN"].toString(), QStringLiteral("ABCDEFGHIJKLMNO"));
+        QCOMPARE(partNumbers["korvelSN"].toString(), QStringLiteral("QRSTUVW"));
+        QCOMPARE(partNumbers["dspConfigTablePn"].toString(), QStringLiteral("WXYZABCDEFGHIJK"));
+        QCOMPARE(partNumbers["dspConfigTableCrc"].toInt(), 3);
+        QVERIFY(!partNumbers.contains("korvelSNCrc"));
+        QCOMPARE(object["bite"].toObject().size(), 9);
+        QCOMPARE(object["bite"].toObject()["dspAnalogItv"].toInt(), 2);
+        QCOMPARE(object["compatible"].toBool(true), false);
+
+        const Run text = run(QStringList{"status"} + unitArguments(sim));
+        QCOMPARE(text.status, 0);
+        const QStringList lines = text.out.split('\n');
+        for (const char* line : {"Part Numbers (CRC)", "  Korvel PNR:            ABCDEFGHIJKLMNO",
+                                 "  Main Prog PNR:         QRSTUVWXYZABCDE  (0x1)", "BITE Results",
+                                 "  DSP Analog:            2", "Compatible: no"})
+            QVERIFY2(lines.contains(QLatin1String(line)), line);
+        QCOMPARE(logged(), (QStringList{"CMD_PN", "CMD_STATUS_REQ", "CMD_PN", "CMD_STATUS_REQ"}));
+    }
+
+    void unreachableUnitExitsOne()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = closed.serverPort();
+        closed.close();  // nothing listens there any more
+        const Run result = run({"status", "--address", "127.0.0.1", "--port", QString::number(port)});
+        QCOMPARE(result.status, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("The unit at 127.0.0.1:%1 could not be identified").arg(port)),
+                 qPrintable(result.err));
+    }
+
+    void flightsListWhatTheSelectionLists()
+    {
+        const QString raw = downloadedRaw();
+        QVERIFY(!raw.isEmpty());
+        const QString dataDir = freshDataDir("flights-data");
+        const QString root = dataDir + "/Mirvak";
+        const QString engine = root + "/F-GABC_data/engine_4";
+        QDir().mkpath(engine);
+        QVERIFY(QFile::copy(raw, engine + "/ESN123456-fd-20260305-1425.raw"));
+        // A file cut inside slot 5 lists the flights of slots 1 to 4 only.
+        QFile whole(raw);
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        QFile cut(engine + "/ESN123456-fd-20260305-1426.raw");
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(whole.read(sizeof(RawFileHeader) + 5 * sizeof(FlightBlock) + 100));
+        cut.close();
+        writeRaw(root, "HB-XYZ", 2, "ESN9-fd-20110305-1425.raw", {{0, 0}, {7, 1, dateWord(2011, 3, 5), timeWord(14, 25)}});
+
+        const Run json = run({"flights", "--json", "--data-dir", dataDir});
+        QCOMPARE(json.status, 0);
+        QVERIFY(json.err.contains(cut.fileName() + ": Failed to read data block"));
+        const QJsonObject listing = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        const QJsonArray flights = listing["flights"].toArray();
+        QCOMPARE(flights.size(), 20 + 4 + 1);
+        QCOMPARE(listing["truncatedFiles"].toArray(), QJsonArray{cut.fileName()});
+        const QJsonObject first = flights[0].toObject();
+        QCOMPARE(first["aircraft"].toString(), QStringLiteral("F-GABC"));
+        QCOMPARE(first["engine"].toInt(), 4);
+        QCOMPARE(first["rawFile"].toString(), engine + "/ESN123456-fd-20260305-1425.raw");
+        QCOMPARE(first["flight"].toInt(), 1);
+        QCOMPARE(first["reference"].toString(), engine + "/ESN123456-fd-20260305-1425.raw:1");
+        QCOMPARE(flights[5].toObject()["memoryType"].toString(), QStringLiteral("Post-Defect"));  // slot 5 on
+        QCOMPARE(flights[20].toObject()["truncated"].toBool(), true);
+        QCOMPARE(flights[19].toObject()["truncated"].toBool(), false);
+        const QJsonObject other = flights[24].toObject();
+        QCOMPARE(other["aircraft"].toString(), QStringLiteral("HB-XYZ"));
+        QCOMPARE(other["engine"].toInt(), 2);
+        QCOMPARE(other["flight"].toInt(), 7);
+        QCOMPARE(other["memoryType"].toString(), QStringLiteral("Post-Defect"));
+        QCOMPARE(other["flightDateTime"].toString(), QStringLiteral("2011.03.05 14:25:00"));
+        const QDateTime written = QFileInfo(other["rawFile"].toString()).lastModified();
+        QCOMPARE(other["downloadDateTime"].toString(), written.toString("yyyy.MM.dd hh:mm:ss"));
+
+        const Run table = run({"flights", "--data-dir", dataDir});
+        QCOMPARE(table.status, 0);
+        const QStringList rows = table.out.split('\n').filter(QRegularExpression("^(F-GABC|HB-XYZ) "));
+        QCOMPARE(rows.size(), 25);
+        QCOMPARE(rows.filter(QRegularExpression("truncated$")).size(), 4);
+        QVERIFY(rows.last().contains(QRegularExpression(
+            "^HB-XYZ +2 +\\S+ESN9-fd-20110305-1425\\.raw +00007 +Post-Defect +2011\\.03\\.05 14:25:00 +")));
+    }
+
+    void spectrumIsThePlottedOne_data()
+    {
+        QTest::addColumn<QStringList>("source");
+        QTest::addColumn<QString>("window");  // empty: the plot window's stored choice, Hanning
+        QTest::addColumn<int>("steadyBin");   // 0..25, or -1 for a transient
+        QTest::addColumn<int>("transient");
+        QTest::addColumn<int>("event");
+        QTest::addColumn<int>("windowType");
+        QTest::newRow("bin 1") << QStringList{"--bin", "1"} << "none" << 0 << 0 << 0 << 0;
+        QTest::newRow("bin 26 Hanning") << QStringList{"--bin", "26"} << "hanning" << 25 << 0 << 0 << 1;
+        QTest::newRow("bin 3 stored Hanning") << QStringList{"--bin", "3"} << "" << 2 << 0 << 0 << 1;
+        QTest::newRow("TOC 1 Hamming") << QStringList{"--transient", "TOC", "--event", "1"} << "hamming" << -1 << 0 << 0 << 2;
+        QTest::newRow("AOA 10 Hanning") << QStringList{"--transient", "AOA", "--event", "10"} << "hanning" << -1 << 3 << 9 << 1;
+    }
+    void spectrumIsThePlottedOne()
+    {
+        QFETCH(QStringList, source);
+        QFETCH(QString, window);
+        QFETCH(int, steadyBin);
+        QFETCH(int, transient);
+        QFETCH(int, event);
+        QFETCH(int, windowType);
+        const QString reference = downloadedRaw() + ":3";
+        settings::setValue(settings::Plot2D_FFT_WINDOW_TYPE, 1);
+        const Run result = run(QStringList{"spectrum", reference} + source
+                               + (window.isEmpty() ? QStringList() : QStringList{"--window", window}));
+        QCOMPARE(result.status, 0);
+
+        // The plot's spectrum of the same record: line 0 shows 0, and line 1 too for a steady-state bin under Hanning.
+        const ResolvedFlight flight = resolveFlightReference(reference);
+        QVERIFY(flight.record);
+        const qint16* counts = steadyBin >= 0 ? flight.record->block.steadySamples[steadyBin]
+                                              : flight.record->block.transientSamples[transient][event];
+        std::vector<double> expected = plotSpectrum(timeHistory(counts).data(), windowType,
+                                                    CorrectionTable(SHIPPED_CORRECTION_TABLE));
+        const bool lineOneForced = steadyBin >= 0 && windowType == FftWindowHanning;
+        if (windowType == FftWindowHanning)
+            QVERIFY(expected[1] != 0.0);  // so whether it is forced shows
+        expected[0] = 0.0;
+        if (lineOneForced)
+            expected[1] = 0.0;
+        QStringList lines{"Frequency (Hz),G pk (compensated)"};
+        for (int k = 0; k < 1024; ++k)
+            lines << formatG(k * 4.76837158203125) + ',' + formatG(expected[k]);
+        QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), lines);
+    }
+
+    void uploadAsksAsTheDialogDoes_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("flags");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QString>("asked");
+        const QString dsp = "The DSP SW you are about to upload is not compatible";
+        QTest::newRow("DSP declined") << "dsp" << "614_207-000-2.dat" << QStringList() << 1 << QStringList{"CMD_PN"} << dsp;
+        QTest::newRow("DSP accepted") << "dsp" << "614_207-000-2.dat" << QStringList{"--accept-incompatible"} << 0
+                                      << QStringList{"CMD_PN", "CMD_REPROG_PROG_DSP", "CMD_REPROG_PROG_DSP", "CMD_PN"} << dsp;
+        QTest::newRow("table without erase") << "config" << "614_208-000-2.dat" << QStringList{"--accept-incompatible"} << 1
+                                             << QStringList{"CMD_PN"} << "The Tessel memory will be erased.";
+        QTest::newRow("table") << "config" << "614_208-000-2.dat" << QStringList{"--accept-incompatible", "--erase"} << 0
+                               << QStringList{"CMD_PN", "CMD_REPROG_CONFIG_DSP", "CMD_REPROG_CONFIG_DSP", "CMD_PN",
+                                              "CMD_ERASE_DATA"}
+                               << "The Tessel memory will be erased.";
+        QTest::newRow("odd name") << "dsp" << "update.dat" << QStringList() << 1 << QStringList{"CMD_PN"}
+                                  << "The file name does not look like a DSP software file";
+    }
+    void uploadAsksAsTheDialogDoes()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, file);
+        QFETCH(QStringList, flags);
+        QFETCH(int, status);
+        QFETCH(QStringList, sent);
+        QFETCH(QString, asked);
+        SimulatorProcess sim(simulatorOptions());
+        const QString path = writeUpdateFile(env.path() + '/' + file, 1281);  // two packets
+        const Run result = run(QStringList{"upload", "--kind", kind, path, "--password-stdin"} + flags + unitArguments(sim),
+                               "tulip\n");
+        QVERIFY2(result.status == status, qPrintable(result.err));
+        QVERIFY2(result.err.contains(asked), qPrintable(result.err));
+        QCOMPARE(logged(), sent);
+        if (status == 0)
+            QVERIFY(result.err.contains("Upload complete!"));
+    }
+
+    void wrongPasswordSendsNothing()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        const QString path = writeUpdateFile(env.path() + "/614_207-000-2.dat", 10);
+        const Run result = run(QStringList{"upload", "--kind", "dsp", path, "--password-stdin"} + unitArguments(sim),
+                               "tulipe\n");
+        QCOMPARE(result.status, 2);
+        QVERIFY2(result.err.contains("Invalid password."), qPrintable(result.err));
+        QCOMPARE(sim.connectionCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "test_cli.moc"
