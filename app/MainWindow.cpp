@@ -16,6 +16,7 @@
 #include "download/ui/DownloadClearDialog.h"
 #include "download/ui/DownloadProgressDialog.h"
 #include "export/ui/ArchiveCommand.h"
+#include "export/ui/ExportCommand.h"
 #include "export/TempCleanup.h"
 #include "firmware/ui/FwUpdateDialog.h"
 #include "link/ui/BiteResultDialog.h"
@@ -283,5 +284,11 @@ void MainWindow::on_actionAddRemoveEngineType_triggered()
 void MainWindow::on_actionArchiveData_triggered() { archiveData(this); }
 void MainWindow::on_actionDelete_Temp_Files_triggered() { emptyTempDirectory(this); }
 
-// The ASCII export arrives with its own area of the program.
-void MainWindow::on_buttonExport_clicked() {}
+void MainWindow::on_buttonExport_clicked()
+{
+    FlightRecordList flights;
+    DataSelectionDialog selection(this, flights);
+    if (runDialog(selection) != QDialog::Accepted || flights.isEmpty())
+        return;
+    exportData(this, flights);
+}

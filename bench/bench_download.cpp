@@ -187,7 +187,7 @@ void postProcessingStep(benchmark::State& state, const QString& answer, Step ste
         quietPrompts.failures = 0;
         state.ResumeTiming();
 
-        const bool ok = step(link, record);
+        const bool ok = step(link, record).isEmpty();
 
         state.PauseTiming();
         if (!ok || quietPrompts.failures > 0) {

@@ -23,4 +23,18 @@ QString toChars(double value, std::chars_format format, int precision)
 
 QString formatG(double value, int precision) { return toChars(value, std::chars_format::general, precision); }
 
+void appendG(QByteArray& out, double value, int precision)
+{
+    // A sign, the digits, a point and a three-digit exponent fit with room to spare.
+    constexpr int kLargestOnStack = 48;
+    if (precision > kLargestOnStack) {
+        out.append(formatG(value, precision).toLatin1());
+        return;
+    }
+    char text[kLargestOnStack + 16];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision);
+    Q_ASSERT(result.ec == std::errc());
+    out.append(text, result.ptr - text);
+}
+
 QString formatFixed(double value, int decimals) { return toChars(value, std::chars_format::fixed, decimals); }

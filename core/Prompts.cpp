@@ -2,27 +2,14 @@
 
 #include <QDebug>
 
-namespace {
+Prompts::Button HeadlessPrompts::message(Kind, QObject*, const QString& title, const QString& text, Buttons,
+                                         Button defaultButton)
+{
+    qWarning().noquote() << title << ':' << text;
+    return defaultButton == NoButton ? Ok : defaultButton;
+}
 
-// What a program without a front end does: tells the debug output, takes the defaults.
-class DefaultPrompts : public Prompts {
-public:
-    Button message(Kind, QObject*, const QString& title, const QString& text, Buttons,
-                   Button defaultButton) override
-    {
-        qWarning().noquote() << title << ':' << text;
-        return defaultButton == NoButton ? Ok : defaultButton;
-    }
-    std::optional<QString> textInput(QObject*, const QString&, const QString&, Echo, const QString&) override
-    {
-        return std::nullopt;
-    }
-    QString openFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
-    QString existingDirectory(QObject*, const QString&, const QString&) override { return {}; }
-    void showNote(QObject*, const QString&, const QString&) override {}
-    void closeNote() override {}
-};
+namespace {
 
 Prompts* installed = nullptr;
 
@@ -30,7 +17,7 @@ Prompts* installed = nullptr;
 
 Prompts& prompts()
 {
-    static DefaultPrompts fallback;
+    static HeadlessPrompts fallback;
     return installed ? *installed : fallback;
 }
 

@@ -45,6 +45,23 @@ public:
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(Prompts::Buttons)
 
+// Prompts of a program without a window: every message goes to the debug
+// output, every question takes its default answer, nothing is chosen or typed.
+class HeadlessPrompts : public Prompts {
+public:
+    Button message(Kind kind, QObject* owner, const QString& title, const QString& text, Buttons buttons,
+                   Button defaultButton) override;
+    std::optional<QString> textInput(QObject*, const QString&, const QString&, Echo, const QString&) override
+    {
+        return std::nullopt;
+    }
+    QString openFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    QString existingDirectory(QObject*, const QString&, const QString&) override { return {}; }
+    void showNote(QObject*, const QString&, const QString&) override {}
+    void closeNote() override {}
+};
+
 // The prompts in use: those installed by the front end (the window's, the
 // command line's, a test's). Without any, every message is written to the
 // debug output and every question takes its default answer.

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QTcpSocket>
 #include <QTimerEvent>
 
@@ -26,6 +27,9 @@ QString rawCopyTag(int step)
 }
 
 QString megabytes(double bytes) { return QString::number(bytes / 1e6, 'f', 1); }
+
+// Answers longer than this (the engine data) are normalised on a worker thread.
+constexpr quint32 kNormaliseOnWorkerAbove = 1 << 20;
 
 }  // namespace
 
@@ -79,6 +83,7 @@ void DownloadSession::start()
 {
     connect(link_.socket, &QTcpSocket::readyRead, this, &DownloadSession::readyReadSlot);
     connect(link_.socket, &QTcpSocket::disconnected, this, &DownloadSession::connectionLost);
+    link_.framer.deferAbove(kNormaliseOnWorkerAbove);
     if (settings::flag(settings::SaveRawFiles))
         link_.framer.setRawCopyHook([this](const QString& raw) { keepRawCopy(raw); });
     startState();
@@ -177,14 +182,39 @@ bool DownloadSession::postProcess(const QString& label, QString (*work)(LinkCont
 {
     emit progressLabelChanged(label);
     emit progressChanged(0);
-    const QString failure = work(link_, record_);
-    if (!failure.isEmpty()) {
-        failures_ << step_;
-        reasons_[step_] = failure;
-        exchangeEnded_ = true;
-    }
-    setStatus(step_, failure.isEmpty() ? QStringLiteral("Done") : QStringLiteral("Failed"));
-    return true;
+    runInBackground([this, work] { return work(link_, record_); },
+                    [this](const QString& failure) {
+                        if (!failure.isEmpty()) {
+                            failures_ << step_;
+                            reasons_[step_] = failure;
+                            exchangeEnded_ = true;
+                        }
+                        setStatus(step_, failure.isEmpty() ? QStringLiteral("Done") : QStringLiteral("Failed"));
+                        ++step_;
+                        startState();
+                    });
+    return false;
+}
+
+void DownloadSession::runInBackground(std::function<QString()> work, std::function<void(const QString&)> done)
+{
+    background_ = std::make_unique<QFutureWatcher<QString>>();
+    connect(background_.get(), &QFutureWatcher<QString>::finished, this, [this, done = std::move(done)] {
+        const QString failure = background_->result();
+        background_.release()->deleteLater();
+        if (!finished_)
+            done(failure);
+    });
+    background_->setFuture(QtConcurrent::run(std::move(work)));
+}
+
+void DownloadSession::waitForBackgroundWork()
+{
+    if (!background_)
+        return;
+    background_->disconnect(this);
+    background_->waitForFinished();
+    background_.reset();
 }
 
 // Asks what must be asked before the unit's memory is wiped. The session
@@ -223,6 +253,8 @@ void DownloadSession::sendCommand(quint32 command, std::initializer_list<quint32
 void DownloadSession::readyReadSlot()
 {
     // A complete answer moves the session on at once rather than at the next tick.
+    if (background_)
+        return;  // the unit owes nothing now; what it sends waits until the work is done
     if (receiveAnswers(link_) && step_ != EraseData)
         QMetaObject::invokeMethod(this, [this] {
             if (!finished_ && !asking_ && waiting_)
@@ -254,9 +286,10 @@ void DownloadSession::watchDownload()
         waiting_ = false;
         emit progressChanged(100);
         showTransfer(sinceSent_.elapsed());
-        setStatus(step_, QStringLiteral("Done"));
-        ++step_;
-        startState();
+        if (!link_.message.isEmpty())
+            normaliseInBackground();
+        else
+            answerComplete();
         return;
     }
     if (link_.exchangeStatus == ExchangeStatus::Failed) {
@@ -278,6 +311,30 @@ void DownloadSession::watchDownload()
         emit progressChanged(int(quint64(link_.received) * 100 / link_.expected));
         showTransfer(now);
     }
+}
+
+void DownloadSession::answerComplete()
+{
+    setStatus(step_, QStringLiteral("Done"));
+    ++step_;
+    startState();
+}
+
+void DownloadSession::normaliseInBackground()
+{
+    // Nothing else touches the answer file while the work runs; the session waits for it.
+    runInBackground(
+        [this, message = std::exchange(link_.message, RawMessage{}), hook = link_.framer.rawCopyHook()] {
+            QString failure;
+            link_.responseFile = ResponseFramer::normalise(message, failure, hook);
+            return failure;
+        },
+        [this](const QString& failure) {
+            if (link_.responseFile.isEmpty())
+                failExchange(failure);
+            else
+                answerComplete();
+        });
 }
 
 void DownloadSession::showTransfer(qint64 elapsedMs)
@@ -334,6 +391,9 @@ void DownloadSession::failExchange(const QString& reason)
 void DownloadSession::finish()
 {
     finished_ = true;
+    waitForBackgroundWork();
+    link_.framer.deferAbove(0);
+    link_.message = RawMessage{};
     if (timerId_)
         killTimer(timerId_);
     timerId_ = 0;

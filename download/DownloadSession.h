@@ -11,11 +11,17 @@
 // erased that is not safely on disk ("Skipped" otherwise). Cancel never
 // erases. While a question is open the session stands still: no tick moves
 // it on. The view only shows what this signals.
+//
+// The heavy work (normalising the engine-data answer, writing the raw file and
+// the reports) runs on a worker thread, so the window never stalls; the
+// session waits for it before it goes on, and the erase is still sent only
+// after the files are closed.
 
 #include "download/PostProcessing.h"
 #include "download/RequestSet.h"
 
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QObject>
 #include <array>
 
@@ -79,6 +85,11 @@ private:
     void startState();
     bool runStep();
     bool postProcess(const QString& label, QString (*work)(LinkContext&, SessionRecord&));
+    void answerComplete();
+    void normaliseInBackground();
+    // Runs work on a worker thread and done with its failure text (empty: none) on this one.
+    void runInBackground(std::function<QString()> work, std::function<void(const QString&)> done);
+    void waitForBackgroundWork();
     bool confirmErase();
     void stop();
     void sendCommand(quint32 command, std::initializer_list<quint32> arguments);
@@ -102,6 +113,7 @@ private:
     bool finished_ = false;
     bool cancelled_ = false;
     bool asking_ = false;  // a question to the technician is open
+    std::unique_ptr<QFutureWatcher<QString>> background_;  // work on a worker thread, while it runs
     QObject* owner_;
     QList<int> failures_;
     std::array<QString, kRequestableSteps> reasons_;  // why each failed step failed

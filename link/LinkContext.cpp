@@ -53,8 +53,10 @@ bool receiveAnswers(LinkContext& link)
             abandonExchange(link);
             return ended;
         }
+        link.message = link.framer.takeMessage();
         link.responseFile = link.framer.normalisedFile();
-        link.exchangeStatus = link.responseFile.isEmpty() ? ExchangeStatus::Failed : ExchangeStatus::AnswerReady;
+        const bool taken = !link.responseFile.isEmpty() || !link.message.isEmpty();
+        link.exchangeStatus = taken ? ExchangeStatus::AnswerReady : ExchangeStatus::Failed;
         link.failure = link.framer.failure();
         link.received = link.expected;
     }

@@ -32,6 +32,7 @@ struct LinkContext {
     bool showPartNumbers = false;
     ResponseFramer framer;  // shared by every consumer of the connection
     QString failure;        // why the last exchange of a borrower failed, empty when unknown
+    RawMessage message;     // a large answer taken but left to its consumer to normalise
 };
 
 // Abandons the exchange in progress: closes the connection, so that a late

@@ -36,19 +36,28 @@ ResponseFramer::Outcome ResponseFramer::next(QIODevice& device)
     if (device.bytesAvailable() < qint64(pending_))
         return Outcome::NeedMore;
 
-    const quint32 length = pending_ + 4;
-    const QByteArray body = device.read(pending_);
+    RawMessage message{pending_ + 4, device.read(pending_)};
     pending_ = 0;
+    if (deferAbove_ != 0 && message.length > deferAbove_)
+        message_ = std::move(message);  // the consumer normalises it, off the GUI thread
+    else
+        normalised_ = normalise(message, failure_, rawCopyHook_);
+    return Outcome::Response;
+}
 
+QString ResponseFramer::normalise(const RawMessage& message, QString& failure,
+                                  const std::function<void(const QString&)>& rawCopyHook)
+{
     QTemporaryFile raw(QDir::tempPath() + QStringLiteral("/Tolm-Mirvak-raw-XXXXXX"));
     unsigned char word[4];
-    qToBigEndian(length, word);
+    qToBigEndian(message.length, word);
     const bool spooled = raw.open() && raw.write(reinterpret_cast<const char*>(word), 4) == 4
-                         && raw.write(body) == body.size() && raw.flush();
+                         && raw.write(message.body) == message.body.size() && raw.flush();
     if (!spooled)
         raw.remove();  // normalizeResponse then reports the raw copy as unreadable
-    else if (rawCopyHook_)
-        rawCopyHook_(raw.fileName());
-    normalizeResponse(normalised_, raw.fileName(), length, &failure_);
-    return Outcome::Response;
+    else if (rawCopyHook)
+        rawCopyHook(raw.fileName());
+    QString normalised;
+    normalizeResponse(normalised, raw.fileName(), message.length, &failure);
+    return normalised;
 }

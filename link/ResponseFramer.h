@@ -6,11 +6,21 @@
 //   idle --4 bytes--> length known --length-4 bytes--> response --> idle
 //                          \--remainder >= 0xFFFFFF--> invalid (close the link)
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
+#include <utility>
 
 class QIODevice;
+
+// One complete message as received: its length word and the bytes after it.
+struct RawMessage {
+    quint32 length = 0;
+    QByteArray body;
+
+    bool isEmpty() const { return length == 0; }
+};
 
 class ResponseFramer {
 public:
@@ -36,10 +46,24 @@ public:
     void reset() { pending_ = 0; }
     // Called with the raw copy of each complete response before it is normalised.
     void setRawCopyHook(std::function<void(const QString& rawFile)> hook) { rawCopyHook_ = std::move(hook); }
+    const std::function<void(const QString&)>& rawCopyHook() const { return rawCopyHook_; }
+
+    // Responses longer than this are not normalised here: after Outcome::Response
+    // takeMessage() hands them over, so the consumer can normalise them off the
+    // GUI thread. 0 normalises every response here.
+    void deferAbove(quint32 length) { deferAbove_ = length; }
+    RawMessage takeMessage() { return std::exchange(message_, RawMessage{}); }
+
+    // Spools a message to a temporary file and normalises it; the normalised
+    // file, or an empty name with failure set. Safe on any thread.
+    static QString normalise(const RawMessage& message, QString& failure,
+                             const std::function<void(const QString&)>& rawCopyHook = {});
 
 private:
     quint32 pending_ = 0;
     quint32 expectedLength_ = 0;
+    quint32 deferAbove_ = 0;
+    RawMessage message_;
     QString normalised_;
     QString failure_;
     std::function<void(const QString&)> rawCopyHook_;

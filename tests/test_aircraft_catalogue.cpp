@@ -1,6 +1,7 @@
 // The aircraft catalogue: lookups, the directory import, and failures handed
 // back as text instead of being shown.
 
+#include "SqlRows.h"
 #include "TestEnvironment.h"
 #include "core/AircraftCatalogue.h"
 #include "core/DataDirectories.h"
@@ -17,15 +18,6 @@
 namespace {
 
 const QString kRefusal = QStringLiteral("refused by the test");
-
-QStringList column(const QString& statement)
-{
-    QStringList values;
-    QSqlQuery query(statement);
-    while (query.next())
-        values << query.value(0).toString();
-    return values;
-}
 
 void addEngine(const QString& registration, int sdi, const QString& type, const QString& sn)
 {

@@ -1,6 +1,7 @@
 // Maintaining aircraft and engine types, and removing an aircraft's data.
 
 #include "GuiTestEnvironment.h"
+#include "SqlRows.h"
 #include "app/AircraftDialog.h"
 #include "core/AircraftCatalogue.h"
 #include "core/DataDirectories.h"
@@ -17,15 +18,6 @@
 #include <QtTest>
 
 namespace {
-
-QStringList column(const QString& statement)
-{
-    QStringList values;
-    QSqlQuery query(statement);
-    while (query.next())
-        values << query.value(0).toString();
-    return values;
-}
 
 QStringList items(QListWidget* list)
 {

@@ -1,5 +1,6 @@
 // The aircraft database: file, legacy move and schema.
 
+#include "SqlRows.h"
 #include "TestEnvironment.h"
 #include "core/Database.h"
 #include "core/DataDirectories.h"
@@ -20,15 +21,6 @@ void closeDatabase()
         db.close();
     }
     QSqlDatabase::removeDatabase(QSqlDatabase::defaultConnection);
-}
-
-QStringList column(const QString& statement)
-{
-    QStringList values;
-    QSqlQuery query(statement);
-    while (query.next())
-        values << query.value(0).toString();
-    return values;
 }
 
 // Runs statements on a database file of its own, outside the default connection.

@@ -60,6 +60,9 @@ private slots:
         QFETCH(QString, text);
         QCOMPARE(formatG(value, precision), text);
         QCOMPARE(formatG(value, precision), cPrintf("%.*g", precision, value));
+        QByteArray appended("x,");
+        appendG(appended, value, precision);
+        QCOMPARE(QString::fromLatin1(appended), "x," + text);
     }
 
     void defaultPrecisionIsSix() { QCOMPARE(formatG(3.14159265), QStringLiteral("3.14159")); }

@@ -10,29 +10,14 @@
 
 // Answers every box with its default button and shows nothing. Every message
 // is counted; critical boxes and warnings also count as failures.
-class QuietPrompts : public Prompts {
+class QuietPrompts : public HeadlessPrompts {
 public:
     int messages = 0;
     int failures = 0;
     QString lastFailure;
 
-    QMessageBox::StandardButton message(Kind kind, QWidget*, const QString& title, const QString& text,
-                                        QMessageBox::StandardButtons,
-                                        QMessageBox::StandardButton defaultButton) override;
-    std::optional<QString> textInput(QWidget*, const QString&, const QString&, QLineEdit::EchoMode,
-                                     const QString&) override
-    {
-        return std::nullopt;
-    }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString existingDirectory(QWidget*, const QString&, const QString&, QFileDialog::Options) override
-    {
-        return {};
-    }
-    int exec(QDialog&) override { return 0; }
-    void showNote(QWidget*, const QString&, const QString&) override {}
-    void closeNote() override {}
+    Button message(Kind kind, QObject*, const QString& title, const QString& text, Buttons,
+                   Button defaultButton) override;
 };
 
 // Shows the runs as usual and keeps the medians of each benchmark, in seconds.

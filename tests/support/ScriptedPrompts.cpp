@@ -72,9 +72,9 @@ QString ScriptedPrompts::saveFileName(QObject* parent, const QString& caption, c
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
-QString ScriptedPrompts::existingDirectory(QObject* parent, const QString& caption, const QString&)
+QString ScriptedPrompts::existingDirectory(QObject* parent, const QString& caption, const QString& dir)
 {
-    calls.append({Kind::Question, caption, QStringLiteral("<directory>"), parent});
+    calls.append({Kind::Question, caption, QStringLiteral("<directory>"), parent, dir});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 

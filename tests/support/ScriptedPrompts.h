@@ -11,6 +11,7 @@ struct PromptCall {
     QString title;
     QString text;  // message text, input label, chooser caption, or dialog class name
     QObject* parent = nullptr;
+    QString directory;  // where a file or directory chooser starts
 };
 
 class ScriptedPrompts : public Prompts {
