@@ -1,13 +1,14 @@
 #pragma once
 // Prompts on a command line: every message goes to standard error, every
 // question is answered from the command's flags, and the access password is
-// read without echo on a terminal or, when asked, from standard input.
+// read without echo on a terminal or, when asked, from standard input. Nothing
+// else is typed or chosen: files and directories come as arguments.
 
 #include "core/Prompts.h"
 
 #include <QHash>
 
-class CliPrompts : public Prompts {
+class CliPrompts : public HeadlessPrompts {
 public:
     // The question is answered Yes when the flag was given, else No; the text
     // must be the one the station asks, and flag names the option for Yes.
@@ -21,11 +22,7 @@ public:
                    Button defaultButton) override;
     std::optional<QString> textInput(QObject* owner, const QString& title, const QString& label, Echo echo,
                                      const QString& text) override;
-    QString openFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
-    QString existingDirectory(QObject*, const QString&, const QString&) override { return {}; }
     void showNote(QObject* owner, const QString& title, const QString& text) override;
-    void closeNote() override {}
 
 private:
     struct Answer {

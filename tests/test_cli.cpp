@@ -12,6 +12,8 @@
 #include "core/NumberFormat.h"
 #include "core/Settings.h"
 #include "download/DownloadSession.h"
+#include "export/AsciiExport.h"
+#include "export/ExportFiles.h"
 #include "flights/CorrectionTable.h"
 #include "flights/FlightQuery.h"
 #include "flights/Spectrum.h"
@@ -363,6 +365,9 @@ private slots:
                                      << "--kind takes one of main, dsp, config, not \"boot\".";
         QTest::newRow("upload file") << QStringList{"upload", "--kind", "dsp", env.path() + "/none.dat"}
                                      << env.path() + "/none.dat is no file.";
+        QTest::newRow("export without out") << QStringList{"export", flight} << "--out is required.";
+        QTest::newRow("export reference") << QStringList{"export", "--out", env.path(), "file.raw:x"}
+                                          << "file.raw:x names no flight: expected RAW:FLIGHT";
         QTest::newRow("flights argument") << QStringList{"flights", "extra"} << "flights takes no arguments.";
         QTest::newRow("command") << QStringList{"frobnicate"} << "Unknown command \"frobnicate\".";
     }
@@ -466,6 +471,40 @@ private slots:
             "^HB-XYZ +2 +\\S+ESN9-fd-20110305-1425\\.raw +00007 +Post-Defect +2011\\.03\\.05 14:25:00 +")));
     }
 
+    // The flights listed, exported by their references: the files of the station's own export.
+    void exportWritesWhatTheExportWrites()
+    {
+        QVERIFY(!downloadedRaw().isEmpty());
+        const Run listed = run({"flights", "--json", "--data-dir", env.path() + "/shared"});
+        const QJsonArray flights = QJsonDocument::fromJson(listed.out.toUtf8()).object()["flights"].toArray();
+        QCOMPARE(flights.size(), 20);
+        const QStringList references{flights[2].toObject()["reference"].toString(),
+                                     flights[11].toObject()["reference"].toString()};
+        const QString out = freshDataDir("export-cli");
+        const Run result = run(QStringList{"export", "--out", out} + references, {}, true);
+        QVERIFY2(result.status == 0, qPrintable(result.err));
+        QVERIFY(result.err.contains("Export Data: Done!"));
+
+        FlightRecordList records;
+        for (const QString& reference : references)
+            records << resolveFlightReference(reference).record;
+        QCOMPARE(records[1]->flightNumber, 12);
+        const QString windowOut = freshDataDir("export-window");
+        Clock::fix(kSessionTime);
+        const bool complete = exportFlights(records, windowOut).complete();
+        Clock::fix(std::nullopt);
+        QVERIFY(complete);
+        QStringList directories;
+        for (const auto& record : records) {
+            const QString name = flightDirectoryName(*record);
+            directories << out + '/' + name;
+            const QMap<QString, QByteArray> files = filesIn(out + '/' + name);
+            QCOMPARE(files.size(), 15);
+            QVERIFY2(files == filesIn(windowOut + '/' + name), qPrintable(name));
+        }
+        QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), directories);
+    }
+
     void spectrumIsThePlottedOne_data()
     {
         QTest::addColumn<QStringList>("source");
@@ -500,7 +539,7 @@ private slots:
         const qint16* counts = steadyBin >= 0 ? flight.record->block.steadySamples[steadyBin]
                                               : flight.record->block.transientSamples[transient][event];
         std::vector<double> expected = plotSpectrum(timeHistory(counts).data(), windowType,
-                                                    CorrectionTable(SHIPPED_CORRECTION_TABLE));
+                                                    CorrectionTable(CorrectionTable::defaultPath()));
         const bool lineOneForced = steadyBin >= 0 && windowType == FftWindowHanning;
         if (windowType == FftWindowHanning)
             QVERIFY(expected[1] != 0.0);  // so whether it is forced shows
