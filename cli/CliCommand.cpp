@@ -43,7 +43,7 @@ void CommandLine::parse(const QStringList& arguments)
 {
     if (!parser_.parse(arguments))
         throw Exit{BadInput, QStringLiteral("%1\nSee: tolm-cli %2 --help").arg(parser_.errorText(), command_)};
-    if (parser_.isSet(QStringLiteral("help"))) {
+    if (parser_.isSet(QStringLiteral("help")) || parser_.isSet(QStringLiteral("help-all"))) {
         QString help = parser_.helpText();
         help.replace(QRegularExpression(QStringLiteral("^Usage: (\\S+)")), QStringLiteral("Usage: \\1 ") + command_);
         std::fputs(qPrintable(help), stdout);

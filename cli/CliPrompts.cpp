@@ -112,10 +112,16 @@ std::optional<QString> CliPrompts::textInput(QObject*, const QString& title, con
     // Only the access password is ever typed on a command line; anything else comes as a flag.
     if (echo != Echo::Password)
         return std::nullopt;
-    if (passwordFromInput_)
-        return readInputLine();
-    if (!console::inputIsTerminal())
+    if (passwordFromInput_) {
+        const std::optional<QString> password = readInputLine();
+        if (!password)
+            console::message(QStringLiteral("No password: standard input ended."));
+        return password;
+    }
+    if (!console::inputIsTerminal()) {
+        console::message(QStringLiteral("No password: type it on a terminal or give --password-stdin."));
         return std::nullopt;
+    }
     std::fputs(qPrintable(titled(title, label) + QLatin1Char(' ')), stderr);
     std::fflush(stderr);
     std::optional<QString> password;

@@ -95,9 +95,10 @@ void checkGivenDetails(const cli::CommandLine& line)
 {
     cli::require(line.isSet(kRegistration), QStringLiteral("--registration is required."));
     const DownloadDetails given = withGiven({}, line);
-    if (const QString problem = registrationProblem(given.registration); !problem.isEmpty())
-        throw cli::Exit{cli::BadInput, invalidRegistrationMessage(problem)};
-    cli::require(downloadDetailsProblem(given).isEmpty(), downloadDetailsProblem(given));
+    if (const QString rule = registrationProblem(given.registration); !rule.isEmpty())
+        throw cli::Exit{cli::BadInput, invalidRegistrationMessage(rule)};
+    const QString problem = downloadDetailsProblem(given);
+    cli::require(problem.isEmpty(), problem);
 }
 
 // The engine type comes from the database's list, as the dialog's combo box offers it.
@@ -169,8 +170,8 @@ int runDownload(const QStringList& arguments)
                                fieldText(unit.partNumbers().engineSerialNumber), offeredTypes),
         line);
     // The unit's own serial number is checked like a typed one.
-    cli::require(downloadDetailsProblem(details).isEmpty(),
-                 downloadDetailsProblem(details) + QStringLiteral("\nGive the serial number with --engine-sn."));
+    const QString problem = downloadDetailsProblem(details);
+    cli::require(problem.isEmpty(), problem + QStringLiteral("\nGive the serial number with --engine-sn."));
     const bool stored = !downloads(requests) || storeDownloadDetails(record, positionCode, details);
 
     cliPrompts().answer(DownloadSession::kEraseWithoutDownloadQuestion, line.isSet(kErase), QStringLiteral("--erase"));

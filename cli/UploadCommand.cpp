@@ -2,7 +2,6 @@
 // same access password, with the same questions before anything is sent.
 
 #include "cli/CliCommand.h"
-#include "cli/CliConsole.h"
 #include "cli/CliProgress.h"
 #include "cli/CliPrompts.h"
 #include "cli/CliUnit.h"
@@ -23,26 +22,12 @@ const QStringList kKinds = {QStringLiteral("main"), QStringLiteral("dsp"), QStri
 
 // The upload's questions, answered by the flags. A configuration table
 // always erases the unit's data afterwards, so it takes --erase like a download.
-void answerQuestions(FirmwareUpload::Kind kind, const QString& fileName, const PartNumberRecord& unit,
-                     const cli::CommandLine& line)
+void answerQuestions(const QList<UploadQuestion>& questions, const cli::CommandLine& line)
 {
-    const QList<UploadQuestion> questions = uploadQuestions(kind, fileName, unit);
-    for (qsizetype i = 0; i < questions.size(); ++i) {
-        const bool eraseQuestion = kind == FirmwareUpload::DspConfigTable && i == questions.size() - 1;
-        const QString flag = eraseQuestion ? kErase : kAcceptIncompatible;
-        cliPrompts().answer(questions[i].text, line.isSet(flag), QStringLiteral("--") + flag);
+    for (const UploadQuestion& question : questions) {
+        const QString& flag = question.text == kTableEraseQuestion ? kErase : kAcceptIncompatible;
+        cliPrompts().answer(question.text, line.isSet(flag), QStringLiteral("--") + flag);
     }
-}
-
-// Asks each question as the dialog does; false when one is not answered Yes.
-bool confirmUpload(FirmwareUpload::Kind kind, const QString& fileName, const PartNumberRecord& unit)
-{
-    for (const UploadQuestion& question : uploadQuestions(kind, fileName, unit))
-        if (prompts().message(question.kind, nullptr, question.title, question.text, Prompts::Yes | Prompts::No,
-                              Prompts::No)
-            != Prompts::Yes)
-            return false;
-    return true;
 }
 
 struct UploadOutcome {
@@ -54,7 +39,7 @@ UploadOutcome upload(CliUnit& unit, FirmwareUpload::Kind kind, const QString& pa
 {
     UploadOutcome outcome;
     unit.lend([&](LinkContext& link, PartNumberRecord& partNumbers) {
-        if (!confirmUpload(kind, QFileInfo(path).fileName(), partNumbers))
+        if (!askUploadQuestions(nullptr, uploadQuestions(kind, QFileInfo(path).fileName(), partNumbers)))
             return;
         outcome.started = true;
         FirmwareUpload job(link, partNumbers, nullptr);
@@ -94,15 +79,12 @@ int runUpload(const QStringList& arguments)
 
     cliPrompts().readPasswordFromInput(line.isSet(kPasswordStdin));
     if (!confirmAccessPassword(nullptr))
-        throw cli::Exit{cli::BadInput, line.isSet(kPasswordStdin) || console::inputIsTerminal()
-                                           ? QString()
-                                           : QStringLiteral("No password: type it on a terminal or give --%1.")
-                                                 .arg(kPasswordStdin)};
+        throw cli::Exit{cli::BadInput, {}};
 
     cli::openDataTree();
     CliUnit unit;
     unit.identify();
-    answerQuestions(kind, QFileInfo(path).fileName(), unit.partNumbers(), line);
+    answerQuestions(uploadQuestions(kind, QFileInfo(path).fileName(), unit.partNumbers()), line);
     const UploadOutcome outcome = upload(unit, kind, path);
     if (!outcome.started)
         throw cli::Exit{cli::StepFailed, QStringLiteral("Nothing was sent to the unit.")};

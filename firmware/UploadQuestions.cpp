@@ -64,8 +64,19 @@ QList<UploadQuestion> uploadQuestions(FirmwareUpload::Kind kind, const QString& 
                 "The Configuration Table you are about to upload is not compatible with the DSP software "
                 "currently loaded in the Korvel.\n\nAfter this operation, you shall imperatively load a "
                 "compatible DSP software version.\n\nDo you want to continue?"));
-        questions << warning(QStringLiteral("The Tessel memory will be erased. Do you want to continue?"));
+        questions << warning(kTableEraseQuestion);
         break;
     }
     return questions;
+}
+
+bool askUploadQuestions(QObject* owner, const QList<UploadQuestion>& questions, const std::function<bool()>& stopped)
+{
+    for (const UploadQuestion& question : questions) {
+        const Prompts::Button answer = prompts().message(question.kind, owner, question.title, question.text,
+                                                         Prompts::Yes | Prompts::No, Prompts::No);
+        if (answer != Prompts::Yes || (stopped && stopped()))
+            return false;
+    }
+    return true;
 }

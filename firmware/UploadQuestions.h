@@ -8,12 +8,16 @@
 #include "firmware/FirmwareUpload.h"
 
 #include <QList>
+#include <functional>
 
 struct UploadQuestion {
     Prompts::Kind kind;
     QString title;
     QString text;
 };
+
+// The last question before a configuration table: the erase that follows it.
+inline const QString kTableEraseQuestion = QStringLiteral("The Tessel memory will be erased. Do you want to continue?");
 
 // The file chooser's filter for a kind: "DSP SW Files (614_207*.dat)".
 QString updateFileFilter(FirmwareUpload::Kind kind);
@@ -24,3 +28,9 @@ QString updateFileFilter(FirmwareUpload::Kind kind);
 // keeps, and the erase that follows a configuration table.
 QList<UploadQuestion> uploadQuestions(FirmwareUpload::Kind kind, const QString& fileName,
                                       const PartNumberRecord& unit);
+
+// Asks the questions in order, as warnings or questions with Yes and No, No
+// the default. False as soon as one is not answered Yes, or stopped() holds
+// once one is answered.
+bool askUploadQuestions(QObject* owner, const QList<UploadQuestion>& questions,
+                        const std::function<bool()>& stopped = {});

@@ -592,14 +592,23 @@ private slots:
             QVERIFY(result.err.contains("Upload complete!"));
     }
 
+    void wrongPasswordSendsNothing_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("wrong") << QByteArray("tulipe\n") << "MainWindow::on_buttonFwUpload_clicked: Invalid password.";
+        QTest::newRow("empty") << QByteArray("\n") << "Invalid password.";
+        QTest::newRow("none") << QByteArray() << "No password: standard input ended.";
+    }
     void wrongPasswordSendsNothing()
     {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, message);
         SimulatorProcess sim(simulatorOptions());
         const QString path = writeUpdateFile(env.path() + "/614_207-000-2.dat", 10);
-        const Run result = run(QStringList{"upload", "--kind", "dsp", path, "--password-stdin"} + unitArguments(sim),
-                               "tulipe\n");
+        const Run result = run(QStringList{"upload", "--kind", "dsp", path, "--password-stdin"} + unitArguments(sim), input);
         QCOMPARE(result.status, 2);
-        QVERIFY2(result.err.contains("Invalid password."), qPrintable(result.err));
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
         QCOMPARE(sim.connectionCount(), 0);
     }
 };

@@ -85,13 +85,8 @@ bool FwUpdateDialog::confirmUpload(FirmwareUpload::Kind kind)
         prompts().warning(this, QStringLiteral("Warning"), QStringLiteral("Please select file first."));
         return false;
     }
-    for (const UploadQuestion& question : uploadQuestions(kind, fileField(kind)->text(), partNumbers_)) {
-        const Prompts::Button answer = prompts().message(question.kind, this, question.title, question.text,
-                                                         Prompts::Yes | Prompts::No, Prompts::No);
-        if (answer != Prompts::Yes || closeRequested_)
-            return false;
-    }
-    return true;
+    return askUploadQuestions(this, uploadQuestions(kind, fileField(kind)->text(), partNumbers_),
+                              [this] { return closeRequested_; });
 }
 
 void FwUpdateDialog::setUploadButtonsEnabled(bool enabled)
