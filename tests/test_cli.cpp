@@ -341,6 +341,31 @@ private slots:
         QVERIFY(!settings::contains(settings::LastAircraft));
     }
 
+    void everyCommandHasHelp_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("option");  // one the command takes
+        QTest::newRow("status") << "status" << "--address <HOST>";
+        QTest::newRow("download") << "download" << "--erase-deactivated";
+        QTest::newRow("flights") << "flights" << "--json";
+        QTest::newRow("export") << "export" << "--out <DIR>";
+        QTest::newRow("spectrum") << "spectrum" << "--transient <T>";
+        QTest::newRow("upload") << "upload" << "--password-stdin";
+    }
+    void everyCommandHasHelp()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, option);
+        const Run result = run({command, "--help"});
+        QCOMPARE(result.status, 0);
+        QVERIFY2(result.out.contains(" " + command + " [options]") && result.out.contains(option)
+                     && result.out.contains("--data-dir <DIR>"),
+                 qPrintable(result.out));
+        const Run overview = run({"--help"});
+        QCOMPARE(overview.status, 0);
+        QVERIFY(overview.out.contains("  " + command + " "));
+    }
+
     void otherRefusalsExitTwo_data()
     {
         QTest::addColumn<QStringList>("arguments");
