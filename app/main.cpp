@@ -17,30 +17,55 @@
 
 namespace {
 
+struct UnitOptions {
+    QCommandLineOption address{QStringLiteral("address"), QStringLiteral("Unit address for this run only."),
+                               QStringLiteral("HOST")};
+    QCommandLineOption port{QStringLiteral("port"), QStringLiteral("Unit TCP port for this run only."),
+                            QStringLiteral("N")};
+};
+
+void defineOptions(QCommandLineParser& parser, const UnitOptions& unit)
+{
+    // "-platform" and the toolkit's other one-dash options must not read as "-p -l -a ...".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({unit.address, unit.port});
+}
+
+// --help and --version are answered before the window system is touched and
+// before the single-instance check, so they work without a display and while
+// another copy runs. Other options wait for the window system's own to be removed.
+void answerHelpAndVersion(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    defineOptions(parser, UnitOptions{});
+    parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp();
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+}
+
 // --address and --port point this run at another unit (or a simulator)
 // without touching the stored settings.
 void applyCommandLine(const QApplication& app)
 {
     QCommandLineParser parser;
-    parser.addHelpOption();
-    const QCommandLineOption address(QStringLiteral("address"),
-                                     QStringLiteral("Unit address for this run only."),
-                                     QStringLiteral("HOST"));
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Unit TCP port for this run only."),
-                                  QStringLiteral("N"));
-    parser.addOptions({address, port});
+    const UnitOptions unit;
+    defineOptions(parser, unit);
     parser.process(app);
 
     std::optional<QString> addressOverride;
     std::optional<int> portOverride;
-    if (parser.isSet(address))
-        addressOverride = parser.value(address);
-    if (parser.isSet(port)) {
+    if (parser.isSet(unit.address))
+        addressOverride = parser.value(unit.address);
+    if (parser.isSet(unit.port)) {
         bool ok = false;
-        const int value = parser.value(port).toInt(&ok);
+        const int value = parser.value(unit.port).toInt(&ok);
         if (!ok || value < 0 || value > 65535) {
-            std::fprintf(stderr, "Invalid port: %s\n", qPrintable(parser.value(port)));
+            std::fprintf(stderr, "Invalid port: %s\n", qPrintable(parser.value(unit.port)));
             std::exit(2);
         }
         portOverride = value;
@@ -52,10 +77,12 @@ void applyCommandLine(const QApplication& app)
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(app::kOrganisation);
     QCoreApplication::setApplicationName(app::kApplication);
     QCoreApplication::setApplicationVersion(app::versionString());
+    answerHelpAndVersion(argc, argv);
+
+    QApplication app(argc, argv);
 
     SingleInstance instance(app::kOrganisation + QLatin1Char('-') + app::kApplication + QLatin1Char('-')
                             + qEnvironmentVariable("USER", QStringLiteral("user")));

@@ -359,6 +359,7 @@ struct SessionFigures {
     double postProcessMs = 0;   // all post-processing steps
     double engineAnswerMs = 0;  // the engine-data download alone (answer wait)
     double enginePostMs = 0;    // the engine-data post-processing alone
+    double longestStallMs = 0;  // the longest time the event loop did not come round
 };
 
 // One session, download without erase, from the first request to the
@@ -389,6 +390,16 @@ SessionFigures runSession(LinkClient& link)
             loop.quit();
         });
         QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        // A probe that should fire every millisecond: its longest gap is how long the window would freeze.
+        QTimer probe;
+        probe.setTimerType(Qt::PreciseTimer);
+        qint64 lastTick = 0;
+        QObject::connect(&probe, &QTimer::timeout, &loop, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            figures.longestStallMs = std::max(figures.longestStallMs, double(now - lastTick) / 1e6);
+            lastTick = now;
+        });
+        probe.start(1);
 
         clock.start();
         session.start();
@@ -444,6 +455,7 @@ void BM_WholeSession(benchmark::State& state)
         sum.postProcessMs += figures.postProcessMs;
         sum.engineAnswerMs += figures.engineAnswerMs;
         sum.enginePostMs += figures.enginePostMs;
+        sum.longestStallMs = std::max(sum.longestStallMs, figures.longestStallMs);
         QDir(environment->aircraftDirectory()).removeRecursively();
         rig->simulator.discardOutput();
     }
@@ -453,6 +465,7 @@ void BM_WholeSession(benchmark::State& state)
     state.counters["postproc_ms"] = average(sum.postProcessMs);
     state.counters["engine_answer_ms"] = average(sum.engineAnswerMs);
     state.counters["engine_postproc_ms"] = average(sum.enginePostMs);
+    state.counters["longest_stall_ms"] = sum.longestStallMs;  // over all sessions of the run
     DownloadSession::timing() = DownloadSession::Timing{};
 }
 

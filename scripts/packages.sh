@@ -1,13 +1,19 @@
-# Installs the Debian packages the build, the tests and the run script need,
-# when any is missing. Sourced by scripts/run, scripts/test and scripts/bench.
+# The one list of Debian packages that the build, the tests, the run script,
+# the benchmarks and the Debian package need, and the helpers that use it.
+# Sourced by scripts/run, scripts/test and scripts/bench.
 
 TOLM_PACKAGES=(g++ cmake pkg-config make
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6sql6-sqlite
-  libarchive-dev xvfb xauth)
+  libqcustomplot-dev libqcustomplot2.1-qt6
+  libarchive-dev
+  xdg-utils        # File > Open and the Help menu hand documents to the desktop's opener
+  dpkg-dev file    # CPack's scan of the programs' shared libraries
+  libbenchmark-dev libfftw3-dev
+  xvfb xauth)
 
 ensure_packages() {
-  local wanted=("${TOLM_PACKAGES[@]}" "$@") missing=() pkg
-  for pkg in "${wanted[@]}"; do
+  local missing=() pkg
+  for pkg in "${TOLM_PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -16,4 +22,13 @@ ensure_packages() {
   echo "Installing: ${missing[*]}"
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Configures a build tree, then checks that everything the configuration found
+# comes from a package the list installs.
+configure_tree() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" "$@"
+  bash scripts/check-packages "$dir"
 }

@@ -320,17 +320,44 @@ private slots:
         QVERIFY(!about.contains("_string"));
 
         env.clearPrompts();
-        window.findChild<QAction*>("actionUserGuide")->trigger();
-        const QString guide = QCoreApplication::applicationDirPath() + "/../doc/KDM-310-Rev3.pdf";
-        QCOMPARE(env.prompts().onlyMessage(),
-                 app::kShortTitle + "|" + guide + ": The system cannot find the file specified.");
-
-        env.clearPrompts();
         const QString chosen = env.path() + "/reports/missing.txt";
         env.prompts().fileAnswers << chosen;
         window.findChild<QAction*>("actionOpen")->trigger();
         QCOMPARE(settings::text(settings::LastDirectory), env.path() + "/reports");
         QCOMPARE(env.prompts().calls.last().text, chosen + ": The system cannot find the file specified.");
+        QVERIFY(env.openedFiles().isEmpty());
+    }
+
+    // The build lays the documents out as the install does: doc/ beside the
+    // programs' folder (this test runs one level below the build tree, too).
+    void helpOpensTheDocuments_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<int>("minimumPages");
+        QTest::newRow("User Guide") << "actionUserGuide" << "KDM-310-Rev3.pdf" << 2;
+        QTest::newRow("Release Notes") << "actionReleaseNotes" << "releasenotes.pdf" << 1;
+    }
+
+    void helpOpensTheDocuments()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, document);
+        QFETCH(int, minimumPages);
+        MainWindow window;
+        env.clearPrompts();
+        window.findChild<QAction*>(action)->trigger();
+        const QString path = QCoreApplication::applicationDirPath() + "/../doc/" + document;
+        QCOMPARE(env.prompts().calls.size(), 0);
+        QCOMPARE(env.openedFiles(), QList<QUrl>{QUrl::fromLocalFile(path)});
+
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QString bytes = QString::fromLatin1(pdf.readAll());
+        QVERIFY(bytes.startsWith("%PDF-1."));
+        QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+        const qsizetype pages = bytes.count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b(?!s)")));
+        QVERIFY2(pages >= minimumPages, qPrintable(QString::number(pages)));
     }
 };
 

@@ -1,6 +1,8 @@
-// Starting the real program: one instance per user, overrides of the unit address.
+// Starting the real program: one instance per user, overrides of the unit address,
+// answers to --help and --version without a window.
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -26,6 +28,22 @@ class StartupTest : public QObject {
         process.start(QStringLiteral(TOLM_MIRVAK_PATH),
                       {QStringLiteral("--address"), QStringLiteral("127.0.0.1"),
                        QStringLiteral("--port"), QString::number(unit.serverPort())});
+    }
+
+    void forgetConnections()
+    {
+        while (unit.hasPendingConnections())
+            delete unit.nextPendingConnection();
+    }
+
+    // A desktop platform with no display to reach: a window would abort the program.
+    QProcessEnvironment withoutDisplay() const
+    {
+        QProcessEnvironment env = environment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        return env;
     }
 
 private slots:
@@ -55,6 +73,47 @@ private slots:
         const QByteArray text = conf.readAll();
         QVERIFY2(text.contains("IP%20Address=192.168.0.1"), text.constData());
         QVERIFY(!text.contains("127.0.0.1"));
+    }
+
+    void helpAndVersionNeedNoWindow_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<bool>("anotherCopyRuns");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("--version, no display") << "--version" << false << "Mirvak 2.2.0";
+        QTest::newRow("--help, no display") << "--help" << false << "--address <HOST>";
+        QTest::newRow("-v, another copy runs") << "-v" << true << "Mirvak 2.2.0";
+        QTest::newRow("--help, another copy runs") << "--help" << true << "--port <N>";
+    }
+
+    void helpAndVersionNeedNoWindow()
+    {
+        QFETCH(QString, option);
+        QFETCH(bool, anotherCopyRuns);
+        QFETCH(QString, expected);
+        forgetConnections();
+        QProcess first;
+        const auto stopFirst = qScopeGuard([&] {
+            first.terminate();
+            first.waitForFinished(10000);
+        });
+        if (anotherCopyRuns) {
+            start(first);
+            QVERIFY(first.waitForStarted());
+            QTRY_VERIFY_WITH_TIMEOUT(unit.hasPendingConnections(), 20000);
+        }
+
+        QProcess asked;
+        asked.setProcessEnvironment(anotherCopyRuns ? environment() : withoutDisplay());
+        asked.start(QStringLiteral(TOLM_MIRVAK_PATH), {option});
+        QVERIFY(asked.waitForFinished(20000));
+        const QString output = QString::fromLocal8Bit(asked.readAllStandardOutput());
+        QVERIFY2(output.contains(expected), qPrintable(output + asked.readAllStandardError()));
+        QCOMPARE(asked.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(asked.exitCode(), 0);
+
+        if (anotherCopyRuns)
+            QCOMPARE(first.state(), QProcess::Running);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "GuiTestEnvironment.h"
 
+#include <QDesktopServices>
 #include <QDialog>
 
 void ScriptedDialogs::clear()
@@ -14,12 +15,21 @@ int ScriptedDialogs::exec(QDialog& dialog)
     return onDialog ? onDialog(dialog) : QDialog::Rejected;
 }
 
-GuiTestEnvironment::GuiTestEnvironment() { installDialogRunner(&dialogs_); }
+GuiTestEnvironment::GuiTestEnvironment()
+{
+    installDialogRunner(&dialogs_);
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener_, "open");
+}
 
-GuiTestEnvironment::~GuiTestEnvironment() { installDialogRunner(nullptr); }
+GuiTestEnvironment::~GuiTestEnvironment()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    installDialogRunner(nullptr);
+}
 
 void GuiTestEnvironment::clearPrompts()
 {
     TestEnvironment::clearPrompts();
     dialogs_.clear();
+    opener_.opened.clear();
 }
