@@ -34,6 +34,8 @@ void TabulateDialog::update(int index)
     ui_->treeWidget->addTopLevelItems(items);
     for (int i = 0; i < items.size(); ++i)
         items[i]->setHidden(table_.rows[i].hidden);
+    for (int column = 0; column < ui_->treeWidget->columnCount(); ++column)
+        ui_->treeWidget->resizeColumnToContents(column);
 }
 
 void TabulateDialog::highlight(int row)

@@ -117,12 +117,12 @@ void XYPlot::buildLayout()
     body_->addElement(0, 0, area);
     // The legend beside the plotting area, at its top, so it never hides a curve.
     area->insetLayout()->take(canvas_->legend);
-    auto* legendColumn = new QCPLayoutGrid;
-    body_->addElement(0, 1, legendColumn);
+    legendColumn_ = new QCPLayoutGrid;
+    legendColumn_->addElement(0, 0, canvas_->legend);
+    legendColumn_->addElement(1, 0, new QCPLayoutElement(canvas_));
+    legendColumn_->setRowStretchFactor(0, 0.001);
+    body_->addElement(0, 1, legendColumn_);  // placed, so the chart owns it from now on
     body_->setColumnStretchFactor(1, 0.001);
-    legendColumn->addElement(0, 0, canvas_->legend);
-    legendColumn->addElement(1, 0, new QCPLayoutElement(canvas_));
-    legendColumn->setRowStretchFactor(0, 0.001);
     canvas_->legend->setFont(textFont(kTextPointSize));
     canvas_->legend->setVisible(false);
 
@@ -186,16 +186,25 @@ void XYPlot::setLegendVisible(bool visible)
     redraw();
 }
 
-// The legend names the shown series, in order.
+// The legend names the shown series, in order; without one its column gives its room to the plot.
 void XYPlot::refreshLegend()
 {
     QCPLegend* legend = canvas_->legend;
     legend->clearItems();
-    for (int s = 0; s < canvas_->graphCount(); ++s) {
+    for (int s = 0; s < canvas_->graphCount() && legendVisible_; ++s) {
         if (graph(s)->visible())
             graph(s)->addToLegend(legend);
     }
-    legend->setVisible(legendVisible_ && legend->itemCount() > 0);
+    const bool shown = legend->itemCount() > 0;
+    legend->setVisible(shown);
+    const bool placed = body_->elements(false).contains(legendColumn_);
+    if (shown && !placed) {
+        body_->addElement(0, 1, legendColumn_);
+        body_->setColumnStretchFactor(1, 0.001);
+    } else if (!shown && placed) {
+        body_->take(legendColumn_);
+        body_->simplify();
+    }
     legendDirty_ = false;
 }
 
@@ -361,6 +370,11 @@ void XYPlot::setBackground(const QColor& color)
     redraw();
 }
 
+QPointF XYPlot::pixelOf(double x, double y) const
+{
+    return {canvas_->xAxis->coordToPixel(x), canvas_->yAxis->coordToPixel(y)};
+}
+
 XYPlot::Pick XYPlot::pick(QPoint position) const
 {
     Pick result;
@@ -368,15 +382,13 @@ XYPlot::Pick XYPlot::pick(QPoint position) const
     result.inPlotArea = area.contains(position);
     if (!result.inPlotArea)
         return result;
-    const QCPAxis* xAxis = canvas_->xAxis;
-    const QCPAxis* yAxis = canvas_->yAxis;
     double best = std::numeric_limits<double>::infinity();
     QPointF bestPixel;
     for (int s = 0; s < seriesCount(); ++s) {
         if (!seriesVisible(s))
             continue;
         for (int i = 0; i < pointCount(); ++i) {
-            const QPointF pixel(xAxis->coordToPixel(x_[i]), yAxis->coordToPixel(y_[s][i]));
+            const QPointF pixel = pixelOf(x_[i], y_[s][i]);
             const double dx = pixel.x() - position.x();
             const double dy = pixel.y() - position.y();
             if (dx * dx + dy * dy < best) {
@@ -709,9 +721,9 @@ void XYPlot::zoomToBand(QPoint to)
     const bool zoomY = gesture_ == Gesture::RectZoom || !alongX;
     QCPAxis* xAxis = canvas_->xAxis;
     QCPAxis* yAxis = canvas_->yAxis;
-    if (zoomX && band.width() >= kMinBand)
+    if (zoomX && std::abs(drag.x()) >= kMinBand)
         xAxis->setRange(xAxis->pixelToCoord(band.left()), xAxis->pixelToCoord(band.right()));
-    if (zoomY && band.height() >= kMinBand)
+    if (zoomY && std::abs(drag.y()) >= kMinBand)
         yAxis->setRange(yAxis->pixelToCoord(band.bottom()), yAxis->pixelToCoord(band.top()));
     redraw();
 }

@@ -97,6 +97,8 @@ public:
     QColor background() const { return background_; }
 
     Pick pick(QPoint position) const;
+    // Where a value pair is drawn, in the chart's pixels.
+    QPointF pixelOf(double x, double y) const;
     // Dashed lines through a point, across the plotting area.
     void showMarkers(int series, int point);
     void hideMarkers();
@@ -159,6 +161,7 @@ private:
 
     QCustomPlot* canvas_;
     QCPLayoutGrid* body_;  // the plotting area and the legend beside it
+    QCPLayoutGrid* legendColumn_;  // the legend at the top, room below; out of the layout while empty
     QCPTextElement* headerText_;
     QCPTextElement* footerText_;
     QCPLayer* overlay_;  // markers and readout: redrawn alone while the cursor moves
