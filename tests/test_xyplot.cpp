@@ -208,6 +208,17 @@ private slots:
         QVERIFY(chart->footerLines().isEmpty());
     }
 
+    // A chart without legend (stacked spectra) gives the legend's room to the plot.
+    void legendTakesRoomOnlyWhenShown()
+    {
+        const auto plotWidth = [&] { return chart->pixelOf(100, 0).x() - chart->pixelOf(0, 0).x(); };
+        const double withLegend = plotWidth();
+        chart->setLegendVisible(false);
+        QVERIFY(plotWidth() > withLegend + 40);
+        chart->setLegendVisible(true);
+        QCOMPARE(plotWidth(), withLegend);
+    }
+
     void pickFindsTheNearestShownPoint()
     {
         XYPlot::Pick pick = chart->pick(pixel(30, 31));
