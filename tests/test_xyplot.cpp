@@ -217,6 +217,15 @@ private slots:
         QVERIFY(plotWidth() > withLegend + 40);
         chart->setLegendVisible(true);
         QCOMPARE(plotWidth(), withLegend);
+
+        // 26 unnamed-in-legend series leave the header and footer their room.
+        chart->setData(std::vector<double>(101, 1.0), std::vector<std::vector<double>>(26, std::vector<double>(101)));
+        chart->setSeriesNames(QStringList(26, "Bin"));
+        chart->setLegendVisible(false);
+        chart->setHeaderLines({"Steady State Frequency Spectra: Aircraft F-GABC / Engine 2", "Pre-Defect", "Window: None"});
+        chart->setFooterLines({"Flight # 3"});
+        QVERIFY(chart->pixelOf(0, chart->yRangeShown().upper).y() > 45);
+        QVERIFY(chart->pixelOf(0, chart->yRangeShown().lower).y() < chart->height() - 45);
     }
 
     void pickFindsTheNearestShownPoint()
