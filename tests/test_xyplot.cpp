@@ -342,6 +342,31 @@ private slots:
         QVERIFY(near(chart->pixelOf(25, 75).y(), at.y(), 1.0));
     }
 
+    // A line through more points than pixels still reaches each column's extremes.
+    void denseLinesKeepTheirExtremes()
+    {
+        std::vector<double> x(4096);
+        std::vector<std::vector<double>> y(1, std::vector<double>(4096));
+        for (int i = 0; i < 4096; ++i) {
+            x[i] = i;
+            y[0][i] = i % 2 ? 1.0 : -1.0;
+        }
+        chart->setData(x, y);
+        chart->setSeriesStyle(0, {Qt::red, Qt::DashLine, XYPlot::Marker::None});
+        chart->setLegendVisible(false);
+        chart->resetView();
+        const QImage image = chart->canvas()->grab().toImage();
+        int columns = 0;
+        for (int px = int(chart->pixelOf(100, 0).x()); px < int(chart->pixelOf(4000, 0).x()); px += 7, ++columns) {
+            const int top = int(std::lround(chart->pixelOf(0, 1).y()));
+            const int bottom = int(std::lround(chart->pixelOf(0, -1).y()));
+            QCOMPARE(image.pixelColor(px, top), QColor(Qt::red));
+            QCOMPARE(image.pixelColor(px, bottom), QColor(Qt::red));
+            QCOMPARE(image.pixelColor(px, (top + bottom) / 2), QColor(Qt::red));
+        }
+        QVERIFY(columns > 50);
+    }
+
     // The default view: the fixed X range if there is one, and the shown values within it.
     void defaultView()
     {

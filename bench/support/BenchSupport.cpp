@@ -3,9 +3,8 @@
 #include <cstdio>
 #include <unistd.h>
 
-QMessageBox::StandardButton QuietPrompts::message(Kind kind, QWidget*, const QString& title, const QString& text,
-                                                  QMessageBox::StandardButtons,
-                                                  QMessageBox::StandardButton defaultButton)
+Prompts::Button QuietPrompts::message(Kind kind, QObject*, const QString& title, const QString& text, Buttons,
+                                      Button defaultButton)
 {
     ++messages;
     if (kind == Kind::Critical || kind == Kind::Warning) {
@@ -13,7 +12,7 @@ QMessageBox::StandardButton QuietPrompts::message(Kind kind, QWidget*, const QSt
         lastFailure = title + QLatin1String(": ") + text;
         std::fprintf(stderr, "message: %s\n", qPrintable(lastFailure));
     }
-    return defaultButton == QMessageBox::NoButton ? QMessageBox::Ok : defaultButton;
+    return defaultButton == NoButton ? Ok : defaultButton;
 }
 
 MedianKeeper::MedianKeeper() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}

@@ -16,22 +16,16 @@ public:
     int failures = 0;
     QString lastFailure;
 
-    QMessageBox::StandardButton message(Kind kind, QWidget*, const QString& title, const QString& text,
-                                        QMessageBox::StandardButtons,
-                                        QMessageBox::StandardButton defaultButton) override;
-    std::optional<QString> textInput(QWidget*, const QString&, const QString&, QLineEdit::EchoMode,
-                                     const QString&) override
+    Button message(Kind kind, QObject*, const QString& title, const QString& text, Buttons,
+                   Button defaultButton) override;
+    std::optional<QString> textInput(QObject*, const QString&, const QString&, Echo, const QString&) override
     {
         return std::nullopt;
     }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString existingDirectory(QWidget*, const QString&, const QString&, QFileDialog::Options) override
-    {
-        return {};
-    }
-    int exec(QDialog&) override { return 0; }
-    void showNote(QWidget*, const QString&, const QString&) override {}
+    QString openFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    QString existingDirectory(QObject*, const QString&, const QString&) override { return {}; }
+    void showNote(QObject*, const QString&, const QString&) override {}
     void closeNote() override {}
 };
 

@@ -48,6 +48,54 @@ QCPScatterStyle::ScatterShape shapeOf(XYPlot::Marker marker)
 
 QFont textFont(int pointSize) { return QFont(kTextFont, pointSize); }
 
+// A line through far more points than pixel columns (a time history of 2048
+// samples) is drawn as one vertical run per column, from the end nearer the
+// previous column's: the same pixels light up, but without the full-height
+// zig-zags that cost most of a redraw. A dash pattern along such runs shows
+// no dashes, only noise, so they are drawn solid.
+class DenseLineGraph : public QCPGraph {
+public:
+    using QCPGraph::QCPGraph;
+
+protected:
+    void drawLinePlot(QCPPainter* painter, const QVector<QPointF>& lines) const override
+    {
+        const bool dense = lines.size() > 2 && lines.size() > 2 * (lines.last().x() - lines.first().x());
+        if (!dense) {
+            QCPGraph::drawLinePlot(painter, lines);
+            return;
+        }
+        QPen solid = painter->pen();
+        solid.setStyle(Qt::SolidLine);
+        painter->setPen(solid);
+        QCPGraph::drawLinePlot(painter, columnRuns(lines));
+    }
+
+private:
+    static QVector<QPointF> columnRuns(const QVector<QPointF>& lines)
+    {
+        QVector<QPointF> runs;
+        runs.reserve(2 * int(lines.last().x() - lines.first().x()) + 4);
+        double end = lines.first().y();
+        for (qsizetype i = 0; i < lines.size();) {
+            const double x = lines[i].x();
+            const double column = std::floor(x);
+            double low = lines[i].y();
+            double high = low;
+            for (++i; i < lines.size() && std::floor(lines[i].x()) == column; ++i) {
+                low = std::min(low, lines[i].y());
+                high = std::max(high, lines[i].y());
+            }
+            const bool upwards = std::abs(end - low) <= std::abs(end - high);
+            runs.append(QPointF(x, upwards ? low : high));
+            end = upwards ? high : low;
+            if (high != low)
+                runs.append(QPointF(x, end));
+        }
+        return runs;
+    }
+};
+
 // The position of an item in plot coordinates along one axis and as a share of the plotting area along the other.
 void placeAcross(QCPItemPosition* position, bool xInPlotCoords)
 {
@@ -91,6 +139,7 @@ XYPlot::XYPlot(QWidget* parent)
     // One polyline per series is drawn much faster than segment by segment.
     canvas_->setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
     canvas_->setAutoAddPlottableToLegend(false);
+    canvas_->setNotAntialiasedElements(QCP::aePlottables);
     buildLayout();
     buildContextMenu();
 
@@ -150,7 +199,7 @@ QCPGraph* XYPlot::graph(int series) const { return canvas_->graph(series); }
 void XYPlot::ensureGraphs(int count)
 {
     while (canvas_->graphCount() < count)
-        canvas_->addGraph();
+        new DenseLineGraph(canvas_->xAxis, canvas_->yAxis);  // the chart takes it
     while (canvas_->graphCount() > count)
         canvas_->removeGraph(canvas_->graphCount() - 1);
 }
