@@ -3,6 +3,7 @@
 
 TOLM_PACKAGES=(g++ cmake pkg-config make
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6sql6-sqlite
+  libqcustomplot-dev libqcustomplot2.1-qt6
   libarchive-dev xvfb xauth)
 
 ensure_packages() {
