@@ -23,6 +23,7 @@
 #include "link/LinkClient.h"
 #include "link/ui/PartNumbersDialog.h"
 #include "plot/ui/DataSelectionDialog.h"
+#include "plot/ui/PlotMainWindow.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
@@ -256,9 +257,13 @@ void MainWindow::on_buttonPlot_clicked()
     DataSelectionDialog selection(this, flights);
     if (runDialog(selection) != QDialog::Accepted)
         return;
-    if (flights.isEmpty())
+    if (flights.isEmpty()) {
         prompts().critical(this, QStringLiteral("Error"), QStringLiteral("No data exists for plotting!"));
-    // Plot windows on the selected flights arrive with the plot window.
+        return;
+    }
+    // Several plot windows may be open; each lives as long as this window.
+    auto* plot = new PlotMainWindow(this, flights);
+    plot->show();
 }
 
 void MainWindow::runFirmwareUpload()

@@ -53,6 +53,14 @@ QString WidgetPrompts::saveFileName(QObject* owner, const QString& caption, cons
     return QFileDialog::getSaveFileName(widgetOf(owner), caption, dir, filter);
 }
 
+Prompts::SaveChoice WidgetPrompts::saveFileNameAndFilter(QObject* owner, const QString& caption,
+                                                         const QString& dir, const QString& filters)
+{
+    SaveChoice choice;
+    choice.fileName = QFileDialog::getSaveFileName(widgetOf(owner), caption, dir, filters, &choice.filter);
+    return choice;
+}
+
 QString WidgetPrompts::existingDirectory(QObject* owner, const QString& caption, const QString& dir)
 {
     return QFileDialog::getExistingDirectory(widgetOf(owner), caption, dir,

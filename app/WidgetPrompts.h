@@ -21,6 +21,8 @@ public:
                          const QString& filter) override;
     QString saveFileName(QObject* owner, const QString& caption, const QString& dir,
                          const QString& filter) override;
+    SaveChoice saveFileNameAndFilter(QObject* owner, const QString& caption, const QString& dir,
+                                     const QString& filters) override;
     QString existingDirectory(QObject* owner, const QString& caption, const QString& dir) override;
     void showNote(QObject* owner, const QString& title, const QString& text) override;
     void closeNote() override;

@@ -187,11 +187,11 @@ void postProcessingStep(benchmark::State& state, const QString& answer, Step ste
         quietPrompts.failures = 0;
         state.ResumeTiming();
 
-        const bool ok = step(link, record).isEmpty();
+        const QString failure = step(link, record);
 
         state.PauseTiming();
-        if (!ok || quietPrompts.failures > 0) {
-            state.SkipWithError(qPrintable(quietPrompts.lastFailure));
+        if (!failure.isEmpty() || quietPrompts.failures > 0) {
+            state.SkipWithError(qPrintable(failure.isEmpty() ? quietPrompts.lastFailure : failure));
             break;
         }
         written = 0;

@@ -38,6 +38,12 @@ void Prompts::information(QObject* owner, const QString& title, const QString& t
     message(Kind::Information, owner, title, text, Ok, NoButton);
 }
 
+Prompts::SaveChoice Prompts::saveFileNameAndFilter(QObject* owner, const QString& caption, const QString& dir,
+                                                   const QString& filters)
+{
+    return {saveFileName(owner, caption, dir, filters), filters.section(QStringLiteral(";;"), 0, 0)};
+}
+
 Prompts::Button Prompts::question(QObject* owner, const QString& title, const QString& text, Buttons buttons,
                                   Button defaultButton)
 {

@@ -30,6 +30,14 @@ public:
                                  const QString& filter) = 0;
     virtual QString saveFileName(QObject* owner, const QString& caption, const QString& dir,
                                  const QString& filter) = 0;
+    // The chosen name and the filter it was chosen with ("" when cancelled).
+    // Without a front end that shows filters: the first of `filters`.
+    struct SaveChoice {
+        QString fileName;
+        QString filter;
+    };
+    virtual SaveChoice saveFileNameAndFilter(QObject* owner, const QString& caption, const QString& dir,
+                                             const QString& filters);
     // Directories only; symbolic links are not resolved.
     virtual QString existingDirectory(QObject* owner, const QString& caption, const QString& dir) = 0;
     // A modeless note without icon or buttons ("Please wait..."), shown until closed.

@@ -10,6 +10,9 @@
 #include "core/Settings.h"
 #include "download/ui/DownloadProgressDialog.h"
 #include "link/LinkClient.h"
+#include "plot/ui/PlotMainWindow.h"
+#include "plot/ui/XYPlot.h"
+#include "SampleFlights.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -20,6 +23,7 @@
 #include <QSqlQuery>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTreeWidget>
 #include <QtTest>
 
 namespace {
@@ -299,6 +303,31 @@ private slots:
         button(window, "buttonPlot")->click();
         QCOMPARE(env.dialogs().dialogsRun, QStringList{"DataSelectionDialog"});
         QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("Error|No data exists for plotting!"));
+    }
+
+    // Each F6 opens another plot window on the flights chosen; the main window owns them.
+    void plotOpensAWindowPerSelection()
+    {
+        writeSampleRawFile(env.dataRoot(), "F-GPLT", 3, "plot.raw", {{21, 0}, {22, 0}});
+        settings::setValue(settings::LastAircraft, "F-GPLT");
+        settings::setValue(settings::LastSelectedEngine, 3);
+        MainWindow window;
+        env.dialogs().onDialog = [](QDialog& dialog) {
+            dialog.findChild<QTreeWidget*>("flightDataTreeWidget")->selectAll();
+            dialog.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
+            return dialog.result();
+        };
+        button(window, "buttonPlot")->click();
+        button(window, "buttonPlot")->click();
+        const QList<PlotMainWindow*> plots = window.findChildren<PlotMainWindow*>();
+        QCOMPARE(plots.size(), 2);
+        QVERIFY(plots[0]->isVisible() && plots[1]->isVisible());
+        QCOMPARE(plots[1]->parentWidget(), &window);
+        QStringList names{plots[1]->chart()->seriesName(0), plots[1]->chart()->seriesName(1)};
+        names.sort();
+        QCOMPARE(names, (QStringList{"Flight 21", "Flight 22"}));
+        QVERIFY(env.prompts().calls.isEmpty());
+        QDir(env.dataRoot() + "/F-GPLT_data").removeRecursively();
     }
 
     void aboutAndDocuments()

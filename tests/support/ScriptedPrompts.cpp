@@ -9,6 +9,8 @@ void ScriptedPrompts::clear()
     buttonAnswers.clear();
     textAnswers.clear();
     fileAnswers.clear();
+    filterAnswers.clear();
+    chooserDirs.clear();
     answerDelayMs = 0;
 }
 
@@ -58,22 +60,32 @@ std::optional<QString> ScriptedPrompts::textInput(QObject* parent, const QString
     return textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
 }
 
-QString ScriptedPrompts::openFileName(QObject* parent, const QString& caption, const QString&,
+QString ScriptedPrompts::openFileName(QObject* parent, const QString& caption, const QString& dir,
                                       const QString&)
 {
+    chooserDirs << dir;
     calls.append({Kind::Question, caption, QStringLiteral("<open file>"), parent});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
-QString ScriptedPrompts::saveFileName(QObject* parent, const QString& caption, const QString&,
+QString ScriptedPrompts::saveFileName(QObject* parent, const QString& caption, const QString& dir,
                                       const QString&)
 {
+    chooserDirs << dir;
     calls.append({Kind::Question, caption, QStringLiteral("<save file>"), parent});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
+Prompts::SaveChoice ScriptedPrompts::saveFileNameAndFilter(QObject* parent, const QString& caption,
+                                                           const QString& dir, const QString& filters)
+{
+    const QString filter = filterAnswers.isEmpty() ? filters.section(QStringLiteral(";;"), 0, 0) : filterAnswers.dequeue();
+    return {saveFileName(parent, caption, dir, filters), filter};
+}
+
 QString ScriptedPrompts::existingDirectory(QObject* parent, const QString& caption, const QString& dir)
 {
+    chooserDirs << dir;
     calls.append({Kind::Question, caption, QStringLiteral("<directory>"), parent, dir});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }

@@ -20,6 +20,8 @@ public:
     QQueue<Prompts::Button> buttonAnswers;  // default: the default button, else Ok
     QQueue<std::optional<QString>> textAnswers;         // default: cancelled
     QQueue<QString> fileAnswers;                        // default: nothing chosen
+    QQueue<QString> filterAnswers;                      // filter chosen with a saved file; default: the first
+    QStringList chooserDirs;                            // the start folder of every file chooser, in order
     // When above 0, every message box and text input answers only after the
     // event loop has run this long, as a person would: timers and sockets go
     // on meanwhile. Use it for every question asked while a session or an
@@ -39,6 +41,8 @@ public:
                          const QString& filter) override;
     QString saveFileName(QObject* parent, const QString& caption, const QString& dir,
                          const QString& filter) override;
+    SaveChoice saveFileNameAndFilter(QObject* parent, const QString& caption, const QString& dir,
+                                     const QString& filters) override;
     QString existingDirectory(QObject* parent, const QString& caption, const QString& dir) override;
     void showNote(QObject* parent, const QString& title, const QString& text) override;
     void closeNote() override;

@@ -1,0 +1,800 @@
+#include "plot/ui/XYPlot.h"
+
+#include "app/WidgetPrompts.h"
+#include "core/DataDirectories.h"
+#include "core/Prompts.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRubberBand>
+#include <QSvgGenerator>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <qcustomplot.h>
+
+namespace {
+
+const QString kTextFont = QStringLiteral("Times");
+constexpr int kTextPointSize = 10;
+constexpr int kTickPointSize = 9;
+constexpr double kWheelZoomPerStep = 0.85;   // range factor per wheel notch towards the user
+constexpr double kScalePerPixel = 0.99;      // range factor per pixel moved down with Ctrl + both buttons
+constexpr int kMinBand = 3;                  // a smaller dragged band is taken as a slip, not a zoom
+constexpr int kPaddedPointCount = 32;        // point plots up to this size get half a step of room at each end
+constexpr double kValueMargin = 0.05;        // room above and below the values of the default view
+
+QCPScatterStyle::ScatterShape shapeOf(XYPlot::Marker marker)
+{
+    switch (marker) {
+    case XYPlot::Marker::Circle: return QCPScatterStyle::ssCircle;
+    case XYPlot::Marker::Square: return QCPScatterStyle::ssSquare;
+    case XYPlot::Marker::Diamond: return QCPScatterStyle::ssDiamond;
+    case XYPlot::Marker::Triangle: return QCPScatterStyle::ssTriangle;
+    case XYPlot::Marker::TriangleInverted: return QCPScatterStyle::ssTriangleInverted;
+    case XYPlot::Marker::Cross: return QCPScatterStyle::ssCross;
+    case XYPlot::Marker::Plus: return QCPScatterStyle::ssPlus;
+    case XYPlot::Marker::Star: return QCPScatterStyle::ssStar;
+    case XYPlot::Marker::Disc: return QCPScatterStyle::ssDisc;
+    case XYPlot::Marker::None: break;
+    }
+    return QCPScatterStyle::ssNone;
+}
+
+QFont textFont(int pointSize) { return QFont(kTextFont, pointSize); }
+
+// A line through far more points than pixel columns (a time history of 2048
+// samples) is drawn as one vertical run per column, from the end nearer the
+// previous column's: the same pixels light up, but without the full-height
+// zig-zags that cost most of a redraw. A dash pattern along such runs shows
+// no dashes, only noise, so they are drawn solid.
+class DenseLineGraph : public QCPGraph {
+public:
+    using QCPGraph::QCPGraph;
+
+protected:
+    void drawLinePlot(QCPPainter* painter, const QVector<QPointF>& lines) const override
+    {
+        const bool dense = lines.size() > 2 && lines.size() > 2 * (lines.last().x() - lines.first().x());
+        if (!dense) {
+            QCPGraph::drawLinePlot(painter, lines);
+            return;
+        }
+        QPen solid = painter->pen();
+        solid.setStyle(Qt::SolidLine);
+        painter->setPen(solid);
+        QCPGraph::drawLinePlot(painter, columnRuns(lines));
+    }
+
+private:
+    static QVector<QPointF> columnRuns(const QVector<QPointF>& lines)
+    {
+        QVector<QPointF> runs;
+        runs.reserve(2 * int(lines.last().x() - lines.first().x()) + 4);
+        double end = lines.first().y();
+        for (qsizetype i = 0; i < lines.size();) {
+            const double x = lines[i].x();
+            const double column = std::floor(x);
+            double low = lines[i].y();
+            double high = low;
+            for (++i; i < lines.size() && std::floor(lines[i].x()) == column; ++i) {
+                low = std::min(low, lines[i].y());
+                high = std::max(high, lines[i].y());
+            }
+            const bool upwards = std::abs(end - low) <= std::abs(end - high);
+            runs.append(QPointF(x, upwards ? low : high));
+            end = upwards ? high : low;
+            if (high != low)
+                runs.append(QPointF(x, end));
+        }
+        return runs;
+    }
+};
+
+// The position of an item in plot coordinates along one axis and as a share of the plotting area along the other.
+void placeAcross(QCPItemPosition* position, bool xInPlotCoords)
+{
+    position->setTypeX(xInPlotCoords ? QCPItemPosition::ptPlotCoords : QCPItemPosition::ptAxisRectRatio);
+    position->setTypeY(xInPlotCoords ? QCPItemPosition::ptAxisRectRatio : QCPItemPosition::ptPlotCoords);
+}
+
+QCPItemLine* makeMarker(QCustomPlot* canvas, QCPLayer* layer, bool vertical)
+{
+    auto* line = new QCPItemLine(canvas);
+    line->setLayer(layer);
+    placeAcross(line->start, vertical);
+    placeAcross(line->end, vertical);
+    line->setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
+    line->setVisible(false);
+    return line;
+}
+
+}  // namespace
+
+XYPlot::XYPlot(QWidget* parent)
+    : QWidget(parent),
+      canvas_(new QCustomPlot(this)),
+      body_(new QCPLayoutGrid),
+      headerText_(new QCPTextElement(canvas_, QString(), textFont(kTextPointSize))),
+      footerText_(new QCPTextElement(canvas_, QString(), textFont(kTextPointSize))),
+      overlay_(canvas_->layer(QStringLiteral("overlay"))),
+      xMarker_(makeMarker(canvas_, overlay_, true)),
+      yMarker_(makeMarker(canvas_, overlay_, false)),
+      readout_(new QCPItemText(canvas_)),
+      band_(new QRubberBand(QRubberBand::Rectangle, canvas_)),
+      menu_(new QMenu(this))
+{
+    setObjectName(QStringLiteral("XYPlot"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(canvas_);
+    canvas_->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(canvas_);
+    canvas_->installEventFilter(this);
+    // One polyline per series is drawn much faster than segment by segment.
+    canvas_->setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
+    canvas_->setAutoAddPlottableToLegend(false);
+    canvas_->setNotAntialiasedElements(QCP::aePlottables);
+    buildLayout();
+    buildContextMenu();
+
+    readout_->setLayer(overlay_);
+    readout_->position->setType(QCPItemPosition::ptAxisRectRatio);
+    readout_->position->setCoords(0.01, 0.02);
+    readout_->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+    readout_->setPadding(QMargins(5, 3, 5, 3));
+    readout_->setPen(QPen(Qt::black));
+    readout_->setColor(Qt::black);
+    readout_->setVisible(false);
+    setBackground(background_);
+}
+
+XYPlot::~XYPlot() = default;
+
+void XYPlot::buildLayout()
+{
+    QCPAxisRect* area = canvas_->axisRect();
+    QCPLayoutGrid* top = canvas_->plotLayout();
+    top->take(area);
+    top->simplify();
+    top->addElement(0, 0, body_);
+    body_->addElement(0, 0, area);
+    // The legend beside the plotting area, at its top, so it never hides a curve.
+    area->insetLayout()->take(canvas_->legend);
+    legendColumn_ = new QCPLayoutGrid;
+    legendColumn_->addElement(0, 0, canvas_->legend);
+    legendColumn_->addElement(1, 0, new QCPLayoutElement(canvas_));
+    legendColumn_->setRowStretchFactor(0, 0.001);
+    body_->addElement(0, 1, legendColumn_);  // placed, so the chart owns it from now on
+    body_->setColumnStretchFactor(1, 0.001);
+    canvas_->legend->setFont(textFont(kTextPointSize));
+    canvas_->legend->setVisible(false);
+
+    area->setupFullAxesBox(true);
+    for (QCPAxis* axis : area->axes()) {
+        axis->setLabelFont(textFont(kTextPointSize));
+        axis->setTickLabelFont(textFont(kTickPointSize));
+        axis->grid()->setVisible(false);
+    }
+}
+
+void XYPlot::buildContextMenu()
+{
+    menu_->addAction(QStringLiteral("Save Graph As..."), this, &XYPlot::saveAs);
+    menu_->addAction(QStringLiteral("Save Data to File..."), this, &XYPlot::saveDataToFile);
+    menu_->addAction(QStringLiteral("Copy"), this, &XYPlot::copy);
+    menu_->addAction(QStringLiteral("Print"), this, &XYPlot::print);
+    menu_->addAction(QStringLiteral("Reset"), this, [this] { reset(); });
+}
+
+QWidget* XYPlot::canvas() const { return canvas_; }
+
+QCPGraph* XYPlot::graph(int series) const { return canvas_->graph(series); }
+
+void XYPlot::ensureGraphs(int count)
+{
+    while (canvas_->graphCount() < count)
+        new DenseLineGraph(canvas_->xAxis, canvas_->yAxis);  // the chart takes it
+    while (canvas_->graphCount() > count)
+        canvas_->removeGraph(canvas_->graphCount() - 1);
+}
+
+void XYPlot::setData(std::vector<double> x, std::vector<std::vector<double>> y)
+{
+    x_ = std::move(x);
+    y_ = std::move(y);
+    ensureGraphs(int(y_.size()));
+    QVector<QCPGraphData> points(int(x_.size()));
+    for (int s = 0; s < seriesCount(); ++s) {
+        for (int i = 0; i < pointCount(); ++i)
+            points[i] = QCPGraphData(x_[i], y_[s][i]);
+        graph(s)->data()->set(points, true);
+    }
+    legendDirty_ = true;
+    redraw();
+}
+
+void XYPlot::setSeriesNames(const QStringList& names)
+{
+    names_ = names;
+    for (int s = 0; s < canvas_->graphCount(); ++s)
+        graph(s)->setName(names_.value(s));
+    legendDirty_ = true;
+    redraw();
+}
+
+void XYPlot::setLegendVisible(bool visible)
+{
+    legendVisible_ = visible;
+    legendDirty_ = true;
+    redraw();
+}
+
+// The legend names the shown series, in order; without one its column gives its room to the plot.
+void XYPlot::refreshLegend()
+{
+    QCPLegend* legend = canvas_->legend;
+    legend->clearItems();
+    for (int s = 0; s < canvas_->graphCount() && legendVisible_; ++s) {
+        if (graph(s)->visible())
+            graph(s)->addToLegend(legend);
+    }
+    const bool shown = legend->itemCount() > 0;
+    legend->setVisible(shown);
+    const bool placed = body_->elements(false).contains(legendColumn_);
+    if (shown && !placed) {
+        body_->addElement(0, 1, legendColumn_);
+        body_->setColumnStretchFactor(1, 0.001);
+    } else if (!shown && placed) {
+        body_->take(legendColumn_);
+        body_->simplify();
+    }
+    legendDirty_ = false;
+}
+
+void XYPlot::setSeriesVisible(int series, bool visible)
+{
+    if (series < 0 || series >= canvas_->graphCount())
+        return;
+    graph(series)->setVisible(visible);
+    legendDirty_ = true;
+    redraw();
+}
+
+bool XYPlot::seriesVisible(int series) const
+{
+    return series >= 0 && series < canvas_->graphCount() && graph(series)->visible();
+}
+
+void XYPlot::setSeriesStyle(int series, const SeriesStyle& style)
+{
+    QCPGraph* target = graph(series);
+    if (!target)
+        return;
+    QPen pen(style.color);
+    pen.setStyle(style.line == Qt::NoPen ? Qt::SolidLine : style.line);
+    target->setPen(pen);
+    target->setLineStyle(style.line == Qt::NoPen ? QCPGraph::lsNone : QCPGraph::lsLine);
+    target->setScatterStyle(style.marker == Marker::None ? QCPScatterStyle()
+                                                         : QCPScatterStyle(shapeOf(style.marker), style.color, 7));
+    redraw();
+}
+
+XYPlot::SeriesStyle XYPlot::seriesStyle(int series) const
+{
+    const QCPGraph* source = graph(series);
+    if (!source)
+        return {};
+    SeriesStyle style;
+    style.color = source->pen().color();
+    style.line = source->lineStyle() == QCPGraph::lsNone ? Qt::NoPen : source->pen().style();
+    const QCPScatterStyle::ScatterShape shape = source->scatterStyle().shape();
+    for (Marker marker : {Marker::Circle, Marker::Square, Marker::Diamond, Marker::Triangle, Marker::TriangleInverted,
+                          Marker::Cross, Marker::Plus, Marker::Star, Marker::Disc}) {
+        if (shapeOf(marker) == shape)
+            style.marker = marker;
+    }
+    return style;
+}
+
+void XYPlot::setAxisTitles(const QString& x, const QString& y)
+{
+    canvas_->xAxis->setLabel(x);
+    canvas_->yAxis->setLabel(y);
+    redraw();
+}
+
+QString XYPlot::xAxisTitle() const { return canvas_->xAxis->label(); }
+QString XYPlot::yAxisTitle() const { return canvas_->yAxis->label(); }
+
+void XYPlot::setXValueLabels(const QList<std::pair<double, QString>>& labels)
+{
+    QSharedPointer<QCPAxisTicker> ticker;
+    if (labels.isEmpty()) {
+        ticker.reset(new QCPAxisTicker);
+    } else {
+        auto* texts = new QCPAxisTickerText;
+        for (const auto& [position, text] : labels)
+            texts->addTick(position, text);
+        ticker.reset(texts);
+    }
+    canvas_->xAxis->setTicker(ticker);
+    canvas_->xAxis2->setTicker(ticker);
+    redraw();
+}
+
+QStringList XYPlot::xTickLabels() const
+{
+    const auto texts = qSharedPointerDynamicCast<QCPAxisTickerText>(canvas_->xAxis->ticker());
+    return texts ? QStringList(texts->ticks().values()) : QStringList();
+}
+
+void XYPlot::setHeaderLines(const QStringList& lines)
+{
+    header_ = lines;
+    headerText_->setText(lines.join(QLatin1Char('\n')));
+    arrangeTexts();
+}
+
+void XYPlot::setFooterLines(const QStringList& lines)
+{
+    footer_ = lines;
+    footerText_->setText(lines.join(QLatin1Char('\n')));
+    arrangeTexts();
+}
+
+// Header above, footer below the plotting area; an empty one takes no room.
+void XYPlot::arrangeTexts()
+{
+    QCPLayoutGrid* top = canvas_->plotLayout();
+    for (QCPTextElement* text : {headerText_, footerText_}) {
+        if (top->elements(false).contains(text))
+            top->take(text);
+    }
+    top->simplify();
+    if (!header_.isEmpty()) {
+        top->insertRow(0);
+        top->addElement(0, 0, headerText_);
+    }
+    if (!footer_.isEmpty())
+        top->addElement(top->rowCount(), 0, footerText_);
+    for (int row = 0; row < top->rowCount(); ++row)
+        top->setRowStretchFactor(row, top->element(row, 0) == body_ ? 1.0 : 0.001);
+    redraw();
+}
+
+void XYPlot::setXRange(double lower, double upper)
+{
+    canvas_->xAxis->setRange(lower, upper);
+    redraw();
+}
+
+void XYPlot::setYRange(double lower, double upper)
+{
+    canvas_->yAxis->setRange(lower, upper);
+    redraw();
+}
+
+XRange XYPlot::xRangeShown() const { return {canvas_->xAxis->range().lower, canvas_->xAxis->range().upper}; }
+XRange XYPlot::yRangeShown() const { return {canvas_->yAxis->range().lower, canvas_->yAxis->range().upper}; }
+
+void XYPlot::setYLog(bool on)
+{
+    const auto scale = on ? QCPAxis::stLogarithmic : QCPAxis::stLinear;
+    QSharedPointer<QCPAxisTicker> ticker(on ? new QCPAxisTickerLog : new QCPAxisTicker);
+    for (QCPAxis* axis : {canvas_->yAxis, canvas_->yAxis2}) {
+        axis->setScaleType(scale);
+        axis->setTicker(ticker);
+    }
+    redraw();
+}
+
+bool XYPlot::yLog() const { return canvas_->yAxis->scaleType() == QCPAxis::stLogarithmic; }
+
+void XYPlot::setXGrid(bool on)
+{
+    canvas_->xAxis->grid()->setVisible(on);
+    redraw();
+}
+
+void XYPlot::setYGrid(bool on)
+{
+    canvas_->yAxis->grid()->setVisible(on);
+    redraw();
+}
+
+bool XYPlot::xGrid() const { return canvas_->xAxis->grid()->visible(); }
+bool XYPlot::yGrid() const { return canvas_->yAxis->grid()->visible(); }
+
+void XYPlot::setBackground(const QColor& color)
+{
+    background_ = color;
+    canvas_->setBackground(QBrush(color));
+    canvas_->legend->setBrush(QBrush(color));
+    redraw();
+}
+
+QPointF XYPlot::pixelOf(double x, double y) const
+{
+    return {canvas_->xAxis->coordToPixel(x), canvas_->yAxis->coordToPixel(y)};
+}
+
+XYPlot::Pick XYPlot::pick(QPoint position) const
+{
+    Pick result;
+    const QRect area = canvas_->axisRect()->rect();
+    result.inPlotArea = area.contains(position);
+    if (!result.inPlotArea)
+        return result;
+    double best = std::numeric_limits<double>::infinity();
+    QPointF bestPixel;
+    for (int s = 0; s < seriesCount(); ++s) {
+        if (!seriesVisible(s))
+            continue;
+        for (int i = 0; i < pointCount(); ++i) {
+            const QPointF pixel = pixelOf(x_[i], y_[s][i]);
+            const double dx = pixel.x() - position.x();
+            const double dy = pixel.y() - position.y();
+            if (dx * dx + dy * dy < best) {
+                best = dx * dx + dy * dy;
+                bestPixel = pixel;
+                result.series = s;
+                result.point = i;
+            }
+        }
+    }
+    result.pointInPlotArea = result.series >= 0 && QRectF(area).contains(bestPixel);
+    return result;
+}
+
+void XYPlot::showMarkers(int series, int point)
+{
+    const double x = x_.at(point);
+    const double y = y_.at(series).at(point);
+    xMarker_->start->setCoords(x, 0.0);
+    xMarker_->end->setCoords(x, 1.0);
+    yMarker_->start->setCoords(0.0, y);
+    yMarker_->end->setCoords(1.0, y);
+    xMarker_->setVisible(true);
+    yMarker_->setVisible(true);
+    refreshOverlay();
+}
+
+void XYPlot::hideMarkers()
+{
+    xMarker_->setVisible(false);
+    yMarker_->setVisible(false);
+    refreshOverlay();
+}
+
+bool XYPlot::markersShown() const { return xMarker_->visible(); }
+
+void XYPlot::showReadout(const QString& text, const QColor& background)
+{
+    readout_->setText(text);
+    readout_->setBrush(QBrush(background));
+    readout_->setVisible(true);
+    refreshOverlay();
+}
+
+void XYPlot::hideReadout()
+{
+    readout_->setVisible(false);
+    refreshOverlay();
+}
+
+QString XYPlot::readoutText() const { return readout_->visible() ? readout_->text() : QString(); }
+QColor XYPlot::readoutBackground() const { return readout_->brush().color(); }
+void XYPlot::setReadoutFont(const QFont& font) { readout_->setFont(font); }
+
+// Only the overlay is drawn again while the cursor moves over a finished chart.
+void XYPlot::refreshOverlay()
+{
+    if (suspended_ > 0)
+        redrawPending_ = true;
+    else
+        overlay_->replot();
+}
+
+void XYPlot::resetView()
+{
+    XRange xRange{0.0, 1.0};
+    if (defaultXRange_) {
+        xRange = *defaultXRange_;
+    } else if (!x_.empty()) {
+        xRange = {x_.front(), x_.back()};
+        const double step = x_.size() > 1 ? x_[1] - x_[0] : 1.0;
+        if (pointCount() <= kPaddedPointCount) {
+            xRange.lower -= step / 2;
+            xRange.upper += step / 2;
+        }
+    }
+    const bool log = yLog();
+    double lower = std::numeric_limits<double>::infinity();
+    double upper = -lower;
+    for (int s = 0; s < seriesCount(); ++s) {
+        for (int i = 0; i < pointCount() && seriesVisible(s); ++i) {
+            const double value = y_[s][i];
+            if (!xRange.contains(x_[i]) || (log && value <= 0.0))
+                continue;
+            lower = std::min(lower, value);
+            upper = std::max(upper, value);
+        }
+    }
+    if (lower > upper) {  // nothing shown
+        lower = log ? 0.1 : 0.0;
+        upper = log ? 10.0 : 1.0;
+    } else if (log) {
+        const double factor = lower == upper ? 2.0 : std::pow(upper / lower, kValueMargin);
+        lower /= factor;
+        upper *= factor;
+    } else {
+        const double margin = lower == upper ? 1.0 : (upper - lower) * kValueMargin;
+        lower -= margin;
+        upper += margin;
+    }
+    canvas_->xAxis->setRange(xRange.lower, xRange.upper);
+    canvas_->yAxis->setRange(lower, upper);
+    redraw();
+}
+
+void XYPlot::suspendRedraw() { ++suspended_; }
+
+void XYPlot::resumeRedraw()
+{
+    if (--suspended_ == 0 && redrawPending_) {
+        redrawPending_ = false;
+        redraw();
+    }
+}
+
+void XYPlot::redraw()
+{
+    if (suspended_ > 0) {
+        redrawPending_ = true;
+        return;
+    }
+    if (legendDirty_)
+        refreshLegend();
+    ++redraws_;
+    canvas_->replot(QCustomPlot::rpQueuedRefresh);
+}
+
+QString XYPlot::saveImage(const QString& path, ImageFormat format)
+{
+    switch (format) {
+    case ImageFormat::Png:
+        return canvas_->savePng(path) ? QString() : QStringLiteral("Error saving as PNG!");
+    case ImageFormat::Jpg:
+        return canvas_->saveJpg(path, 0, 0, 1.0, 100) ? QString() : QStringLiteral("Error saving as JPG!");
+    case ImageFormat::Bmp:
+        if (canvas_->saveBmp(path))
+            return {};
+        break;
+    case ImageFormat::Pdf:
+        if (canvas_->savePdf(path))
+            return {};
+        break;
+    case ImageFormat::Svg: {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(canvas_->size());
+        svg.setViewBox(QRect(QPoint(), canvas_->size()));
+        QCPPainter painter;
+        if (painter.begin(&svg)) {
+            painter.setMode(QCPPainter::pmVectorized);
+            painter.setMode(QCPPainter::pmNoCaching);
+            canvas_->toPainter(&painter, canvas_->width(), canvas_->height());
+            if (painter.end())
+                return {};
+        }
+        break;
+    }
+    }
+    return QStringLiteral("Failed to save to file!");
+}
+
+bool XYPlot::render(QPagedPaintDevice& device)
+{
+    QCPPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    const QSize size = canvas_->size();
+    const double scale = std::min(device.width() / double(size.width()), device.height() / double(size.height()));
+    painter.scale(scale, scale);
+    canvas_->toPainter(&painter, size.width(), size.height());
+    return painter.end();
+}
+
+void XYPlot::saveAs()
+{
+    const Prompts::SaveChoice choice =
+        prompts().saveFileNameAndFilter(this, QStringLiteral("Save Graph As..."), dataDirPath(), imageFilters());
+    if (choice.fileName.isEmpty())
+        return;
+    const ImageFormat format = imageFormatForFilter(choice.filter);
+    const QString failure = saveImage(withSuffix(choice.fileName, imageSuffix(format), Qt::CaseInsensitive), format);
+    if (!failure.isEmpty())
+        prompts().warning(this, QStringLiteral("Save As..."), failure);
+}
+
+void XYPlot::saveDataToFile()
+{
+    const QString chosen =
+        prompts().saveFileName(this, QStringLiteral("Save Data to File..."), dataDirPath(), QStringLiteral("*.dat"));
+    if (chosen.isEmpty())
+        return;
+    const QString path = withSuffix(chosen, QStringLiteral(".dat"), Qt::CaseInsensitive);
+    const QString failure = writeDataTable(path, names_, x_, y_);
+    if (!failure.isEmpty())
+        prompts().warning(this, QStringLiteral("Save Data to File..."), QStringLiteral("%1: %2").arg(path, failure));
+}
+
+void XYPlot::print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, this);
+    if (runDialog(dialog) != QDialog::Accepted)
+        return;
+    if (!render(printer))
+        prompts().warning(this, QStringLiteral("Print"), QStringLiteral("Failed to print!"));
+}
+
+void XYPlot::reset()
+{
+    resetView();
+}
+
+void XYPlot::copy() { QGuiApplication::clipboard()->setImage(canvas_->toPixmap().toImage()); }
+
+// ---- gestures
+
+namespace {
+
+Qt::KeyboardModifiers gestureModifiers(Qt::KeyboardModifiers modifiers)
+{
+    return modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+
+}  // namespace
+
+bool XYPlot::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != canvas_)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: return mousePressed(static_cast<QMouseEvent*>(event));
+    case QEvent::MouseMove: return mouseMoved(static_cast<QMouseEvent*>(event));
+    case QEvent::MouseButtonRelease: return mouseReleased(static_cast<QMouseEvent*>(event));
+    case QEvent::Wheel: {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        scaleAround(std::pow(kWheelZoomPerStep, wheel->angleDelta().y() / 120.0), wheel->position().toPoint());
+        return true;
+    }
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_R)
+            return false;
+        emit reset(QLatin1Char('r'));
+        reset();
+        return true;
+    case QEvent::ContextMenu: {
+        // Not while a button gesture is under way (a right press with Shift or Ctrl).
+        const auto* request = static_cast<QContextMenuEvent*>(event);
+        if (!(QGuiApplication::mouseButtons() & Qt::LeftButton) && gestureModifiers(request->modifiers()) == Qt::NoModifier)
+            menu_->popup(request->globalPos());
+        return true;
+    }
+    default: return false;
+    }
+}
+
+void XYPlot::startGesture(Gesture gesture, QPoint at)
+{
+    gesture_ = gesture;
+    pressPosition_ = lastPosition_ = at;
+    band_->hide();
+}
+
+bool XYPlot::mousePressed(QMouseEvent* event)
+{
+    const Qt::MouseButtons buttons = event->buttons();
+    const Qt::KeyboardModifiers modifiers = gestureModifiers(event->modifiers());
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    const bool control = modifiers.testFlag(Qt::ControlModifier);
+    Gesture gesture = Gesture::None;
+    if (buttons == (Qt::LeftButton | Qt::RightButton))
+        gesture = shift ? Gesture::Translate : control ? Gesture::Scale : Gesture::None;
+    else if (buttons == Qt::LeftButton)
+        gesture = control ? Gesture::RectZoom : shift ? Gesture::AxisZoom
+                                                      : modifiers == Qt::NoModifier ? Gesture::Readout : Gesture::None;
+    startGesture(gesture, event->position().toPoint());
+    return true;
+}
+
+bool XYPlot::mouseMoved(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    switch (gesture_) {
+    case Gesture::None:
+    case Gesture::Readout:
+        if (event->buttons() == Qt::LeftButton && gestureModifiers(event->modifiers()) == Qt::NoModifier)
+            emit mouseMove(at);
+        break;
+    case Gesture::RectZoom:
+    case Gesture::AxisZoom: showBand(at); break;
+    case Gesture::Translate: translate(lastPosition_, at); break;
+    case Gesture::Scale: scaleAround(std::pow(kScalePerPixel, at.y() - lastPosition_.y()), pressPosition_); break;
+    }
+    lastPosition_ = at;
+    return event->buttons() != Qt::NoButton;
+}
+
+bool XYPlot::mouseReleased(QMouseEvent* event)
+{
+    if ((gesture_ == Gesture::RectZoom || gesture_ == Gesture::AxisZoom) && event->button() == Qt::LeftButton)
+        zoomToBand(event->position().toPoint());
+    startGesture(Gesture::None, event->position().toPoint());
+    return true;
+}
+
+// For an axis zoom the band spans the plotting area across the drag's main direction.
+void XYPlot::showBand(QPoint to)
+{
+    QRect band = QRect(pressPosition_, to).normalized();
+    const QRect area = canvas_->axisRect()->rect();
+    if (gesture_ == Gesture::AxisZoom) {
+        const QPoint drag = to - pressPosition_;
+        if (std::abs(drag.x()) >= std::abs(drag.y()))
+            band = QRect(band.left(), area.top(), band.width(), area.height());
+        else
+            band = QRect(area.left(), band.top(), area.width(), band.height());
+    }
+    band_->setGeometry(band);
+    band_->show();
+}
+
+void XYPlot::zoomToBand(QPoint to)
+{
+    const QRect band = QRect(pressPosition_, to).normalized();
+    const QPoint drag = to - pressPosition_;
+    const bool alongX = std::abs(drag.x()) >= std::abs(drag.y());
+    const bool zoomX = gesture_ == Gesture::RectZoom || alongX;
+    const bool zoomY = gesture_ == Gesture::RectZoom || !alongX;
+    QCPAxis* xAxis = canvas_->xAxis;
+    QCPAxis* yAxis = canvas_->yAxis;
+    if (zoomX && std::abs(drag.x()) >= kMinBand)
+        xAxis->setRange(xAxis->pixelToCoord(band.left()), xAxis->pixelToCoord(band.right()));
+    if (zoomY && std::abs(drag.y()) >= kMinBand)
+        yAxis->setRange(yAxis->pixelToCoord(band.bottom()), yAxis->pixelToCoord(band.top()));
+    redraw();
+}
+
+// The chart follows the cursor.
+void XYPlot::translate(QPoint from, QPoint to)
+{
+    for (QCPAxis* axis : {canvas_->xAxis, canvas_->yAxis}) {
+        const bool horizontal = axis->orientation() == Qt::Horizontal;
+        const double start = axis->pixelToCoord(horizontal ? from.x() : from.y());
+        const double end = axis->pixelToCoord(horizontal ? to.x() : to.y());
+        if (axis->scaleType() == QCPAxis::stLinear)
+            axis->moveRange(start - end);
+        else if (start > 0.0 && end > 0.0)
+            axis->setRange(axis->range().lower * start / end, axis->range().upper * start / end);
+    }
+    redraw();
+}
+
+void XYPlot::scaleAround(double factor, QPoint center)
+{
+    canvas_->xAxis->scaleRange(factor, canvas_->xAxis->pixelToCoord(center.x()));
+    canvas_->yAxis->scaleRange(factor, canvas_->yAxis->pixelToCoord(center.y()));
+    redraw();
+}

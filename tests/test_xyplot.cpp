@@ -1,0 +1,390 @@
+// The chart: saving images and data, printing and copying, the gestures of
+// the plot window's help text, picking and the texts around the plot.
+
+#include "GuiTestEnvironment.h"
+#include "plot/ui/XYPlot.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// 2 series over X = 0..100: y = x and y = 100 - x.
+void fill(XYPlot& chart)
+{
+    std::vector<double> x(101);
+    std::vector<std::vector<double>> y(2, std::vector<double>(101));
+    for (int i = 0; i <= 100; ++i) {
+        x[i] = i;
+        y[0][i] = i;
+        y[1][i] = 100 - i;
+    }
+    chart.setData(x, y);
+    chart.setSeriesNames({"Rising", "Falling"});
+    chart.resetView();
+}
+
+void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
+           Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QMouseEvent event(type, at, target->mapToGlobal(at), button, buttons, modifiers);
+    QApplication::sendEvent(target, &event);
+}
+
+// Presses the buttons in order at `from`, moves to `to`, releases them in the same order.
+void drag(QWidget* target, QPoint from, QPoint to, QList<Qt::MouseButton> buttons, Qt::KeyboardModifiers modifiers)
+{
+    Qt::MouseButtons held;
+    for (Qt::MouseButton button : buttons) {
+        held |= button;
+        mouse(target, QEvent::MouseButtonPress, from, button, held, modifiers);
+    }
+    const QPoint step = (to - from) / 4;
+    for (int i = 1; i <= 4; ++i)
+        mouse(target, QEvent::MouseMove, i == 4 ? to : from + step * i, Qt::NoButton, held, modifiers);
+    for (Qt::MouseButton button : buttons) {
+        held &= ~button;
+        mouse(target, QEvent::MouseButtonRelease, to, button, held, modifiers);
+    }
+}
+
+QByteArray head(const QString& path, int bytes)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.read(bytes);
+}
+
+bool near(double a, double b, double tolerance) { return std::abs(a - b) <= tolerance; }
+
+}  // namespace
+
+class XYPlotTest : public QObject {
+    Q_OBJECT
+    GuiTestEnvironment env;
+    std::unique_ptr<XYPlot> chart;
+
+    QPoint pixel(double x, double y) const { return chart->pixelOf(x, y).toPoint(); }
+
+private slots:
+    void init()
+    {
+        env.clearPrompts();
+        chart = std::make_unique<XYPlot>();
+        chart->resize(800, 500);
+        chart->show();
+        QVERIFY(QTest::qWaitForWindowExposed(chart.get()));
+        fill(*chart);
+    }
+    void cleanup() { chart.reset(); }
+
+    void savedImagesAreRealFiles_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QByteArray>("start");  // the file's first bytes; empty: load it as an image
+        QTest::newRow("bitmap") << "Bitmap (*.bmp)" << "chart" << "chart.bmp" << QByteArray();
+        QTest::newRow("png, upper case kept") << "PNG (*.png)" << "chart.PNG" << "chart.PNG" << QByteArray();
+        QTest::newRow("jpg") << "JPG (*.jpg)" << "chart" << "chart.jpg" << QByteArray();
+        QTest::newRow("svg") << "SVG (*.svg)" << "chart" << "chart.svg" << QByteArray("<?xml");
+        QTest::newRow("pdf") << "PDF (*.pdf)" << "chart.pdf" << "chart.pdf" << QByteArray("%PDF-");
+    }
+    void savedImagesAreRealFiles()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, name);
+        QFETCH(QString, saved);
+        QFETCH(QByteArray, start);
+        env.prompts().fileAnswers << env.path() + "/" + name;
+        env.prompts().filterAnswers << filter;
+        chart->saveAs();
+        QCOMPARE(env.prompts().calls.size(), 1);  // the chooser, no failure
+        QCOMPARE(env.prompts().calls[0].title, QStringLiteral("Save Graph As..."));
+        QCOMPARE(env.prompts().chooserDirs, QStringList{env.dataDir()});
+        const QString path = env.path() + "/" + saved;
+        if (start.isEmpty()) {
+            const QImage image(path);
+            QVERIFY2(!image.isNull(), qPrintable(path));
+            QCOMPARE(image.size(), chart->canvas()->size());
+        } else {
+            QCOMPARE(head(path, start.size()), start);
+        }
+        if (saved.endsWith(".svg"))
+            QVERIFY(head(path, 2000).contains("<svg"));
+        QFile::remove(path);
+    }
+
+    void failedSavesAreTold_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("png") << "PNG (*.png)" << "Error saving as PNG!";
+        QTest::newRow("jpg") << "JPG (*.jpg)" << "Error saving as JPG!";
+        QTest::newRow("bitmap") << "Bitmap (*.bmp)" << "Failed to save to file!";
+        QTest::newRow("svg") << "SVG (*.svg)" << "Failed to save to file!";
+        QTest::newRow("pdf") << "PDF (*.pdf)" << "Failed to save to file!";
+    }
+    void failedSavesAreTold()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, text);
+        env.prompts().fileAnswers << env.path() + "/no such folder/chart";
+        env.prompts().filterAnswers << filter;
+        chart->saveAs();
+        QCOMPARE(env.prompts().calls.size(), 2);
+        QCOMPARE(env.prompts().calls[1].title + "|" + env.prompts().calls[1].text, "Save As...|" + text);
+    }
+
+    void dataFileNamesAndContents()
+    {
+        env.prompts().fileAnswers << env.path() + "/values" << env.path() + "/VALUES.DAT";
+        chart->saveDataToFile();
+        chart->saveDataToFile();
+        QCOMPARE(env.prompts().calls[0].title, QStringLiteral("Save Data to File..."));
+        QFile file(env.path() + "/values.dat");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromLatin1(file.readAll()).split('\n');
+        QCOMPARE(lines.size(), 103);
+        QCOMPARE(lines[0], QStringLiteral("X\tRising\tFalling"));
+        QCOMPARE(lines[4], QStringLiteral("3\t3\t97"));
+        QVERIFY(QFileInfo::exists(env.path() + "/VALUES.DAT"));
+        QVERIFY(!QFileInfo::exists(env.path() + "/VALUES.DAT.dat"));
+    }
+
+    void printsThroughThePrintDialog()
+    {
+        const QString pdf = env.path() + "/printed.pdf";
+        env.dialogs().onDialog = [&](QDialog& dialog) {
+            QPrinter* printer = static_cast<QPrintDialog&>(dialog).printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            return int(QDialog::Accepted);
+        };
+        chart->print();
+        QCOMPARE(env.dialogs().dialogsRun, QStringList{"QPrintDialog"});
+        QCOMPARE(head(pdf, 5), QByteArray("%PDF-"));
+        QVERIFY(env.prompts().calls.isEmpty());
+    }
+
+    void copiesAnImage()
+    {
+        QApplication::clipboard()->clear();
+        chart->copy();
+        const QImage copied = QApplication::clipboard()->image();
+        QCOMPARE(copied.size(), chart->canvas()->size());
+    }
+
+    void contextMenuOffersTheChartCommands()
+    {
+        auto* menu = chart->findChild<QMenu*>();
+        QVERIFY(menu);
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            texts << action->text();
+        QCOMPARE(texts, (QStringList{"Save Graph As...", "Save Data to File...", "Copy", "Print", "Reset"}));
+    }
+
+    void textsAreReadBack()
+    {
+        chart->setHeaderLines({"Steady State Data: Aircraft F-GABC / Engine 2", "Pre-Defect"});
+        chart->setFooterLines({"Bin #3"});
+        chart->setAxisTitles("Bin #", "A4R");
+        chart->setXValueLabels({{1, "TOC"}, {2, "TOD"}});
+        QCOMPARE(chart->headerLines(), (QStringList{"Steady State Data: Aircraft F-GABC / Engine 2", "Pre-Defect"}));
+        QCOMPARE(chart->footerLines(), QStringList{"Bin #3"});
+        QCOMPARE(chart->xAxisTitle(), QStringLiteral("Bin #"));
+        QCOMPARE(chart->yAxisTitle(), QStringLiteral("A4R"));
+        QCOMPARE(chart->xTickLabels(), (QStringList{"TOC", "TOD"}));
+        chart->setXValueLabels({});
+        QVERIFY(chart->xTickLabels().isEmpty());
+        chart->setFooterLines({});
+        QVERIFY(chart->footerLines().isEmpty());
+    }
+
+    // A chart without legend (stacked spectra) gives the legend's room to the plot.
+    void legendTakesRoomOnlyWhenShown()
+    {
+        const auto plotWidth = [&] { return chart->pixelOf(100, 0).x() - chart->pixelOf(0, 0).x(); };
+        const double withLegend = plotWidth();
+        chart->setLegendVisible(false);
+        QVERIFY(plotWidth() > withLegend + 40);
+        chart->setLegendVisible(true);
+        QCOMPARE(plotWidth(), withLegend);
+
+        // 26 unnamed-in-legend series leave the header and footer their room.
+        chart->setData(std::vector<double>(101, 1.0), std::vector<std::vector<double>>(26, std::vector<double>(101)));
+        chart->setSeriesNames(QStringList(26, "Bin"));
+        chart->setLegendVisible(false);
+        chart->setHeaderLines({"Steady State Frequency Spectra: Aircraft F-GABC / Engine 2", "Pre-Defect", "Window: None"});
+        chart->setFooterLines({"Flight # 3"});
+        QVERIFY(chart->pixelOf(0, chart->yRangeShown().upper).y() > 45);
+        QVERIFY(chart->pixelOf(0, chart->yRangeShown().lower).y() < chart->height() - 45);
+    }
+
+    void pickFindsTheNearestShownPoint()
+    {
+        XYPlot::Pick pick = chart->pick(pixel(30, 31));
+        QVERIFY(pick.inPlotArea);
+        QCOMPARE(pick.series, 0);
+        QCOMPARE(pick.point, 30);  // or 31: both lie on the line; the pixel is nearer to 30
+        QVERIFY(pick.pointInPlotArea);
+        chart->setSeriesVisible(0, false);
+        pick = chart->pick(pixel(30, 31));
+        QCOMPARE(pick.series, 1);
+        QVERIFY(!chart->pick(QPoint(2, 2)).inPlotArea);
+        // Zoomed in, the nearest point may lie outside the plotting area.
+        chart->setXRange(40, 41);
+        chart->setYRange(0, 1);
+        pick = chart->pick(pixel(40.5, 0.5));
+        QVERIFY(pick.inPlotArea);
+        QVERIFY(!pick.pointInPlotArea);
+    }
+
+    void markersAndReadout()
+    {
+        chart->showMarkers(1, 20);
+        chart->showReadout("Falling   X = 20   Y = 80", Qt::yellow);
+        QVERIFY(chart->markersShown());
+        QCOMPARE(chart->readoutText(), QStringLiteral("Falling   X = 20   Y = 80"));
+        QCOMPARE(chart->readoutBackground(), QColor(Qt::yellow));
+        chart->hideMarkers();
+        chart->hideReadout();
+        QVERIFY(!chart->markersShown());
+        QCOMPARE(chart->readoutText(), QString());
+    }
+
+    void aSuspendedChartDrawsOnceWhenResumed()
+    {
+        const int before = chart->redrawCount();
+        {
+            RedrawSuspension outer(*chart);
+            fill(*chart);
+            RedrawSuspension inner(*chart);
+            chart->setXGrid(true);
+            chart->setBackground(Qt::darkBlue);
+        }
+        QCOMPARE(chart->redrawCount(), before + 1);
+    }
+
+    void leftDragAloneMovesTheCursorReadout()
+    {
+        QSignalSpy moves(chart.get(), &XYPlot::mouseMove);
+        QWidget* canvas = chart->canvas();
+        drag(canvas, pixel(10, 10), pixel(50, 50), {Qt::LeftButton}, Qt::NoModifier);
+        QCOMPARE(moves.size(), 4);
+        QCOMPARE(moves.last().first().toPoint(), pixel(50, 50));
+        moves.clear();
+        const XRange before = chart->xRangeShown();
+        drag(canvas, pixel(10, 10), pixel(10, 10) + QPoint(2, 2), {Qt::LeftButton}, Qt::ShiftModifier);  // a slip, no zoom
+        drag(canvas, pixel(10, 10), pixel(50, 50), {Qt::RightButton}, Qt::NoModifier);
+        QCOMPARE(moves.size(), 0);
+        QCOMPARE(chart->xRangeShown().lower, before.lower);
+    }
+
+    void zoomGestures()
+    {
+        QWidget* canvas = chart->canvas();
+        // Ctrl + left drag: into the rectangle.
+        drag(canvas, pixel(20, 60), pixel(40, 30), {Qt::LeftButton}, Qt::ControlModifier);
+        QVERIFY(near(chart->xRangeShown().lower, 20, 0.5) && near(chart->xRangeShown().upper, 40, 0.5));
+        QVERIFY(near(chart->yRangeShown().lower, 30, 0.5) && near(chart->yRangeShown().upper, 60, 0.5));
+
+        // R: back to the default view, and the key is told.
+        QSignalSpy resets(chart.get(), qOverload<QChar>(&XYPlot::reset));
+        QTest::keyClick(canvas, Qt::Key_R);
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(resets[0][0].value<QChar>(), QChar('r'));
+        const XRange home = chart->xRangeShown();
+        const XRange homeY = chart->yRangeShown();
+        QVERIFY(near(home.lower, 0, 1e-9) && near(home.upper, 100, 1e-9));
+
+        // Shift + left drag: one axis, the one dragged along.
+        drag(canvas, pixel(20, 50), pixel(60, 45), {Qt::LeftButton}, Qt::ShiftModifier);
+        QVERIFY(near(chart->xRangeShown().lower, 20, 0.5) && near(chart->xRangeShown().upper, 60, 0.5));
+        QCOMPARE(chart->yRangeShown().lower, homeY.lower);
+        chart->reset();
+        drag(canvas, pixel(50, 70), pixel(52, 20), {Qt::LeftButton}, Qt::ShiftModifier);
+        QVERIFY(near(chart->yRangeShown().lower, 20, 0.5) && near(chart->yRangeShown().upper, 70, 0.5));
+        QCOMPARE(chart->xRangeShown().lower, home.lower);
+        chart->reset();
+
+        // Shift + both buttons: the chart follows the mouse.
+        drag(canvas, pixel(50, 50), pixel(40, 40), {Qt::LeftButton, Qt::RightButton}, Qt::ShiftModifier);
+        QVERIFY(near(chart->xRangeShown().lower, home.lower + 10, 0.5));
+        QVERIFY(near(chart->yRangeShown().lower, homeY.lower + 10, 0.5));
+        QVERIFY(near(chart->xRangeShown().upper - chart->xRangeShown().lower, 100, 1e-6));
+        chart->reset();
+
+        // Ctrl + both buttons: down zooms in, up zooms out.
+        const QPoint middle = pixel(50, 50);
+        drag(canvas, middle, middle + QPoint(0, 40), {Qt::LeftButton, Qt::RightButton}, Qt::ControlModifier);
+        const double zoomedIn = chart->xRangeShown().upper - chart->xRangeShown().lower;
+        QVERIFY(zoomedIn < 80);
+        chart->reset();
+        drag(canvas, middle, middle - QPoint(0, 40), {Qt::LeftButton, Qt::RightButton}, Qt::ControlModifier);
+        QVERIFY(chart->xRangeShown().upper - chart->xRangeShown().lower > 120);
+        chart->reset();
+
+        // The wheel zooms in around the cursor: the value under it stays put.
+        const QPoint at = pixel(25, 75);
+        QWheelEvent wheel(at, canvas->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &wheel);
+        QVERIFY(chart->xRangeShown().upper - chart->xRangeShown().lower < 90);
+        QVERIFY(near(chart->pixelOf(25, 75).x(), at.x(), 1.0));
+        QVERIFY(near(chart->pixelOf(25, 75).y(), at.y(), 1.0));
+    }
+
+    // A line through more points than pixels still reaches each column's extremes.
+    void denseLinesKeepTheirExtremes()
+    {
+        std::vector<double> x(4096);
+        std::vector<std::vector<double>> y(1, std::vector<double>(4096));
+        for (int i = 0; i < 4096; ++i) {
+            x[i] = i;
+            y[0][i] = i % 2 ? 1.0 : -1.0;
+        }
+        chart->setData(x, y);
+        chart->setSeriesStyle(0, {Qt::red, Qt::DashLine, XYPlot::Marker::None});
+        chart->setLegendVisible(false);
+        chart->resetView();
+        const QImage image = chart->canvas()->grab().toImage();
+        int columns = 0;
+        for (int px = int(chart->pixelOf(100, 0).x()); px < int(chart->pixelOf(4000, 0).x()); px += 7, ++columns) {
+            const int top = int(std::lround(chart->pixelOf(0, 1).y()));
+            const int bottom = int(std::lround(chart->pixelOf(0, -1).y()));
+            QCOMPARE(image.pixelColor(px, top), QColor(Qt::red));
+            QCOMPARE(image.pixelColor(px, bottom), QColor(Qt::red));
+            QCOMPARE(image.pixelColor(px, (top + bottom) / 2), QColor(Qt::red));
+        }
+        QVERIFY(columns > 50);
+    }
+
+    // The default view: the fixed X range if there is one, and the shown values within it.
+    void defaultView()
+    {
+        chart->setDefaultXRange(XRange{10, 20});
+        chart->resetView();
+        QCOMPARE(chart->xRangeShown().lower, 10.0);
+        QCOMPARE(chart->xRangeShown().upper, 20.0);
+        QVERIFY(chart->yRangeShown().lower < 10 && chart->yRangeShown().lower > 0);
+        QVERIFY(chart->yRangeShown().upper > 90);  // the falling series
+        chart->setSeriesVisible(1, false);
+        chart->resetView();
+        QVERIFY(chart->yRangeShown().upper < 21);
+        chart->setYLog(true);
+        chart->resetView();
+        QVERIFY(chart->yLog());
+        QVERIFY(chart->yRangeShown().lower > 0);
+    }
+};
+
+QTEST_MAIN(XYPlotTest)
+#include "test_xyplot.moc"
