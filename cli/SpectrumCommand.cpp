@@ -1,13 +1,11 @@
 // tolm-cli spectrum: the spectrum the plot window's FFT plot shows of one
-// time history, as CSV on standard output.
+// time history, as CSV on standard output, computed by the window's own model.
 
 #include "cli/CliCommand.h"
 #include "cli/Commands.h"
 #include "core/NumberFormat.h"
-#include "core/Settings.h"
-#include "flights/CorrectionTable.h"
 #include "flights/FlightQuery.h"
-#include "flights/Spectrum.h"
+#include "plot/PlotModel.h"
 
 namespace {
 
@@ -23,14 +21,8 @@ const QStringList kWindows = {QStringLiteral("none"), QStringLiteral("hanning"),
 // Which time history of the flight: a steady-state bin, or an event of a transient type.
 struct Source {
     bool steadyState = true;
-    int bin = 0;        // 0..25
+    int sample = 0;     // bin 0..25 or event 0..9
     int transient = 0;  // 0..3
-    int event = 0;      // 0..9
-
-    const qint16* counts(const FlightBlock& block) const
-    {
-        return steadyState ? block.steadySamples[bin] : block.transientSamples[transient][event];
-    }
 };
 
 Source chosenSource(const cli::CommandLine& line)
@@ -39,10 +31,10 @@ Source chosenSource(const cli::CommandLine& line)
     cli::require(steady != line.isSet(kTransient), QStringLiteral("Give either --bin or --transient with --event."));
     if (steady) {
         cli::require(!line.isSet(kEvent), QStringLiteral("--event goes with --transient."));
-        return {true, line.number(kBin, 1, 26) - 1, 0, 0};
+        return {true, line.number(kBin, 1, plot::kBins) - 1, 0};
     }
     cli::require(line.isSet(kEvent), QStringLiteral("--transient needs --event."));
-    return {false, 0, line.choice(kTransient, kTransientTypes), line.number(kEvent, 1, 10) - 1};
+    return {false, line.number(kEvent, 1, plot::kEvents) - 1, line.choice(kTransient, kTransientTypes)};
 }
 
 }  // namespace
@@ -63,16 +55,22 @@ int runSpectrum(const QStringList& arguments)
     line.parse(arguments);
     cli::require(line.positional().size() == 1, QStringLiteral("spectrum takes one RAW:FLIGHT."));
     const Source source = chosenSource(line);
-    const int window = line.isSet(kWindow) ? line.choice(kWindow, kWindows)
-                                           : settings::integer(settings::Plot2D_FFT_WINDOW_TYPE);
+    const std::optional<int> window =
+        line.isSet(kWindow) ? std::optional<int>(line.choice(kWindow, kWindows)) : std::nullopt;
 
     const ResolvedFlight flight = resolveFlightReference(line.positional().first());
     cli::require(flight.record != nullptr, flight.failure);
-    const CorrectionTable corrections(CorrectionTable::defaultPath());
-    const std::vector<double> amplitude =
-        shownSpectrum(source.counts(flight.record->block), source.steadyState, window, corrections);
-    cli::printLine(QStringLiteral("Frequency (Hz),G pk (compensated)"));
-    for (int k = 0; k < sampling::kBins; ++k)
-        cli::printLine(QStringLiteral("%1,%2").arg(formatG(k * sampling::kBinSpacingHz), formatG(amplitude[k])));
+    PlotModel model({flight.record}, CorrectionTable(CorrectionTable::defaultPath()));
+    model.loadSettings();  // the window's FFT window unless one is given
+    model.setMode(source.steadyState ? plot::SteadyState : plot::Transient);
+    model.setTransientType(source.transient);
+    model.setParameter(plot::kSpectrum);
+    model.chooseBin(source.sample);
+    if (window)
+        model.setFftWindow(*window);
+    const PlotData spectrum = model.build();
+    cli::printLine(QStringLiteral("%1,%2").arg(spectrum.xTitle, spectrum.yTitle));
+    for (int k = 0; k < spectrum.pointCount(); ++k)
+        cli::printLine(QStringLiteral("%1,%2").arg(formatG(spectrum.x[k]), formatG(spectrum.y[0][k])));
     return cli::Success;
 }

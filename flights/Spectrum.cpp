@@ -60,16 +60,6 @@ std::vector<double> plotSpectrum(const double* timeHistoryValues, int windowType
     return amplitude;
 }
 
-std::vector<double> shownSpectrum(const qint16* counts, bool steadyState, int windowType,
-                                  const CorrectionTable& corrections)
-{
-    std::vector<double> amplitude = plotSpectrum(timeHistory(counts).data(), windowType, corrections);
-    amplitude[0] = 0.0;
-    if (steadyState && windowType == FftWindowHanning)
-        amplitude[1] = 0.0;
-    return amplitude;
-}
-
 void exportSpectrum(const qint16* counts, bool hann, std::vector<double>& out)
 {
     std::vector<float> samples(sampling::kSamples);

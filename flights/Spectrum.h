@@ -30,12 +30,6 @@ std::vector<double> timeHistory(const qint16* counts);
 std::vector<double> plotSpectrum(const double* timeHistoryValues, int windowType,
                                  const CorrectionTable& corrections);
 
-// The spectrum the plot window's FFT plot shows of 2048 recorded counts:
-// plotSpectrum of their time history with line 0 forced to 0, and line 1 too
-// for a steady-state bin under the Hanning window.
-std::vector<double> shownSpectrum(const qint16* counts, bool steadyState, int windowType,
-                                  const CorrectionTable& corrections);
-
 // The spectrum the export writes of 2048 counts, appended to out (1024 lines).
 // Bin 0, and with the Hann window bin 1, are written as 0.
 void exportSpectrum(const qint16* counts, bool hann, std::vector<double>& out);
