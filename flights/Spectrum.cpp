@@ -19,14 +19,36 @@ double windowWeight(int windowType, int i, int n)
     }
 }
 
+std::vector<double> windowWeights(int windowType, int n)
+{
+    std::vector<double> weights(n);
+    for (int i = 0; i < n; ++i)
+        weights[i] = windowWeight(windowType, i, n);
+    return weights;
+}
+
+// The weights for a time history, computed once per window.
+const std::vector<double>& timeHistoryWindow(int windowType)
+{
+    static const std::vector<double> hanning = windowWeights(FftWindowHanning, sampling::kSamples);
+    static const std::vector<double> hamming = windowWeights(FftWindowHamming, sampling::kSamples);
+    return windowType == FftWindowHanning ? hanning : hamming;
+}
+
+void multiply(std::vector<float>& samples, const std::vector<double>& weights)
+{
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = float(samples[i] * weights[i]);
+}
+
 // Transforms the samples (destroyed) and hands each spectral line's magnitude to use(k, magnitude).
 template <typename Use>
 void forEachMagnitude(std::vector<float>& samples, Use use)
 {
-    std::array<ComplexF, sampling::kBins> lines;
-    realFft(samples.data(), lines.data(), sampling::kOrder);
+    std::array<float, sampling::kBins> magnitudes;
+    realFftMagnitudes(samples.data(), magnitudes.data(), sampling::kOrder);
     for (int k = 0; k < sampling::kBins; ++k)
-        use(k, std::sqrt(lines[k].real() * lines[k].real() + lines[k].imag() * lines[k].imag()));
+        use(k, magnitudes[k]);
 }
 
 }  // namespace
@@ -35,9 +57,10 @@ void applyFftWindow(std::vector<float>& samples, int windowType)
 {
     if (windowType != FftWindowHanning && windowType != FftWindowHamming)
         return;
-    const int n = int(samples.size());
-    for (int i = 0; i < n; ++i)
-        samples[i] = float(samples[i] * windowWeight(windowType, i, n));
+    if (samples.size() == sampling::kSamples)
+        multiply(samples, timeHistoryWindow(windowType));
+    else
+        multiply(samples, windowWeights(windowType, int(samples.size())));
 }
 
 std::vector<double> timeHistory(const qint16* counts)
