@@ -71,7 +71,7 @@ void BM_PlainFileCopy(benchmark::State& state)
 
 void BM_ReadWriteCopy(benchmark::State& state)
 {
-    QByteArray piece(256 * 1024, Qt::Uninitialized);
+    QByteArray piece(64 * 1024, Qt::Uninitialized);
     for (auto _ : state) {
         QFile in(rawPath);
         QTemporaryFile out(workDir->path() + "/copy-XXXXXX.tmp");

@@ -25,7 +25,7 @@ void showFailure(const QString& text)
 // a call of their own, and the memory stays at one piece whatever the answer.
 class PieceBuffer {
 public:
-    static constexpr qsizetype kPieceBytes = 256 * 1024;
+    static constexpr qsizetype kPieceBytes = 64 * 1024;
 
     PieceBuffer(QFile& in, QFile& out)
         : in_(in), out_(out), bytes_(std::make_unique_for_overwrite<unsigned char[]>(kPieceBytes)), unread_(in.size())
