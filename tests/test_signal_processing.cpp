@@ -42,19 +42,29 @@ std::vector<double> sine(double amplitude, int k, double phase = 0.3)
     return x;
 }
 
-// Runs the transforms on one instruction set until destroyed, then on the best again.
+// Runs the transforms on one instruction set until destroyed, then on the one before.
 class InstructionsInUse {
 public:
-    explicit InstructionsInUse(FftInstructions set) : available_(useFftInstructions(set)) {}
-    ~InstructionsInUse() { useFftInstructions(FftInstructions::Avx2Fma) || useFftInstructions(FftInstructions::Baseline); }
+    explicit InstructionsInUse(FftInstructions set) : previous_(fftInstructions()), available_(useFftInstructions(set)) {}
+    ~InstructionsInUse() { useFftInstructions(previous_); }
     bool available() const { return available_; }
 
 private:
+    FftInstructions previous_;
     bool available_;
 };
 
-// Rows for each instruction set; a set the processor lacks skips its rows.
-void addInstructionColumn() { QTest::addColumn<FftInstructions>("instructions"); }
+// Rows of transform orders for each instruction set; a set the processor lacks skips its rows.
+void addOrderRowsForEachSet(std::initializer_list<int> orders)
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<FftInstructions>("instructions");
+    for (FftInstructions set : {FftInstructions::Baseline, FftInstructions::Avx2Fma}) {
+        for (int order : orders)
+            QTest::addRow("%s, %d points", set == FftInstructions::Baseline ? "baseline" : "AVX2/FMA", 1 << order)
+                << order << set;
+    }
+}
 
 double largestDifference(const std::vector<double>& a, const std::vector<double>& b)
 {
@@ -92,16 +102,7 @@ private slots:
 
     // Orders on both sides of the smallest transform each vector kernel takes
     // (16 points for 4 lanes, 64 for 8), and the one the spectra use.
-    void realTransformMatchesADirectTransform_data()
-    {
-        QTest::addColumn<int>("order");
-        addInstructionColumn();
-        for (FftInstructions set : {FftInstructions::Baseline, FftInstructions::Avx2Fma}) {
-            const char* name = set == FftInstructions::Baseline ? "baseline" : "AVX2/FMA";
-            for (int order : {11, 8, 7, 6, 5, 4, 1})
-                QTest::addRow("%s, %d points", name, 1 << order) << order << set;
-        }
-    }
+    void realTransformMatchesADirectTransform_data() { addOrderRowsForEachSet({11, 8, 7, 6, 5, 4, 1}); }
     void realTransformMatchesADirectTransform()
     {
         QFETCH(int, order);
@@ -127,16 +128,7 @@ private slots:
         QVERIFY2(worstMagnitude <= 1e-5 * peak * order, qPrintable(QString::number(worstMagnitude / peak)));
     }
 
-    void complexTransformMatchesADirectTransform_data()
-    {
-        QTest::addColumn<int>("order");
-        addInstructionColumn();
-        for (FftInstructions set : {FftInstructions::Baseline, FftInstructions::Avx2Fma}) {
-            const char* name = set == FftInstructions::Baseline ? "baseline" : "AVX2/FMA";
-            for (int order : {10, 7, 6, 5, 4, 3, 1})
-                QTest::addRow("%s, %d points", name, 1 << order) << order << set;
-        }
-    }
+    void complexTransformMatchesADirectTransform_data() { addOrderRowsForEachSet({10, 7, 6, 5, 4, 3, 1}); }
     void complexTransformMatchesADirectTransform()
     {
         QFETCH(int, order);
