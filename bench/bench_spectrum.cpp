@@ -23,6 +23,7 @@
 #include <cstring>
 #include <map>
 #include <random>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -95,8 +96,20 @@ std::vector<double> referenceSpectrum(const double* values)
     return amplitude;
 }
 
+// Selects the instruction set the benchmark's argument names; false, with the
+// benchmark skipped, when the processor lacks it.
+bool useArgumentInstructions(benchmark::State& state)
+{
+    if (useFftInstructions(FftInstructions(state.range(0))))
+        return true;
+    state.SkipWithError("the processor lacks these instructions");
+    return false;
+}
+
 void BM_PlotSpectrum(benchmark::State& state)
 {
+    if (!useArgumentInstructions(state))
+        return;
     for (auto _ : state) {
         std::vector<double> spectrum = plotSpectrum(input.data(), FftWindowNone, noCorrections);
         benchmark::DoNotOptimize(spectrum.data());
@@ -115,6 +128,8 @@ void BM_FftwSpectrum(benchmark::State& state)
 // (realFft destroys it); the copy of 8 KB is inside the timing of both.
 void BM_RealFft(benchmark::State& state)
 {
+    if (!useArgumentInstructions(state))
+        return;
     const std::vector<float> samples(input.begin(), input.end());
     std::vector<float> work(kN);
     std::vector<ComplexF> lines(kLines);
@@ -137,10 +152,11 @@ void BM_FftwExecute(benchmark::State& state)
     }
 }
 
-BENCHMARK(BM_PlotSpectrum)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
+BENCHMARK(BM_PlotSpectrum)->ArgName("instructions")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
 BENCHMARK(BM_FftwSpectrum)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
-BENCHMARK(BM_RealFft)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
+BENCHMARK(BM_RealFft)->ArgName("instructions")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
 BENCHMARK(BM_FftwExecute)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
+static_assert(int(FftInstructions::Baseline) == 0 && int(FftInstructions::Avx2Fma) == 1);
 
 // Largest absolute difference of two spectra relative to the peak of the first.
 double relativeDifference(const std::vector<double>& a, const std::vector<double>& b)
@@ -186,22 +202,32 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const std::vector<double> ours = plotSpectrum(input.data(), FftWindowNone, noCorrections);
     const std::vector<double> theirs = fftwSpectrum(input.data());
     const std::vector<double> reference = referenceSpectrum(input.data());
-    const auto peak = std::max_element(ours.begin(), ours.end());
+    const FftInstructions best = fftInstructions();
+    std::map<FftInstructions, std::vector<double>> ours;
+    for (FftInstructions set : {FftInstructions::Baseline, FftInstructions::Avx2Fma})
+        if (useFftInstructions(set))
+            ours[set] = plotSpectrum(input.data(), FftWindowNone, noCorrections);
 
     MedianKeeper reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    useFftInstructions(best);
 
-    std::printf("\n");
-    printRatio(reporter, "spectrum, plotSpectrum against FFTW", "BM_PlotSpectrum", "BM_FftwSpectrum");
-    printRatio(reporter, "transform, realFft against fftwf_execute", "BM_RealFft", "BM_FftwExecute");
-    std::printf("spectrum peak %.6g g at line %d\n", *peak, int(peak - ours.begin()));
-    std::printf("largest difference relative to the peak: plotSpectrum against FFTW %.3g\n",
-                relativeDifference(ours, theirs));
-    std::printf("  against a double-precision direct transform: plotSpectrum %.3g, FFTW %.3g\n",
-                relativeDifference(reference, ours), relativeDifference(reference, theirs));
+    std::printf("\nthe program uses %s\n", best == FftInstructions::Avx2Fma ? "AVX2/FMA" : "the baseline");
+    for (const auto& [set, spectrum] : ours) {
+        const char* name = set == FftInstructions::Avx2Fma ? "AVX2/FMA" : "baseline";
+        const std::string arg = "/instructions:" + std::to_string(int(set));
+        std::printf("%s:\n", name);
+        printRatio(reporter, "  spectrum, plotSpectrum against FFTW", ("BM_PlotSpectrum" + arg).c_str(), "BM_FftwSpectrum");
+        printRatio(reporter, "  transform, realFft against fftwf_execute", ("BM_RealFft" + arg).c_str(), "BM_FftwExecute");
+        const auto peak = std::max_element(spectrum.begin(), spectrum.end());
+        std::printf("  spectrum peak %.6g g at line %d\n", *peak, int(peak - spectrum.begin()));
+        std::printf("  largest difference relative to the peak: against FFTW %.3g, against the baseline %.3g\n",
+                    relativeDifference(spectrum, theirs), relativeDifference(spectrum, ours.begin()->second));
+        std::printf("  against a double-precision direct transform: plotSpectrum %.3g, FFTW %.3g\n",
+                    relativeDifference(reference, spectrum), relativeDifference(reference, theirs));
+    }
 
     fftwf_destroy_plan(fftw.plan);
     fftwf_free(fftw.in);

@@ -1,7 +1,6 @@
 #include "flights/CorrectionTable.h"
 
 #include "core/Prompts.h"
-#include "flights/Spectrum.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,10 +9,6 @@
 QString CorrectionTable::defaultPath()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/correction_table.csv");
-}
-
-namespace {
-constexpr int kSpectrumBins = sampling::kBins;
 }
 
 CorrectionTable::CorrectionTable(const QString& path)
@@ -34,8 +29,7 @@ CorrectionTable::CorrectionTable(const QString& path)
         const Entry entry{fields[0].trimmed().toInt(), fields[1].trimmed().toDouble(), fields[2].trimmed().toDouble()};
         entries_.insert(entry.bin, entry);
     }
-    spectrumFactors_.resize(kSpectrumBins, 1.0);
-    for (int bin = 0; bin < kSpectrumBins; ++bin)
+    for (int bin = 0; bin < sampling::kBins; ++bin)
         spectrumFactors_[bin] = entries_.value(bin, Entry{}).factor;
 }
 

@@ -3,6 +3,8 @@
 // first line holds column headings: bin index; a second value (not used);
 // factor. A bin that the file does not name has the factor 1.0.
 
+#include "flights/Spectrum.h"
+
 #include <QMap>
 #include <QString>
 #include <vector>
@@ -26,11 +28,13 @@ public:
     {
         return bin >= 0 && bin < int(spectrumFactors_.size()) ? spectrumFactors_[bin] : entries_.value(bin, Entry{}).factor;
     }
+    // The factors of the spectrum's bins 0..sampling::kBins-1, in order.
+    const double* spectrumFactors() const { return spectrumFactors_.data(); }
     int size() const { return int(entries_.size()); }
 
 private:
     QMap<int, Entry> entries_;
-    std::vector<double> spectrumFactors_;  // the factors of the spectrum's bins, for quick lookup
+    std::vector<double> spectrumFactors_ = std::vector<double>(sampling::kBins, 1.0);
 };
 
 // The table the ASCII export uses: loaded on first use and kept until the program ends.

@@ -1,7 +1,11 @@
 #include "flights/Fft.h"
 
+#include "flights/FftKernels.h"
+
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -38,106 +42,204 @@ auto orExit(const char* allocationFailure, Build build)
 }
 
 // W^j for j = 1..n/2-1, W = e^(-i pi / (n/2)), by recurrence in double precision.
-const std::vector<ComplexF>& twiddles(int m)
+std::vector<ComplexF> twiddles(int m)
+{
+    const int le = (1 << m) / 2;
+    const double theta = 4.0 * std::atan(1.0) / le;
+    const std::complex<double> w(std::cos(theta), -std::sin(theta));
+    std::vector<ComplexF> table(le > 0 ? le - 1 : 0);
+    std::complex<double> power = w;
+    for (int j = 1; j < le; ++j) {
+        table[j - 1] = ComplexF(float(power.real()), float(power.imag()));
+        power *= w;
+    }
+    return table;
+}
+
+// The twiddles laid out stage by stage (see FftPlan) and the bit reversal of
+// every index, for a complex transform of order m.
+struct TransformTables {
+    std::vector<float> re, im;
+    std::vector<int> stageStart;
+    std::vector<int> bitReversed;
+};
+
+std::vector<int> bitReversal(int m)
+{
+    std::vector<int> reversed(std::size_t(1) << m);
+    for (std::size_t i = 1; i < reversed.size(); ++i)
+        reversed[i] = (reversed[i >> 1] >> 1) | (i & 1 ? 1 << (m - 1) : 0);
+    return reversed;
+}
+
+const TransformTables& transformTables(int m)
 {
     return builtOnce(m, [m] {
         return orExit("Unable to allocate complex W array.", [m] {
-            const int le = (1 << m) / 2;
-            const double theta = 4.0 * std::atan(1.0) / le;
-            const std::complex<double> w(std::cos(theta), -std::sin(theta));
-            std::vector<ComplexF> table(le > 0 ? le - 1 : 0);
-            std::complex<double> power = w;
-            for (int j = 1; j < le; ++j) {
-                table[j - 1] = ComplexF(float(power.real()), float(power.imag()));
-                power *= w;
+            const std::vector<ComplexF> w = twiddles(m);
+            TransformTables tables;
+            for (int stage = 0, le = (1 << m) / 2; stage < m; ++stage, le /= 2) {
+                tables.stageStart.push_back(int(tables.re.size()));
+                tables.re.push_back(1.0f);
+                tables.im.push_back(0.0f);
+                for (int j = 1; j < le; ++j) {
+                    tables.re.push_back(w[(j << stage) - 1].real());
+                    tables.im.push_back(w[(j << stage) - 1].imag());
+                }
             }
-            return table;
+            tables.bitReversed = bitReversal(m);
+            return tables;
         });
     });
 }
 
-// (cos(pi k / num), sin(pi k / num)) for k = 1..num-1, num = 2^(m-1).
-const std::vector<ComplexF>& recombination(int m)
+FftPlan planOf(int m)
 {
-    return builtOnce(m, [m] {
+    const TransformTables& tables = transformTables(m);
+    return {m, tables.re.data(), tables.im.data(), tables.stageStart.data(), tables.bitReversed.data()};
+}
+
+// (cos(pi k / num), sin(pi k / num)) for k = 0..num-1, num = 2^(m-1).
+struct RecombinationTables {
+    std::vector<float> cosine, sine;
+};
+
+RecombinationPlan recombinationOf(int m)
+{
+    const RecombinationTables& tables = builtOnce(m, [m] {
         return orExit("Unable to allocate trig recomb coefficients.", [m] {
             const int num = 1 << (m - 1);
             const double pi = 4.0 * std::atan(1.0);
-            std::vector<ComplexF> table(num - 1);
-            for (int k = 1; k < num; ++k)
-                table[k - 1] = ComplexF(float(std::cos(pi * k / num)), float(std::sin(pi * k / num)));
+            RecombinationTables table{std::vector<float>(num), std::vector<float>(num)};
+            for (int k = 0; k < num; ++k) {
+                table.cosine[k] = float(std::cos(pi * k / num));
+                table.sine[k] = float(std::sin(pi * k / num));
+            }
             return table;
         });
     });
+    return {int(tables.cosine.size()), tables.cosine.data(), tables.sine.data()};
 }
 
-// The twiddles each stage uses, W^(j * 2^stage) for j = 1..le-1, laid out in
-// order as separate real and imaginary parts: the same values as the twiddle
-// table, so that the early stages can run through them without striding.
-struct StageTwiddles {
-    std::vector<float> re, im;
-    std::vector<int> start;  // first twiddle of each stage
-};
-
-const StageTwiddles& stageTwiddles(int m)
+// complexFft step by step on interleaved values, for transforms too small for
+// a vector kernel (and compilers without one).
+void plainComplexFft(ComplexF* x, int m)
 {
-    return builtOnce(m, [m] {
-        const std::vector<ComplexF>& w = twiddles(m);
-        StageTwiddles table;
-        for (int stage = 0, le = (1 << m) / 2; stage < m; ++stage, le /= 2) {
-            table.start.push_back(int(table.re.size()));
-            for (int j = 1; j < le; ++j) {
-                table.re.push_back(w[(j << stage) - 1].real());
-                table.im.push_back(w[(j << stage) - 1].imag());
+    const int n = 1 << m;
+    const FftPlan plan = planOf(m);
+    for (int stage = 0, le = n / 2; stage < m; ++stage, le /= 2) {
+        const float* wr = plan.twiddleRe + plan.stageStart[stage];
+        const float* wi = plan.twiddleIm + plan.stageStart[stage];
+        for (int j = 0; j < le; ++j) {
+            for (int i = j; i < n; i += 2 * le) {
+                const ComplexF t = x[i] + x[i + le];
+                const ComplexF d = x[i] - x[i + le];
+                x[i + le] = j == 0 ? d
+                                   : ComplexF(d.real() * wr[j] - d.imag() * wi[j], d.real() * wi[j] + d.imag() * wr[j]);
+                x[i] = t;
             }
         }
-        return table;
-    });
-}
-
-// One stage with wide groups, group by group: the butterflies of a group read
-// their operands and twiddles in order, which the compiler turns into vector code.
-void wideStage(float* v, int n, int le, const float* wr, const float* wi)
-{
-    for (int group = 0; group < n; group += 2 * le) {
-        float* a = v + 2 * group;
-        float* b = a + 2 * le;
-        const float t0r = a[0] + b[0], t0i = a[1] + b[1];
-        b[0] = a[0] - b[0];
-        b[1] = a[1] - b[1];
-        a[0] = t0r;
-        a[1] = t0i;
-        for (int j = 1; j < le; ++j) {
-            const float ar = a[2 * j], ai = a[2 * j + 1], br = b[2 * j], bi = b[2 * j + 1];
-            const float dr = ar - br, di = ai - bi;
-            const float ur = wr[j - 1], ui = wi[j - 1];
-            a[2 * j] = ar + br;
-            a[2 * j + 1] = ai + bi;
-            b[2 * j] = dr * ur - di * ui;
-            b[2 * j + 1] = dr * ui + di * ur;
-        }
+    }
+    for (int i = 0; i < n; ++i) {
+        if (i < plan.bitReversed[i])
+            std::swap(x[i], x[plan.bitReversed[i]]);
     }
 }
 
-// The pairs that the bit-reversal permutation swaps, found once per order.
-const std::vector<std::pair<int, int>>& bitReversalSwaps(int m)
+void plainRealFft(float* x, ComplexF* y, int m)
 {
-    return builtOnce(m, [m] {
-        const int n = 1 << m;
-        std::vector<std::pair<int, int>> swaps;
-        int j = 0;
-        for (int i = 1; i < n - 1; ++i) {
-            int k = n / 2;
-            while (k <= j) {
-                j -= k;
-                k /= 2;
-            }
-            j += k;
-            if (i < j)
-                swaps.emplace_back(i, j);
-        }
-        return swaps;
-    });
+    const RecombinationPlan table = recombinationOf(m);
+    const int num = table.count;
+    // Reinterpreting the reals as interleaved complex values is what std::complex allows.
+    ComplexF* c = reinterpret_cast<ComplexF*>(x);
+    if (m > 1)
+        plainComplexFft(c, m - 1);
+    y[0] = ComplexF(c[0].real() + c[0].imag(), 0.0f);
+    for (int k = 1; k < num; ++k) {
+        const ComplexF a = c[k];
+        const ComplexF b = c[num - k];
+        const float cr = table.cosine[k];
+        const float ci = table.sine[k];
+        const float rs = (a.real() + b.real()) / 2;
+        const float is = (a.imag() + b.imag()) / 2;
+        const float rd = (a.real() - b.real()) / 2;
+        const float id = (a.imag() - b.imag()) / 2;
+        y[k] = ComplexF(rs + cr * is - ci * rd, id - ci * is - cr * rd);
+    }
+}
+
+bool processorHasAvx2Fma()
+{
+#if defined(TOLM_FFT_AVX2)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+#else
+    return false;
+#endif
+}
+
+// The kernel of each set; null where the plain code runs.
+const FftKernel* kernelOf(FftInstructions set)
+{
+#if defined(TOLM_FFT_KERNELS)
+    if (set == FftInstructions::Baseline)
+        return &kBaselineFftKernel;
+#endif
+#if defined(TOLM_FFT_AVX2)
+    if (set == FftInstructions::Avx2Fma)
+        return &kAvx2FmaFftKernel;
+#endif
+    return nullptr;
+}
+
+FftInstructions bestInstructions()
+{
+    return fftInstructionsAvailable(FftInstructions::Avx2Fma) ? FftInstructions::Avx2Fma : FftInstructions::Baseline;
+}
+
+std::atomic<FftInstructions>& chosenInstructions()
+{
+    static std::atomic<FftInstructions> chosen{bestInstructions()};
+    return chosen;
+}
+
+// The kernel for a transform of n points, or null where the plain code runs.
+const FftKernel* kernelFor(int n)
+{
+    const FftKernel* kernel = kernelOf(chosenInstructions().load(std::memory_order_relaxed));
+    return kernel && n >= kernel->lanes * kernel->lanes ? kernel : nullptr;
+}
+
+// A thread's four working arrays of n points and one more, kept between transforms.
+struct WorkArrays {
+    float* re;
+    float* im;
+    float* outRe;
+    float* outIm;
+};
+
+WorkArrays workArrays(int n)
+{
+    constexpr std::size_t kAlignment = 16;  // floats: 64 bytes
+    const std::size_t stride = (std::size_t(n) + kAlignment) & ~(kAlignment - 1);
+    thread_local std::vector<float> storage;
+    if (storage.size() < 4 * stride + kAlignment)
+        storage.resize(4 * stride + kAlignment);
+    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(storage.data());
+    float* base = storage.data() + ((64 - address % 64) % 64) / sizeof(float);
+    return {base, base + stride, base + 2 * stride, base + 3 * stride};
+}
+
+// realFft's half-length transform of x on the kernel, with c[num] = c[0] appended.
+WorkArrays halfTransform(const FftKernel& kernel, const float* x, int m)
+{
+    const int num = 1 << (m - 1);
+    const WorkArrays c = workArrays(num);
+    kernel.split(x, c.re, c.im, num);
+    kernel.transform(c.re, c.im, c.outRe, c.outIm, planOf(m - 1));
+    c.outRe[num] = c.outRe[0];
+    c.outIm[num] = c.outIm[0];
+    return c;
 }
 
 }  // namespace
@@ -147,55 +249,55 @@ void complexFft(ComplexF* x, int m)
     if (m <= 0 || m > kMaxOrder)
         return;
     const int n = 1 << m;
-    const std::vector<ComplexF>& w = twiddles(m);
-    const StageTwiddles& stages = stageTwiddles(m);
-    int le = n;
-    int stride = 1;
-    for (int stage = 0; stage < m; ++stage) {
-        le /= 2;
-        if (le >= 8) {
-            const int first = stages.start[stage];
-            wideStage(reinterpret_cast<float*>(x), n, le, stages.re.data() + first, stages.im.data() + first);
-            stride *= 2;
-            continue;
-        }
-        for (int i = 0; i < n; i += 2 * le) {
-            const ComplexF t = x[i] + x[i + le];
-            x[i + le] = x[i] - x[i + le];
-            x[i] = t;
-        }
-        for (int j = 1; j < le; ++j) {
-            const ComplexF u = w[j * stride - 1];
-            for (int i = j; i < n; i += 2 * le) {
-                const ComplexF t = x[i] + x[i + le];
-                const ComplexF d = x[i] - x[i + le];
-                x[i + le] = d * u;
-                x[i] = t;
-            }
-        }
-        stride *= 2;
+    const FftKernel* kernel = kernelFor(n);
+    if (!kernel) {
+        plainComplexFft(x, m);
+        return;
     }
-    for (const auto& [i, j] : bitReversalSwaps(m))
-        std::swap(x[i], x[j]);
+    float* values = reinterpret_cast<float*>(x);
+    const WorkArrays a = workArrays(n);
+    kernel->split(values, a.re, a.im, n);
+    kernel->transform(a.re, a.im, a.outRe, a.outIm, planOf(m));
+    kernel->merge(a.outRe, a.outIm, values, n);
 }
 
 void realFft(float* x, ComplexF* y, int m)
 {
-    const int num = 1 << (m - 1);
-    // Reinterpreting the reals as interleaved complex values is what std::complex allows.
-    ComplexF* c = reinterpret_cast<ComplexF*>(x);
-    complexFft(c, m - 1);
-    const std::vector<ComplexF>& table = recombination(m);
-    y[0] = ComplexF(c[0].real() + c[0].imag(), 0.0f);
-    for (int k = 1; k < num; ++k) {
-        const ComplexF a = c[k];
-        const ComplexF b = c[num - k];
-        const float cr = table[k - 1].real();
-        const float ci = table[k - 1].imag();
-        const float rs = (a.real() + b.real()) / 2;
-        const float is = (a.imag() + b.imag()) / 2;
-        const float rd = (a.real() - b.real()) / 2;
-        const float id = (a.imag() - b.imag()) / 2;
-        y[k] = ComplexF(rs + cr * is - ci * rd, id - ci * is - cr * rd);
+    const FftKernel* kernel = kernelFor(1 << (m - 1));
+    if (!kernel) {
+        plainRealFft(x, y, m);
+        return;
     }
+    const WorkArrays c = halfTransform(*kernel, x, m);
+    kernel->recombine(c.outRe, c.outIm, recombinationOf(m), reinterpret_cast<float*>(y));
+}
+
+void realFftMagnitudes(float* x, float* magnitudes, int m)
+{
+    const int num = 1 << (m - 1);
+    const FftKernel* kernel = kernelFor(num);
+    if (!kernel) {
+        std::vector<ComplexF> lines(num);
+        plainRealFft(x, lines.data(), m);
+        for (int k = 0; k < num; ++k)
+            magnitudes[k] = std::sqrt(lines[k].real() * lines[k].real() + lines[k].imag() * lines[k].imag());
+        return;
+    }
+    const WorkArrays c = halfTransform(*kernel, x, m);
+    kernel->recombineMagnitudes(c.outRe, c.outIm, recombinationOf(m), magnitudes);
+}
+
+bool fftInstructionsAvailable(FftInstructions set)
+{
+    return set == FftInstructions::Baseline || (kernelOf(set) && processorHasAvx2Fma());
+}
+
+FftInstructions fftInstructions() { return chosenInstructions().load(); }
+
+bool useFftInstructions(FftInstructions set)
+{
+    if (!fftInstructionsAvailable(set))
+        return false;
+    chosenInstructions().store(set);
+    return true;
 }

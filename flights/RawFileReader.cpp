@@ -8,6 +8,13 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr qint64 kBlockSize = sizeof(FlightBlock);
@@ -15,28 +22,111 @@ constexpr qint64 kDateWordOffset = offsetof(FlightBlock, dateWord);
 
 int clamp(int value, int low, int high) { return qBound(low, value, high); }
 
+struct HeaderCheck {
+    QString failure;
+    qint64 size = 0;  // of the header in the file; 0 for an unknown magic
+};
+
+// Completes a header read in place from the first `got` bytes of a file (at
+// most sizeof header, the rest zero); see readRawHeader.
+HeaderCheck checkHeader(RawFileHeader& header, qint64 got)
+{
+    if (got < 4)
+        return {QStringLiteral("Failed to read version information")};
+    char* bytes = reinterpret_cast<char*>(&header);
+    if (header.magic == kRawMagicV1) {
+        if (got < kRawHeaderSizeV1)
+            return {QStringLiteral("Failed to read v200 file header")};
+        std::memset(bytes + kRawHeaderSizeV1, 0, sizeof header - kRawHeaderSizeV1);
+        header.magic = kRawMagic;  // the identification fields stay empty
+        return {{}, kRawHeaderSizeV1};
+    }
+    if (header.magic == kRawMagic) {
+        if (got < qint64(sizeof header))
+            return {QStringLiteral("Failed to read file header")};
+        return {{}, qint64(sizeof header)};
+    }
+    std::memset(bytes + sizeof header.magic, 0, sizeof header - sizeof header.magic);
+    return {};
+}
+
+// A file read at given offsets with one system call per read, its size taken
+// once at opening: listing a file costs the open, one stat, one read for the
+// header and one per recorded slot.
+class PositionedFile {
+public:
+    explicit PositionedFile(const QString& path);
+    ~PositionedFile();
+    PositionedFile(const PositionedFile&) = delete;
+    PositionedFile& operator=(const PositionedFile&) = delete;
+
+    bool isOpen() const { return size_ >= 0; }
+    qint64 size() const { return size_; }
+    // The number of bytes read, fewer at the end of the file; -1 on failure.
+    qint64 read(qint64 offset, void* data, qint64 count);
+
+private:
+    qint64 size_ = -1;
+#ifdef Q_OS_UNIX
+    int descriptor_ = -1;
+#else
+    QFile file_;
+#endif
+};
+
+#ifdef Q_OS_UNIX
+PositionedFile::PositionedFile(const QString& path)
+    : descriptor_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
+{
+    struct stat status;
+    if (descriptor_ >= 0 && ::fstat(descriptor_, &status) == 0 && !S_ISDIR(status.st_mode))
+        size_ = status.st_size;
+}
+
+PositionedFile::~PositionedFile()
+{
+    if (descriptor_ >= 0)
+        ::close(descriptor_);
+}
+
+qint64 PositionedFile::read(qint64 offset, void* data, qint64 count)
+{
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(descriptor_, static_cast<char*>(data) + done, count - done, offset + done);
+        if (got == 0)
+            break;
+        if (got < 0 && errno != EINTR)
+            return -1;
+        done += std::max<ssize_t>(got, 0);
+    }
+    return done;
+}
+#else
+PositionedFile::PositionedFile(const QString& path) : file_(path)
+{
+    // Unbuffered: a read needs a few bytes, not the 16 kB a buffered read would fetch.
+    if (file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        size_ = file_.size();
+}
+
+PositionedFile::~PositionedFile() = default;
+
+qint64 PositionedFile::read(qint64 offset, void* data, qint64 count)
+{
+    return file_.seek(offset) ? file_.read(static_cast<char*>(data), count) : -1;
+}
+#endif
+
 }  // namespace
 
 QString readRawHeader(QFile& file, RawFileHeader& header)
 {
     std::memset(&header, 0, sizeof header);
-    quint32 magic = 0;
-    if (file.read(reinterpret_cast<char*>(&magic), 4) != 4)
-        return QStringLiteral("Failed to read version information");
-    file.seek(0);
-    if (magic == kRawMagicV1) {
-        if (file.read(reinterpret_cast<char*>(&header), kRawHeaderSizeV1) != kRawHeaderSizeV1)
-            return QStringLiteral("Failed to read v200 file header");
-        header.magic = kRawMagic;  // the identification fields stay empty
-        return {};
-    }
-    if (magic == kRawMagic) {
-        if (file.read(reinterpret_cast<char*>(&header), sizeof header) != qint64(sizeof header))
-            return QStringLiteral("Failed to read file header");
-        return {};
-    }
-    header.magic = magic;
-    return {};
+    const HeaderCheck check = checkHeader(header, file.read(reinterpret_cast<char*>(&header), sizeof header));
+    if (check.size > 0 && check.size != qint64(sizeof header))
+        file.seek(check.size);
+    return check.failure;
 }
 
 QDateTime flightDateTime(quint16 dateWord, quint16 timeWord)
@@ -57,18 +147,18 @@ QString registrationOf(const RawFileHeader& header)
 
 ListingOutcome extractFlightInfo(const QString& path, QList<FlightInfo>& flights)
 {
-    QFile file(path);
-    // Unbuffered: each slot needs 4 bytes, not the 16 kB a buffered read would fetch.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    PositionedFile file(path);
+    if (!file.isOpen())
         return {};
     RawFileHeader header;
-    if (const QString failure = readRawHeader(file, header); !failure.isEmpty())
-        return {false, failure};
+    std::memset(&header, 0, sizeof header);
+    const HeaderCheck check = checkHeader(header, file.read(0, &header, sizeof header));
+    if (!check.failure.isEmpty())
+        return {false, check.failure};
     if (header.magic != kRawMagic)
         return {true, {}};
 
-    const qint64 start = file.pos();
-    const qint64 completeBlocks = (file.size() - start) / kBlockSize;
+    const qint64 completeBlocks = (file.size() - check.size) / kBlockSize;
     const QString absolutePath = QFileInfo(path).absoluteFilePath();
     const QString registration = registrationOf(header);
     for (int slot = 0; slot < kRawFlightCount; ++slot) {
@@ -77,7 +167,7 @@ ListingOutcome extractFlightInfo(const QString& path, QList<FlightInfo>& flights
         if (header.flightNumbers[slot] == 0)
             continue;
         quint16 words[2] = {};
-        if (!file.seek(start + slot * kBlockSize + kDateWordOffset) || file.read(reinterpret_cast<char*>(words), 4) != 4)
+        if (file.read(check.size + slot * kBlockSize + kDateWordOffset, words, sizeof words) != qint64(sizeof words))
             return {false, QStringLiteral("Failed to read data block")};
         flights.append({flightDateTime(words[0], words[1]), absolutePath, registration, header.engineNumber,
                         header.flightNumbers[slot], header.memoryTypes[slot]});

@@ -81,6 +81,53 @@ private slots:
         QCOMPARE(older[1].dateTime, flights[1].dateTime);
     }
 
+    // A file cut anywhere keeps the flights of the complete blocks before the
+    // cut; the first slot without a complete block stops the listing, empty or not.
+    void listingCutFiles_data()
+    {
+        QTest::addColumn<bool>("older");
+        QTest::addColumn<qint64>("size");  // -1: as written
+        QTest::addColumn<QStringList>("flights");
+        QTest::addColumn<QString>("failure");
+        const qint64 block = sizeof(FlightBlock);
+        const QString cutBlock = "Failed to read data block";
+        QTest::newRow("complete") << false << qint64(-1) << QStringList{"11", "12", "14"} << "";
+        QTest::newRow("cut inside slot 4") << false << 640 + 4 * block + 1000 << QStringList{"11", "12"} << cutBlock;
+        QTest::newRow("cut before empty slot 3") << false << 640 + 3 * block << QStringList{"11", "12"} << cutBlock;
+        QTest::newRow("last block one byte short") << false << kRawFileSize - 1 << QStringList{"11", "12", "14"}
+                                                   << cutBlock;
+        QTest::newRow("header only") << false << qint64(640) << QStringList{} << cutBlock;
+        QTest::newRow("cut inside the header") << false << qint64(639) << QStringList{} << "Failed to read file header";
+        QTest::newRow("three bytes") << false << qint64(3) << QStringList{} << "Failed to read version information";
+        QTest::newRow("empty") << false << qint64(0) << QStringList{} << "Failed to read version information";
+        QTest::newRow("older, complete") << true << qint64(-1) << QStringList{"11", "12", "14"} << "";
+        QTest::newRow("older, cut inside slot 2") << true << 340 + 2 * block + 10 << QStringList{"11"} << cutBlock;
+        QTest::newRow("older, cut inside the header") << true << qint64(339) << QStringList{}
+                                                      << "Failed to read v200 file header";
+    }
+    void listingCutFiles()
+    {
+        QFETCH(bool, older);
+        QFETCH(qint64, size);
+        QFETCH(QStringList, flights);
+        QFETCH(QString, failure);
+        QString path = writeRaw(env.path() + "/cut", "F-GABC", 1, "a.raw",
+                                {{0, 0}, {11, 0}, {12, 1, dateWord(2012, 6, 30), timeWord(8, 15)}, {0, 0}, {14, 0}});
+        if (older)
+            path = makeOlder(path, env.path() + "/cut/older.raw");
+        if (size >= 0)
+            QVERIFY(QFile::resize(path, size));
+        QList<FlightInfo> listed;
+        const ListingOutcome outcome = extractFlightInfo(path, listed);
+        QCOMPARE(outcome.failure, failure);
+        QVERIFY(!outcome.unsupported);
+        QCOMPARE(flightNumbers(listed), flights);
+        if (listed.size() > 1) {
+            QCOMPARE(listed[1].dateTime, QDateTime(QDate(2012, 6, 30), QTime(8, 15), Qt::UTC));
+            QCOMPARE(listed[1].memoryType, 1);
+        }
+    }
+
     void brokenAndForeignFilesAreReported()
     {
         writeRaw(env.dataRoot(), "F-GABC", 1, "complete.raw", {{1, 0}, {2, 0}});

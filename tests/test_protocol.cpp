@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QtEndian>
+#include <QRandomGenerator>
 #include <QtTest>
+#include <algorithm>
 
 using namespace mirvak;
 
@@ -32,6 +34,46 @@ QByteArray message(quint32 ack, const QByteArray& blocks, quint32 length = 0)
 }
 
 quint32 le32(const QByteArray& b, int offset) { return qFromLittleEndian<quint32>(b.constData() + offset); }
+
+QByteArray le32Bytes(quint32 v)
+{
+    QByteArray b(4, 0);
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+// An answer of random blocks, larger than the normaliser's buffer, and what
+// normalising it gives: every whole element's bytes reversed, block heads and
+// the message head in host order. Odd byte counts leave elements cut by the
+// buffer's end.
+struct RandomAnswer {
+    QByteArray raw, normalised;
+    QList<qsizetype> blockEnds;  // in both, where each block ends
+};
+
+RandomAnswer randomAnswer(quint32 seed, qsizetype atLeast)
+{
+    QRandomGenerator random(seed);
+    RandomAnswer answer;
+    QByteArray rawBlocks, normalBlocks;
+    while (rawBlocks.size() < atLeast) {
+        const quint32 type = random.bounded(4);
+        const quint32 count = random.bounded(8) == 0 ? 0 : random.bounded(9000);
+        QByteArray data(count, 0);
+        for (char& byte : data)
+            byte = char(random.bounded(256));
+        const int element = type == 0 ? 1 : type == 1 ? 2 : 4;
+        QByteArray host = data;
+        for (qsizetype i = 0; i + element <= host.size(); i += element)
+            std::reverse(host.begin() + i, host.begin() + i + element);
+        rawBlocks += block(type, data);
+        normalBlocks += le32Bytes(type) + le32Bytes(count) + host;
+        answer.blockEnds << 12 + rawBlocks.size();
+    }
+    answer.raw = message(0, rawBlocks);
+    answer.normalised = le32Bytes(quint32(answer.raw.size())) + le32Bytes(0) + le32Bytes(3) + normalBlocks;
+    return answer;
+}
 
 }  // namespace
 
@@ -185,6 +227,48 @@ private slots:
         QCOMPARE(one, 1.0f);
         QCOMPARE(bytes.mid(37, 2), QByteArray("\xAA\xBB"));
         QCOMPARE(bytes.right(4), QByteArray("TEXT"));
+    }
+
+    // Whatever falls on the end of the normaliser's buffer (a block head, an
+    // element), the file converts as if read in one piece.
+    void largeAnswersConvertAsOnePiece_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<QString>("ending");
+        for (quint32 seed = 1; seed <= 6; ++seed)
+            QTest::addRow("whole, seed %u", seed) << seed << "whole";
+        QTest::newRow("cut file") << 7u << "cut";
+        QTest::newRow("length ends inside a block") << 8u << "short length";
+        QTest::newRow("fragment after the last block") << 9u << "fragment";
+    }
+    void largeAnswersConvertAsOnePiece()
+    {
+        QFETCH(quint32, seed);
+        QFETCH(QString, ending);
+        const RandomAnswer answer = randomAnswer(seed, 700 * 1024);
+        QByteArray raw = answer.raw;
+        quint32 length = quint32(raw.size());
+        QByteArray expected = answer.normalised;
+        const qsizetype middle = answer.blockEnds[answer.blockEnds.size() / 2];
+        if (ending == "cut") {  // inside the next block's head: its bytes stay as received
+            raw.truncate(middle + 5);
+            expected = expected.left(middle) + raw.mid(middle);
+        } else if (ending == "short length") {  // the block under way is finished, no further one begun
+            length = quint32(middle + 9);
+            expected.truncate(answer.blockEnds[answer.blockEnds.size() / 2 + 1]);
+        } else if (ending == "fragment") {
+            raw += QByteArray("\x01\x02\x03\x04\x05", 5);
+            length = quint32(raw.size());
+            expected += raw.right(5);
+        }
+        QString output;
+        QCOMPARE(normalizeResponse(output, writeRaw(raw), length), 0);
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(bytes.size(), expected.size());
+        QVERIFY(bytes == expected);
+        QVERIFY(env.prompts().calls.isEmpty());
     }
 
     void engineDataAnswerKeepsItsLayout()

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 #include <thread>
 
@@ -41,7 +42,41 @@ std::vector<double> sine(double amplitude, int k, double phase = 0.3)
     return x;
 }
 
+// Runs the transforms on one instruction set until destroyed, then on the one before.
+class InstructionsInUse {
+public:
+    explicit InstructionsInUse(FftInstructions set) : previous_(fftInstructions()), available_(useFftInstructions(set)) {}
+    ~InstructionsInUse() { useFftInstructions(previous_); }
+    bool available() const { return available_; }
+
+private:
+    FftInstructions previous_;
+    bool available_;
+};
+
+// Rows of transform orders for each instruction set; a set the processor lacks skips its rows.
+void addOrderRowsForEachSet(std::initializer_list<int> orders)
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<FftInstructions>("instructions");
+    for (FftInstructions set : {FftInstructions::Baseline, FftInstructions::Avx2Fma}) {
+        for (int order : orders)
+            QTest::addRow("%s, %d points", set == FftInstructions::Baseline ? "baseline" : "AVX2/FMA", 1 << order)
+                << order << set;
+    }
+}
+
+double largestDifference(const std::vector<double>& a, const std::vector<double>& b)
+{
+    double largest = 0.0;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        largest = std::max(largest, std::abs(a[k] - b[k]));
+    return largest;
+}
+
 }  // namespace
+
+Q_DECLARE_METATYPE(FftInstructions)
 
 class SignalProcessingTest : public QObject {
     Q_OBJECT
@@ -57,44 +92,91 @@ class SignalProcessingTest : public QObject {
     }
 
 private slots:
+    // Before any test picks a set: the transforms run on the best one the processor has.
+    void initTestCase()
+    {
+        const bool avx2 = fftInstructionsAvailable(FftInstructions::Avx2Fma);
+        QCOMPARE(fftInstructions(), avx2 ? FftInstructions::Avx2Fma : FftInstructions::Baseline);
+    }
     void init() { env.prompts().clear(); }
 
-    void realTransformMatchesADirectTransform_data()
-    {
-        QTest::addColumn<int>("order");
-        QTest::newRow("2048 points") << 11;
-        QTest::newRow("16 points") << 4;
-        QTest::newRow("2 points") << 1;
-    }
+    // Orders on both sides of the smallest transform each vector kernel takes
+    // (16 points for 4 lanes, 64 for 8), and the one the spectra use.
+    void realTransformMatchesADirectTransform_data() { addOrderRowsForEachSet({11, 8, 7, 6, 5, 4, 1}); }
     void realTransformMatchesADirectTransform()
     {
         QFETCH(int, order);
+        QFETCH(FftInstructions, instructions);
+        const InstructionsInUse inUse(instructions);
+        if (!inUse.available())
+            QSKIP("the processor lacks these instructions");
         const std::vector<double> x = randomSignal(1 << order, 7 + order);
         std::vector<float> input(x.begin(), x.end());
         std::vector<ComplexF> y(x.size() / 2);
         realFft(input.data(), y.data(), order);
+        input.assign(x.begin(), x.end());
+        std::vector<float> magnitudes(x.size() / 2);
+        realFftMagnitudes(input.data(), magnitudes.data(), order);
         const auto expected = directDft(x);
-        double peak = 0, worst = 0;
+        double peak = 0, worst = 0, worstMagnitude = 0;
         for (std::size_t k = 0; k < y.size(); ++k) {
             peak = std::max(peak, std::abs(expected[k]));
             worst = std::max(worst, std::abs(std::complex<double>(y[k].real(), y[k].imag()) - expected[k]));
+            worstMagnitude = std::max(worstMagnitude, std::abs(magnitudes[k] - std::abs(expected[k])));
         }
         QVERIFY2(worst <= 1e-5 * peak * order, qPrintable(QString::number(worst / peak)));
+        QVERIFY2(worstMagnitude <= 1e-5 * peak * order, qPrintable(QString::number(worstMagnitude / peak)));
     }
 
+    void complexTransformMatchesADirectTransform_data() { addOrderRowsForEachSet({10, 7, 6, 5, 4, 3, 1}); }
     void complexTransformMatchesADirectTransform()
     {
-        const std::vector<double> re = randomSignal(64, 1), im = randomSignal(64, 2);
-        std::vector<ComplexF> x(64);
-        for (int i = 0; i < 64; ++i)
+        QFETCH(int, order);
+        QFETCH(FftInstructions, instructions);
+        const InstructionsInUse inUse(instructions);
+        if (!inUse.available())
+            QSKIP("the processor lacks these instructions");
+        const int n = 1 << order;
+        const std::vector<double> re = randomSignal(n, 1), im = randomSignal(n, 2);
+        std::vector<ComplexF> x(n);
+        for (int i = 0; i < n; ++i)
             x[i] = ComplexF(float(re[i]), float(im[i]));
-        complexFft(x.data(), 6);
-        for (int k = 0; k < 64; ++k) {
+        complexFft(x.data(), order);
+        for (int k = 0; k < n; ++k) {
             std::complex<double> sum;
-            for (int i = 0; i < 64; ++i)
-                sum += std::complex<double>(re[i], im[i]) * std::polar(1.0, -2.0 * M_PI * k * i / 64);
-            QVERIFY(std::abs(std::complex<double>(x[k].real(), x[k].imag()) - sum) < 1e-4);
+            for (int i = 0; i < n; ++i)
+                sum += std::complex<double>(re[i], im[i]) * std::polar(1.0, -2.0 * M_PI * double(k) * i / n);
+            QVERIFY2(std::abs(std::complex<double>(x[k].real(), x[k].imag()) - sum) < 1e-5 * n,
+                     qPrintable(QStringLiteral("line %1").arg(k)));
         }
+    }
+
+    // The processor's best instructions and the baseline give the same spectra.
+    void instructionSetsAgree_data()
+    {
+        QTest::addColumn<std::vector<double>>("signal");
+        QTest::addColumn<int>("window");
+        QTest::newRow("sine, none") << sine(0.25, 40) << int(FftWindowNone);
+        QTest::newRow("sine, hanning") << sine(0.25, 100) << int(FftWindowHanning);
+        QTest::newRow("sine, hamming") << sine(0.25, 7) << int(FftWindowHamming);
+        QTest::newRow("noise, hanning") << randomSignal(sampling::kSamples, 11) << int(FftWindowHanning);
+        QTest::newRow("silence") << std::vector<double>(sampling::kSamples, 0.0) << int(FftWindowNone);
+    }
+    void instructionSetsAgree()
+    {
+        QFETCH(std::vector<double>, signal);
+        QFETCH(int, window);
+        if (!fftInstructionsAvailable(FftInstructions::Avx2Fma))
+            QSKIP("the processor lacks AVX2/FMA");
+        const auto spectrumOn = [&](FftInstructions set) {
+            const InstructionsInUse inUse(set);
+            return plotSpectrum(signal.data(), window, CorrectionTable());
+        };
+        const std::vector<double> baseline = spectrumOn(FftInstructions::Baseline);
+        const std::vector<double> dispatched = spectrumOn(FftInstructions::Avx2Fma);
+        const double peak = *std::max_element(baseline.begin(), baseline.end());
+        QVERIFY2(largestDifference(baseline, dispatched) <= 1e-6 * peak,
+                 qPrintable(QString::number(largestDifference(baseline, dispatched) / peak)));
     }
 
     void sineGivesItsAmplitudeAtItsBin_data()

@@ -23,7 +23,8 @@ void MedianKeeper::ReportRuns(const std::vector<Run>& reports)
         if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median" || run.error_occurred)
             continue;
         const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-        medians[run.run_name.function_name] = {run.GetAdjustedRealTime() / unit, run.GetAdjustedCPUTime() / unit};
+        const std::string name = run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+        medians[name] = {run.GetAdjustedRealTime() / unit, run.GetAdjustedCPUTime() / unit};
     }
     ConsoleReporter::ReportRuns(reports);
 }

@@ -20,7 +20,8 @@ public:
                    Button defaultButton) override;
 };
 
-// Shows the runs as usual and keeps the medians of each benchmark, in seconds.
+// Shows the runs as usual and keeps the medians of each benchmark, in seconds,
+// under its name and its arguments ("BM_Name" or "BM_Name/arg:1").
 class MedianKeeper : public benchmark::ConsoleReporter {
 public:
     struct Median {
