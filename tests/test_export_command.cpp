@@ -164,9 +164,10 @@ private slots:
 
     void cancelFromTheProgressDialog()
     {
+        exportProgressDelayMs() = 0;  // however fast the export, its progress shows
         QString label;
         QTimer canceller;
-        canceller.setInterval(20);
+        canceller.setInterval(1);
         connect(&canceller, &QTimer::timeout, [&] {
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (auto* progress = qobject_cast<QProgressDialog*>(widget); progress && progress->isVisible()) {
@@ -193,6 +194,7 @@ private slots:
         // Nothing half written: the files there are exactly those counted, no temporary file stays.
         QCOMPARE(filesBelow(target()).size(), written);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+        exportProgressDelayMs() = 500;
     }
 };
 

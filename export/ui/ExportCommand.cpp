@@ -11,7 +11,6 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Export Data");
-constexpr int kProgressDelayMs = 500;
 
 // The wait cursor, lifted while a message box waits for the technician.
 class WaitCursor {
@@ -27,13 +26,23 @@ public:
     }
 };
 
+}  // namespace
+
+int& exportProgressDelayMs()
+{
+    static int delay = 500;
+    return delay;
+}
+
+namespace {
+
 ExportOutcome runExport(QWidget* parent, const FlightRecordList& flights, const QString& directory)
 {
     const int fileCount = int(flights.size() * exportFiles().size());
     QProgressDialog progress(QString(), QStringLiteral("Cancel"), 0, fileCount, parent);
     progress.setWindowTitle(kTitle);
     progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(kProgressDelayMs);
+    progress.setMinimumDuration(exportProgressDelayMs());
     WaitCursor cursor;
     ExportCallbacks callbacks;
     callbacks.progress = [&](const ExportProgress& step) {

@@ -8,3 +8,6 @@ class QWidget;
 // (starting at ExportPath), writes the flights with a cancellable progress
 // display once the export takes longer than a moment, and tells the outcome.
 void exportData(QWidget* parent, const FlightRecordList& flights);
+
+// How long the export runs before its progress dialog shows (500 ms); tests shorten it.
+int& exportProgressDelayMs();
