@@ -6,6 +6,7 @@
 #include "LinkHelpers.h"
 #include "RawFiles.h"
 #include "SampleAircraft.h"
+#include "SimulatorLog.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
 #include "core/Clock.h"
@@ -89,25 +90,21 @@ class CliTest : public QObject {
     Q_OBJECT
     TestEnvironment env;
     QObject window;  // the owner of the in-process session's prompts
-    QString logPath;
+    SimulatorLog simulatorLog;
     QString sharedRaw;  // one download, for the commands that read raw files
 
     QStringList simulatorOptions(const QStringList& more = {})
     {
-        logPath = env.path() + QStringLiteral("/sim-%1-%2.log").arg(QTest::currentTestFunction()).arg(QTest::currentDataTag());
-        QFile::remove(logPath);
-        return QStringList{"--erase-delay-ms", "0", "--reprog-delay-ms", "0", "--log", logPath} + more;
+        simulatorLog = SimulatorLog(env.path());
+        return simulatorLog.quickOptions(more);
     }
 
     // The names of the commands the simulator received, in order.
     QStringList logged() const
     {
-        QFile log(logPath);
-        log.open(QIODevice::ReadOnly);
         QStringList commands;
-        for (const QByteArray& line : log.readAll().split('\n'))
-            if (!line.isEmpty())
-                commands << QString::fromLatin1(line.split(' ').value(2));
+        for (const QStringList& request : simulatorLog.requests())
+            commands << request.value(1);
         return commands;
     }
 

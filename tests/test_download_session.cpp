@@ -4,6 +4,7 @@
 #include "FakeUnit.h"
 #include "LinkHelpers.h"
 #include "SampleAircraft.h"
+#include "SimulatorLog.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
 #include "core/AircraftInfo.h"
@@ -31,25 +32,21 @@ class DownloadSessionTest : public QObject {
     Q_OBJECT
     TestEnvironment env;
     QObject window;  // the owner of the prompts, as the main window would be
-    QString logPath;
+    SimulatorLog simulatorLog;
 
-    // The simulator with no erase delay, logging what it receives.
+    // The simulator without delays, logging what it receives.
     QStringList simulatorOptions(const QStringList& more = {})
     {
-        logPath = env.path() + QStringLiteral("/sim-%1.log").arg(QTest::currentTestFunction());
-        QFile::remove(logPath);
-        return QStringList{"--erase-delay-ms", "0", "--log", logPath} + more;
+        simulatorLog = SimulatorLog(env.path());
+        return simulatorLog.quickOptions(more);
     }
 
-    // Command codes the simulator received, with the payload CRC of the erase.
+    // "code name size crc" of every request the simulator received.
     QStringList logged() const
     {
-        QFile log(logPath);
-        log.open(QIODevice::ReadOnly);
         QStringList commands;
-        for (const QByteArray& line : log.readAll().split('\n'))
-            if (!line.isEmpty())
-                commands << QString::fromLatin1(line.split(' ').mid(1).join(' '));
+        for (const QStringList& request : simulatorLog.requests())
+            commands << request.join(QLatin1Char(' '));
         return commands;
     }
 

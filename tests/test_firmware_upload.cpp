@@ -3,6 +3,7 @@
 
 #include "FakeUnit.h"
 #include "LinkHelpers.h"
+#include "SimulatorLog.h"
 #include "SimulatorProcess.h"
 #include "GuiTestEnvironment.h"
 #include "core/AppIdentity.h"
@@ -59,26 +60,21 @@ class FirmwareUploadTest : public QObject {
     Q_OBJECT
     GuiTestEnvironment env;
     QWidget window;
-    QString logPath;
+    SimulatorLog simulatorLog;
 
     QStringList simulatorOptions(const QStringList& more = {})
     {
-        logPath = env.path() + QStringLiteral("/sim-%1.log").arg(QTest::currentTestFunction());
-        QFile::remove(logPath);
-        return QStringList{"--reprog-delay-ms", "0", "--erase-delay-ms", "0", "--log", logPath} + more;
+        simulatorLog = SimulatorLog(env.path());
+        return simulatorLog.quickOptions(more);
     }
 
     // "code size crc" of every request after the first part-number query.
     QStringList logged() const
     {
-        QFile log(logPath);
-        log.open(QIODevice::ReadOnly);
         QStringList requests;
-        for (const QByteArray& line : log.readAll().split('\n')) {
-            const QList<QByteArray> f = line.split(' ');
-            if (f.size() == 5)
-                requests << QString::fromLatin1(f[1] + ' ' + f[3] + ' ' + f[4]);
-        }
+        for (const QStringList& f : simulatorLog.requests())
+            if (f.size() == 4)
+                requests << f[0] + ' ' + f[2] + ' ' + f[3];
         return requests.mid(1);
     }
 
