@@ -313,6 +313,32 @@ private slots:
         QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts).size(), 5);
     }
 
+    // Another program keeps the database locked: the download waits, then says so before it asks the unit anything.
+    void busyDatabaseIsNamed()
+    {
+        SimulatorProcess sim(simulatorOptions());
+        const QString dataDir = freshDataDir("busy-data");
+        const QString database = dataDir + "/Mirvak/tolm.db";
+        QDir().mkpath(dataDir + "/Mirvak");
+        Run result;
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(database);
+            QVERIFY(other.open());
+            QVERIFY(QSqlQuery(other).exec("CREATE TABLE other (x)"));
+            QVERIFY(QSqlQuery(other).exec("BEGIN EXCLUSIVE"));
+            result = run(QStringList{"download", "--data-dir", dataDir, "--accept-incompatible"} + kSampleDetails
+                         + unitArguments(sim));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        QCOMPARE(result.status, 1);
+        QVERIFY2(result.err.contains("The database \"" + database + "\" is busy: another program kept it locked for 5 s.")
+                     && !namesAFunction(result.err),
+                 qPrintable(result.err));
+        QCOMPARE(logged(), QStringList());
+    }
+
     void incompatibleUnitSoftwareStopsTheDownload()
     {
         SimulatorProcess sim(simulatorOptions());
