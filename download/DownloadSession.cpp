@@ -448,7 +448,7 @@ QString DownloadSession::summary() const
             text += QStringLiteral("\n    ") + QString(reasons_[step]).replace(QLatin1Char('\n'), QStringLiteral("\n    "));
     }
     if (!detailsFailure_.isEmpty() && !failures_.contains(EraseData))
-        text += QStringLiteral("\n\n") + detailsNotStoredText();
+        text += QLatin1Char('\n') + detailsNotStoredText();
     if (!requests_.contains(EraseData) || statuses_[EraseData] == QLatin1String("Done"))
         return text;
     if (!eraseAnswerLost_.isEmpty())
