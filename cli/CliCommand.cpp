@@ -106,7 +106,7 @@ void openStation()
 {
     openDataTree();
     if (const QString failure = connectSQLite(); !failure.isEmpty())
-        throw Exit{StepFailed, QStringLiteral("connectDB: %1").arg(failure)};
+        throw Exit{StepFailed, failure};
     for (const QString& failure : catalogue::importAircraftDirectories())
         prompts().warning(nullptr, QStringLiteral("Error"), failure);
 }

@@ -2,6 +2,7 @@
 
 #include "cli/CliConsole.h"
 
+#include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
 
@@ -14,10 +15,18 @@
 
 namespace {
 
+// The window titles some boxes with the function that raised them
+// ("connectDB", "MainWindow::decodePN"); a command line never shows those.
+bool namesAFunction(const QString& title)
+{
+    static const QRegularExpression identifier(QStringLiteral("^(\\w+(::\\w+)+|\\w*[a-z][A-Z]\\w*)$"));
+    return identifier.match(title).hasMatch();
+}
+
 QString titled(const QString& title, const QString& text)
 {
     const QString shownTitle = title.trimmed();
-    return shownTitle.isEmpty() ? text : QStringLiteral("%1: %2").arg(shownTitle, text);
+    return shownTitle.isEmpty() || namesAFunction(shownTitle) ? text : shownTitle + QStringLiteral(": ") + text;
 }
 
 // Turns the terminal's echo off for its lifetime.

@@ -128,13 +128,15 @@ struct SessionOutcome {
     QStringList files;
 };
 
-SessionOutcome runSession(CliUnit& unit, const AircraftInfo& record, RequestSet requests)
+SessionOutcome runSession(CliUnit& unit, const AircraftInfo& record, RequestSet requests,
+                          const QString& detailsFailure)
 {
     SessionOutcome outcome;
     unit.lend([&](LinkContext& link, PartNumberRecord& partNumbers) {
         DownloadSession session(link, partNumbers, record,
                                 engineNumberOfPositionCode(int(partNumbers.enginePositionCode)), requests, nullptr);
         CliProgress progress(session);
+        session.setDetailsNotStored(detailsFailure);
         session.start();
         cli::waitUntil([&] { return session.isFinished(); });
         outcome = {session.succeeded(), session.filesWritten()};
@@ -172,13 +174,13 @@ int runDownload(const QStringList& arguments)
     // The unit's own serial number is checked like a typed one.
     const QString problem = downloadDetailsProblem(details);
     cli::require(problem.isEmpty(), problem + QStringLiteral("\nGive the serial number with --engine-sn."));
-    const bool stored = !downloads(requests) || storeDownloadDetails(record, positionCode, details);
+    const QString detailsFailure = downloads(requests) ? storeDownloadDetails(record, positionCode, details) : QString();
 
     cliPrompts().answer(DownloadSession::kEraseWithoutDownloadQuestion, line.isSet(kErase), QStringLiteral("--erase"));
     cliPrompts().answer(DownloadSession::kDeactivatedAlgorithmQuestion, line.isSet(kEraseDeactivated),
                         QStringLiteral("--") + kEraseDeactivated);
-    const SessionOutcome outcome = runSession(unit, record, requests);
+    const SessionOutcome outcome = runSession(unit, record, requests, detailsFailure);
     for (const QString& path : outcome.files)
         cli::printLine(path);
-    return outcome.succeeded && stored ? cli::Success : cli::StepFailed;
+    return outcome.succeeded ? cli::Success : cli::StepFailed;
 }

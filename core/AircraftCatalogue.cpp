@@ -4,6 +4,7 @@
 #include "core/DirectoryTree.h"
 #include "core/Registration.h"
 #include "core/SqlCatalogue.h"
+#include "core/SqliteConnection.h"
 
 #include <QDir>
 #include <QSqlError>
@@ -38,13 +39,13 @@ bool run(QSqlQuery& query, const char* statement, const QVariantList& values = {
 QString execute(const char* statement, const QVariantList& values)
 {
     QSqlQuery query;
-    return run(query, statement, values) ? QString() : query.lastError().text();
+    return run(query, statement, values) ? QString() : sqlite::failureText(query.lastError());
 }
 
 template <typename T>
 Fetched<T> failedWith(Fetched<T> result, const QSqlQuery& query)
 {
-    result.failure = query.lastError().text();
+    result.failure = sqlite::failureText(query.lastError());
     return result;
 }
 
@@ -153,7 +154,7 @@ QString removeAircraft(const QString& registration)
 {
     QSqlQuery query;
     if (!run(query, sql::kCountAircraft, {registration}))
-        return query.lastError().text();
+        return sqlite::failureText(query.lastError());
     if (!query.next() || query.value(0).toInt() < 1)
         return {};
     // The registration names a directory of the data root: never let it point elsewhere.
@@ -161,7 +162,7 @@ QString removeAircraft(const QString& registration)
         removeDirectoryTree(dataRootPath() + QLatin1Char('/') + registration + QStringLiteral("_data"));
     for (const char* statement : {sql::kDeleteAircraftEngines, sql::kDeleteAircraft})
         if (!run(query, statement, {registration}))
-            return query.lastError().text();
+            return sqlite::failureText(query.lastError());
     return {};
 }
 
@@ -175,22 +176,22 @@ QString saveAircraftDetails(const AircraftInfo& record, int positionCode, const 
 {
     QSqlQuery query;
     if (!run(query, sql::kSelectAircraftId, {textOf(record.registration)}))
-        return query.lastError().text();
+        return sqlite::failureText(query.lastError());
     if (!query.next())
         return QStringLiteral("Aircraft ID not found!");
     const qlonglong aircraftId = query.value(0).toLongLong();
 
     if (!run(query, sql::kUpdateAircraftById, {textOf(record.shopId), textOf(record.comment), aircraftId}))
-        return query.lastError().text();
+        return sqlite::failureText(query.lastError());
     if (!run(query, sql::kSelectEngineId, {aircraftId, positionCode, engine.serialNumber}))
-        return query.lastError().text();
+        return sqlite::failureText(query.lastError());
     const qlonglong engineId = query.next() ? query.value(0).toLongLong() : 0;
 
     const bool stored =
         engineId > 0 ? run(query, sql::kUpdateEngine, {engine.type, engine.installDate, engineId})
                      : run(query, sql::kInsertEngine,
                            {aircraftId, engine.type, engine.serialNumber, positionCode, engine.installDate});
-    return stored ? QString() : query.lastError().text();
+    return stored ? QString() : sqlite::failureText(query.lastError());
 }
 
 QStringList importAircraftDirectories()

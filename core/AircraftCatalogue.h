@@ -2,7 +2,7 @@
 // What the program reads from and writes to the aircraft database: every
 // statement of SqlCatalogue.h runs here, on the default connection. Nothing
 // here shows a box; a failure comes back as its text (the database's error
-// text unless said otherwise) for the caller to show.
+// text, or that the database is busy, unless said otherwise) for the caller to show.
 
 #include "core/AircraftInfo.h"
 

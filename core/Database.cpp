@@ -4,6 +4,7 @@
 #include "core/Prompts.h"
 #include "core/Settings.h"
 #include "core/SqlCatalogue.h"
+#include "core/SqliteConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,17 +15,46 @@
 namespace {
 
 // Creates a schema object unless the database already lists it.
-QString createIfMissing(QSql::TableType kind, const QString& name,
-                        std::initializer_list<const char*> statements)
+bool createIfMissing(QSqlDatabase& db, QSql::TableType kind, const QString& name,
+                     std::initializer_list<const char*> statements, QSqlError& error)
 {
-    if (QSqlDatabase::database().tables(kind).contains(name, Qt::CaseSensitive))
-        return {};
+    if (db.tables(kind).contains(name, Qt::CaseSensitive))
+        return true;
     for (const char* statement : statements) {
-        QSqlQuery query;
-        if (!query.exec(QString::fromLatin1(statement)))
-            return query.lastError().text();
+        QSqlQuery query(db);
+        if (!query.exec(QString::fromLatin1(statement))) {
+            error = query.lastError();
+            return false;
+        }
     }
-    return {};
+    return true;
+}
+
+// Creates the missing schema objects in one write transaction: a second
+// program starting on the same new data root waits for it (busy time-out)
+// and then finds every object in place.
+QSqlError createSchema(QSqlDatabase& db)
+{
+    QSqlQuery begin(db);
+    if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return begin.lastError();
+    QSqlError error;
+    const bool created =
+        createIfMissing(db, QSql::Tables, QStringLiteral("aircraft"), {sql::kCreateAircraft}, error)
+        && createIfMissing(db, QSql::Tables, QStringLiteral("engine_type"),
+                           {sql::kCreateEngineType, sql::kInsertDefaultEngineType}, error)
+        && createIfMissing(db, QSql::Tables, QStringLiteral("engine"), {sql::kCreateEngine}, error)
+        && createIfMissing(db, QSql::Views, QStringLiteral("v"), {sql::kCreateView}, error);
+    QSqlQuery end(db);
+    if (!created) {
+        end.exec(QStringLiteral("ROLLBACK"));
+        return error;
+    }
+    if (!end.exec(QStringLiteral("COMMIT"))) {
+        error = end.lastError();
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    }
+    return error;
 }
 
 }  // namespace
@@ -50,23 +80,11 @@ QString connectSQLite()
         prompts().warning(nullptr, QStringLiteral("connectSQLite"),
                           QStringLiteral("Failed to move file from %1 to %2").arg(legacy, path));
 
-    QSqlDatabase db = QSqlDatabase::contains(QSqlDatabase::defaultConnection)
-                          ? QSqlDatabase::database()
-                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
-    db.close();
-    db.setDatabaseName(path);
+    QSqlDatabase db = sqlite::addConnection(path);
     if (!db.open())
-        return db.lastError().text();
-
-    QString failure = createIfMissing(QSql::Tables, QStringLiteral("aircraft"), {sql::kCreateAircraft});
-    if (failure.isEmpty())
-        failure = createIfMissing(QSql::Tables, QStringLiteral("engine_type"),
-                                  {sql::kCreateEngineType, sql::kInsertDefaultEngineType});
-    if (failure.isEmpty())
-        failure = createIfMissing(QSql::Tables, QStringLiteral("engine"), {sql::kCreateEngine});
-    if (failure.isEmpty())
-        failure = createIfMissing(QSql::Views, QStringLiteral("v"), {sql::kCreateView});
-    return failure;
+        return sqlite::failureText(db.lastError(), db);
+    const QSqlError error = createSchema(db);
+    return error.isValid() ? sqlite::failureText(error, db) : QString();
 }
 
 void connectDB()

@@ -5,9 +5,10 @@
 
 namespace sql {
 
-// Schema, each object created only when missing.
+// Schema, each object created only when missing; IF NOT EXISTS as well, so a
+// second program that made it first is no failure.
 inline constexpr const char* kCreateAircraft =
-    "CREATE TABLE aircraft (id INTEGER PRIMARY KEY,tail_number CHAR(20) NOT NULL,shop_id "
+    "CREATE TABLE IF NOT EXISTS aircraft (id INTEGER PRIMARY KEY,tail_number CHAR(20) NOT NULL,shop_id "
     "CHAR(20),comment TEXT,UNIQUE (tail_number))";
 inline constexpr const char* kCreateEngineType =
     "CREATE TABLE IF NOT EXISTS engine_type (id INTEGER PRIMARY KEY,type CHAR(20) NOT NULL "
@@ -15,12 +16,12 @@ inline constexpr const char* kCreateEngineType =
 inline constexpr const char* kInsertDefaultEngineType =
     "INSERT INTO engine_type (id, type) VALUES ('1', 'CFM56-5')";
 inline constexpr const char* kCreateEngine =
-    "CREATE TABLE engine (id INTEGER PRIMARY KEY,aircraft_id INTEGER NOT NULL DEFAULT 1,type "
+    "CREATE TABLE IF NOT EXISTS engine (id INTEGER PRIMARY KEY,aircraft_id INTEGER NOT NULL DEFAULT 1,type "
     "CHAR(20) NOT NULL DEFAULT 'CFM56-5',sn CHAR(20),sdi TINYINT UNSIGNED NOT NULL DEFAULT "
     "1,install_date TIMESTAMP NOT NULL DEFAULT CURRENT_TIMESTAMP,comment TEXT,UNIQUE "
     "(aircraft_id, sn, sdi))";
 inline constexpr const char* kCreateView =
-    "CREATE VIEW v AS SELECT ac.tail_number, e.id, e.sdi, e.type, e.sn FROM aircraft ac LEFT "
+    "CREATE VIEW IF NOT EXISTS v AS SELECT ac.tail_number, e.id, e.sdi, e.type, e.sn FROM aircraft ac LEFT "
     "OUTER JOIN engine e ON ac.id = e.aircraft_id WHERE e.id > 0 ORDER BY ac.tail_number, e.sdi";
 
 // Aircraft lookup and add (registration; registration, shop id, comment).

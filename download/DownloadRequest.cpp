@@ -51,14 +51,11 @@ QString downloadDetailsProblem(const DownloadDetails& details)
     });
 }
 
-bool storeDownloadDetails(AircraftInfo& record, int positionCode, const DownloadDetails& details)
+QString storeDownloadDetails(AircraftInfo& record, int positionCode, const DownloadDetails& details)
 {
-    bool stored = true;
-    if (const QString failure = catalogue::addAircraft(details.registration, QString(), QString());
-        !failure.isEmpty()) {
-        prompts().critical(nullptr, QStringLiteral("Add Aircraft"), failure);
-        stored = false;
-    }
+    const QString notAdded = catalogue::addAircraft(details.registration, QString(), QString());
+    if (!notAdded.isEmpty())
+        prompts().critical(nullptr, QStringLiteral("Add Aircraft"), notAdded);
 
     EngineInfo& engine = record.engines[engineNumberOfPositionCode(positionCode) - 1];
     copyText(record.registration, details.registration);
@@ -67,13 +64,11 @@ bool storeDownloadDetails(AircraftInfo& record, int positionCode, const Download
     copyText(engine.type, details.engineType);
     copyText(engine.serialNumber, details.engineSerialNumber);
     copyText(engine.installDate, details.installDate);
-    const QString failure = catalogue::saveAircraftDetails(
+    const QString notSaved = catalogue::saveAircraftDetails(
         record, positionCode, {details.engineType, details.engineSerialNumber, details.installDate});
-    if (!failure.isEmpty()) {
-        prompts().critical(nullptr, QStringLiteral("DownloadClearDialog::aircraftInfoSave"), failure);
-        stored = false;
-    }
+    if (!notSaved.isEmpty())
+        prompts().critical(nullptr, QStringLiteral("DownloadClearDialog::aircraftInfoSave"), notSaved);
 
     settings::setValue(settings::LastAircraft, details.registration);
-    return stored;
+    return notAdded.isEmpty() ? notSaved : notAdded;
 }

@@ -39,5 +39,6 @@ QString downloadDetailsProblem(const DownloadDetails& details);
 // Fills the record with the details (engine n of the position code), adds the
 // aircraft when new, stores its details and remembers it as LastAircraft.
 // Failures are shown and leave the record filled, so the session still runs
-// with what was typed. True when everything was stored.
-bool storeDownloadDetails(AircraftInfo& record, int positionCode, const DownloadDetails& details);
+// with what was typed (but must not erase). Returns the first failure, empty
+// when everything was stored.
+QString storeDownloadDetails(AircraftInfo& record, int positionCode, const DownloadDetails& details);

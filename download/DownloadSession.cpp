@@ -4,6 +4,7 @@
 #include "core/Prompts.h"
 #include "core/Settings.h"
 #include "link/LinkContext.h"
+#include "link/ResponseNormalizer.h"
 
 #include <QDir>
 #include <QFile>
@@ -165,6 +166,14 @@ bool DownloadSession::runStep()
     }
 
     // The erase.
+    if (!detailsFailure_.isEmpty()) {
+        // The files name an aircraft and engine the database does not hold.
+        failures_ << step_;
+        reasons_[step_] = detailsNotStoredText();
+        notErasedReason_ = QStringLiteral("the aircraft and engine details could not be stored in the database");
+        setStatus(step_, QStringLiteral("Skipped"));
+        return true;
+    }
     emit progressLabelChanged(QStringLiteral("Erasing Tessel Data for Engine %1").arg(n));
     emit progressRangeChanged(timing().eraseTicks / 10);
     emit progressChanged(0);
@@ -174,7 +183,7 @@ bool DownloadSession::runStep()
         setStatus(step_, QStringLiteral("Skipped"));  // the technician declined
         return true;
     }
-    sendCommand(mirvak::CMD_ERASE_DATA, {quint32(n)});
+    eraseSent_ = sendCommand(mirvak::CMD_ERASE_DATA, {quint32(n)});
     return false;
 }
 
@@ -239,7 +248,7 @@ bool DownloadSession::confirmErase()
     return true;
 }
 
-void DownloadSession::sendCommand(quint32 command, std::initializer_list<quint32> arguments)
+bool DownloadSession::sendCommand(quint32 command, std::initializer_list<quint32> arguments)
 {
     emit progressChanged(0);
     lastReceived_ = 0;
@@ -247,7 +256,7 @@ void DownloadSession::sendCommand(quint32 command, std::initializer_list<quint32
     sinceSent_.start();
     waiting_ = true;
     const QList<quint32> words(arguments);
-    sendRequest(link_, words.constData(), int(words.size() * 4), command);
+    return sendRequest(link_, words.constData(), int(words.size() * 4), command);
 }
 
 void DownloadSession::readyReadSlot()
@@ -350,27 +359,40 @@ void DownloadSession::showTransfer(qint64 elapsedMs)
 void DownloadSession::watchErase()
 {
     if (--eraseTicksLeft_ <= 0) {
-        waiting_ = false;
-        failures_ << step_;
-        eraseNotSentReason_ = QStringLiteral("the unit did not confirm the erase in time");
-        setStatus(step_, QStringLiteral("Timeout"));
-        ++step_;
-        startState();
+        abandonExchange(link_);  // a late answer must not be taken for the next exchange
+        endErase(QStringLiteral("Timeout"),
+                 QStringLiteral("The unit did not answer within %1 s.")
+                     .arg(double(timing().eraseTicks) * timing().tickMs / 1000.0));
         return;
     }
     if (link_.exchangeStatus == ExchangeStatus::Waiting) {
         emit progressChanged(qMin(timing().eraseTicks / 10, timing().eraseTicks - eraseTicksLeft_));
         return;
     }
-    waiting_ = false;
     link_.responseFile.clear();
-    const bool erased = link_.exchangeStatus == ExchangeStatus::AnswerReady;
-    if (!erased) {
+    if (link_.exchangeStatus == ExchangeStatus::AnswerReady)
+        endErase(QStringLiteral("Done"), QString());
+    else
+        endErase(QStringLiteral("Failed"), link_.failure);
+}
+
+// Ends the erase step; failure is empty when the unit confirmed the erase.
+// Only an acknowledgement error says that the unit did not erase: once the
+// request went out, a lost, malformed or late answer leaves it unknown.
+void DownloadSession::endErase(const QString& status, const QString& failure)
+{
+    waiting_ = false;
+    if (!failure.isEmpty()) {
         failures_ << step_;
-        reasons_[step_] = link_.failure;
-        eraseNotSentReason_ = QStringLiteral("the unit refused the erase");
+        reasons_[step_] = failure;
+        if (failure == kDetectedAckError)
+            notErasedReason_ = QStringLiteral("the unit refused the erase");
+        else if (!eraseSent_)
+            notErasedReason_ = QStringLiteral("its request could not be sent");
+        else
+            eraseAnswerLost_ = failure.endsWith(QLatin1Char('.')) ? failure.chopped(1) : failure;
     }
-    setStatus(step_, erased ? QStringLiteral("Done") : QStringLiteral("Failed"));
+    setStatus(step_, status);
     ++step_;
     startState();
 }
@@ -402,7 +424,7 @@ void DownloadSession::finish()
     if (!cancelled_) {
         emit progressRangeChanged(100);
         emit progressChanged(100);
-        if (failures_.isEmpty()) {
+        if (failures_.isEmpty() && detailsFailure_.isEmpty()) {
             emit progressLabelChanged(QStringLiteral("Processing complete"));
             QString text = QStringLiteral("Processing complete!");
             if (record_.files)
@@ -425,11 +447,21 @@ QString DownloadSession::summary() const
         if (!reasons_[step].isEmpty())
             text += QStringLiteral("\n    ") + QString(reasons_[step]).replace(QLatin1Char('\n'), QStringLiteral("\n    "));
     }
-    if (requests_.contains(EraseData) && statuses_[EraseData] != QLatin1String("Done"))
-        text += QStringLiteral("\n\nThe unit's memory was not erased: %1.")
-                    .arg(eraseNotSentReason_.isEmpty() ? QStringLiteral("not all of its data was safely stored")
-                                                        : eraseNotSentReason_);
-    return text;
+    if (!detailsFailure_.isEmpty() && !failures_.contains(EraseData))
+        text += QLatin1Char('\n') + detailsNotStoredText();
+    if (!requests_.contains(EraseData) || statuses_[EraseData] == QLatin1String("Done"))
+        return text;
+    if (!eraseAnswerLost_.isEmpty())
+        return text + QStringLiteral("\n\nThe erase request was sent but its answer was lost or invalid (")
+               + eraseAnswerLost_ + QStringLiteral("): the unit's memory may have been erased.");
+    return text + QStringLiteral("\n\nThe unit's memory was not erased: ")
+           + (notErasedReason_.isEmpty() ? QStringLiteral("not all of its data was safely stored") : notErasedReason_)
+           + QLatin1Char('.');
+}
+
+QString DownloadSession::detailsNotStoredText() const
+{
+    return QStringLiteral("The aircraft and engine details could not be stored in the database: ") + detailsFailure_;
 }
 
 void DownloadSession::keepRawCopy(const QString& rawFile) const

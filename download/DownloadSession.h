@@ -7,10 +7,11 @@
 //
 // Steps not requested read "Not requested". A download or post-processing
 // that fails reads "Failed", and no further step runs ("Not run"): the erase
-// is sent only when every requested step before it succeeded, so nothing is
-// erased that is not safely on disk ("Skipped" otherwise). Cancel never
-// erases. While a question is open the session stands still: no tick moves
-// it on. The view only shows what this signals.
+// is sent only when every requested step before it succeeded and the details
+// its files are filed under are in the database, so nothing is erased that is
+// not safely stored ("Skipped" otherwise). Cancel never erases. While a
+// question is open the session stands still: no tick moves it on. The view
+// only shows what this signals.
 //
 // The heavy work (normalising the engine-data answer, writing the raw file and
 // the reports) runs on a worker thread, so the window never stalls; the
@@ -56,6 +57,11 @@ public:
                     int engineNumber, RequestSet requests, QObject* owner);
     ~DownloadSession() override;
 
+    // The aircraft and engine details of the request could not be stored (the
+    // database's failure): the session still downloads, but never erases.
+    // Call before start().
+    void setDetailsNotStored(const QString& failure) { detailsFailure_ = failure; }
+
     void start();
     // Stops the session at the technician's request and says so; an answer
     // still in flight is cut off with the connection.
@@ -63,7 +69,7 @@ public:
 
     bool isFinished() const { return finished_; }
     bool cancelled() const { return cancelled_; }
-    bool succeeded() const { return finished_ && failures_.isEmpty() && !cancelled_; }
+    bool succeeded() const { return finished_ && failures_.isEmpty() && detailsFailure_.isEmpty() && !cancelled_; }
     QString status(int step) const { return statuses_[step]; }
     // The raw file and reports this session wrote, in the order written.
     QStringList filesWritten() const;
@@ -92,14 +98,16 @@ private:
     void waitForBackgroundWork();
     bool confirmErase();
     void stop();
-    void sendCommand(quint32 command, std::initializer_list<quint32> arguments);
+    bool sendCommand(quint32 command, std::initializer_list<quint32> arguments);
     void watchDownload();
     void watchErase();
+    void endErase(const QString& status, const QString& failure);
     void failExchange(const QString& reason);
     void showTransfer(qint64 elapsedMs);
     void setStatus(int step, const QString& status);
     void finish();
     QString summary() const;
+    QString detailsNotStoredText() const;
     void keepRawCopy(const QString& rawFile) const;
 
     LinkContext& link_;
@@ -117,7 +125,10 @@ private:
     QObject* owner_;
     QList<int> failures_;
     std::array<QString, kRequestableSteps> reasons_;  // why each failed step failed
-    QString eraseNotSentReason_;
+    QString notErasedReason_;   // why the erase was not sent or was refused
+    QString eraseAnswerLost_;   // why the answer to an erase that was sent is unknown
+    bool eraseSent_ = false;
+    QString detailsFailure_;
     std::array<QString, kRequestableSteps> statuses_;
     QElapsedTimer sinceSent_;
     qint64 lastByteAt_ = 0;

@@ -1,5 +1,6 @@
 #include "link/ResponseFramer.h"
 
+#include "core/FileFailure.h"
 #include "link/Protocol.h"
 #include "link/ResponseNormalizer.h"
 
@@ -53,9 +54,11 @@ QString ResponseFramer::normalise(const RawMessage& message, QString& failure,
     qToBigEndian(message.length, word);
     const bool spooled = raw.open() && raw.write(reinterpret_cast<const char*>(word), 4) == 4
                          && raw.write(message.body) == message.body.size() && raw.flush();
-    if (!spooled)
-        raw.remove();  // normalizeResponse then reports the raw copy as unreadable
-    else if (rawCopyHook)
+    if (!spooled) {
+        failure = cannotCreateTemporaryFile(fileFailureReason(raw));
+        return {};
+    }
+    if (rawCopyHook)
         rawCopyHook(raw.fileName());
     QString normalised;
     normalizeResponse(normalised, raw.fileName(), message.length, &failure);

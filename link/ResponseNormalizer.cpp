@@ -1,6 +1,7 @@
 #include "link/ResponseNormalizer.h"
 
 #include "core/DataDirectories.h"
+#include "core/FileFailure.h"
 #include "core/Prompts.h"
 #include "link/Protocol.h"
 
@@ -44,18 +45,20 @@ public:
     void advance(qint64 count) { cursor_ += count; }
     // Bytes not yet converted, in the buffer and in the file.
     qint64 left() const { return end_ - cursor_ + unread_; }
-    // Writes what has been converted; false if a write failed now or before.
-    bool finish()
+    // Writes what has been converted; the system's reason when a write
+    // failed now or before, else empty.
+    QString finish()
     {
         writeConverted();
-        return written_;
+        return writeFailure_;
     }
 
 private:
     void writeConverted()
     {
-        if (cursor_ > 0 && out_.write(reinterpret_cast<const char*>(bytes_.get()), cursor_) != cursor_)
-            written_ = false;
+        if (cursor_ > 0 && out_.write(reinterpret_cast<const char*>(bytes_.get()), cursor_) != cursor_
+            && writeFailure_.isEmpty())
+            writeFailure_ = fileFailureReason(out_);
     }
 
     void refill()
@@ -79,7 +82,7 @@ private:
     qint64 cursor_ = 0;  // bytes before it are converted, not yet written
     qint64 end_ = 0;     // bytes from the cursor to here are read, not yet converted
     qint64 unread_;      // bytes still in the file
-    bool written_ = true;
+    QString writeFailure_;
 };
 
 qint64 elementSize(mirvak::BlockType type)
@@ -156,17 +159,23 @@ QString convert(QFile& raw, QFile& out, quint32 length)
     unsigned char* header = buffer.at();
     mirvak::swapBlockData(mirvak::kResponseHeaderSize, mirvak::BlockType::UInt32, header);
     if (qFromUnaligned<quint32>(header + 4) != 0)
-        return QStringLiteral("Detected ACK error");
+        return kDetectedAckError;
     buffer.advance(mirvak::kResponseHeaderSize);
     QString failure;
     if (length > quint32(mirvak::kResponseHeaderSize))
         failure = convertBlocks(buffer, length);
-    if (failure.isEmpty() && !buffer.finish())
-        failure = QStringLiteral("Cannot create temporary file");
+    if (failure.isEmpty())
+        if (const QString reason = buffer.finish(); !reason.isEmpty())
+            failure = cannotCreateTemporaryFile(reason);
     return failure;
 }
 
 }  // namespace
+
+QString cannotCreateTemporaryFile(const QString& reason)
+{
+    return QStringLiteral("Cannot create temporary file: ") + reason;
+}
 
 int normalizeResponse(QString& outputName, const QString& rawFileName, quint32 length, QString* failureOut)
 {
@@ -187,7 +196,7 @@ int normalizeResponse(QString& outputName, const QString& rawFileName, quint32 l
     QTemporaryFile out(tmpDirectoryPath() + QStringLiteral("/Tolm-Mirvak-XXXXXX.tmp"));
     out.setAutoRemove(false);
     if (!out.open()) {
-        report(QStringLiteral("Cannot create temporary file"));
+        report(cannotCreateTemporaryFile(fileFailureReason(out)));
         return -1;
     }
 
@@ -199,7 +208,7 @@ int normalizeResponse(QString& outputName, const QString& rawFileName, quint32 l
     else
         failure = convert(raw, out, length);
     if (failure.isEmpty() && !out.flush())
-        failure = QStringLiteral("Cannot create temporary file");
+        failure = cannotCreateTemporaryFile(fileFailureReason(out));
 
     if (!failure.isEmpty()) {
         out.remove();

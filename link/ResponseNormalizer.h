@@ -12,3 +12,10 @@
 // The consumer deletes the output file.
 int normalizeResponse(QString& outputName, const QString& rawFileName, quint32 length,
                       QString* failure = nullptr);
+
+// The failure of an answer the unit refused: its acknowledgement word is not 0.
+inline const QString kDetectedAckError = QStringLiteral("Detected ACK error");
+
+// The failure when an answer cannot be spooled or normalised into a file,
+// with the system's reason ("No space left on device").
+QString cannotCreateTemporaryFile(const QString& reason);

@@ -5,12 +5,15 @@
 #include "core/Database.h"
 #include "core/DataDirectories.h"
 #include "core/Settings.h"
+#include "core/SqliteConnection.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
+#include <future>
+#include <thread>
 
 namespace {
 
@@ -119,6 +122,58 @@ private slots:
         QCOMPARE(column("SELECT type FROM engine_type"), QStringList{"CFM56-5"});
         QVERIFY(QSqlDatabase::database().tables().contains("engine"));
         QCOMPARE(QSqlDatabase::database().tables(QSql::Views), QStringList{"v"});
+    }
+
+    // A second program starting on the same new data root creates part of the
+    // schema while this one starts: neither may fail, the schema is made once.
+    void schemaCreatedMeanwhileByAnotherProgram()
+    {
+        dataRootPath();
+        std::promise<void> holding;
+        std::thread other([path = databasePath(), &holding] {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+                db.setDatabaseName(path);
+                db.open();
+                QSqlQuery query(db);
+                query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+                query.exec(QStringLiteral("CREATE TABLE aircraft (id INTEGER PRIMARY KEY,tail_number CHAR(20) NOT "
+                                          "NULL,shop_id CHAR(20),comment TEXT,UNIQUE (tail_number))"));
+                holding.set_value();
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));  // while this program starts
+                query.exec(QStringLiteral("COMMIT"));
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        });
+        holding.get_future().wait();
+        const QString failure = connectSQLite();
+        other.join();
+        QCOMPARE(failure, QString());
+        QStringList tables = QSqlDatabase::database().tables(QSql::Tables);
+        tables.sort();
+        QCOMPARE(tables, (QStringList{"aircraft", "engine", "engine_type"}));
+        QCOMPARE(column("SELECT type FROM engine_type"), QStringList{"CFM56-5"});
+    }
+
+    // A database another program keeps locked at start says so and names its file.
+    void busyDatabaseIsNamed()
+    {
+        QCOMPARE(connectSQLite(), QString());
+        closeDatabase();
+        const int savedTimeout = std::exchange(sqlite::busyTimeoutMs(), 100);
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(databasePath());
+            QVERIFY(other.open());
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            connectDB();
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        sqlite::busyTimeoutMs() = savedTimeout;
+        QCOMPARE(env.prompts().onlyMessage(),
+                 QStringLiteral("connectDB|The database \"") + QDir::toNativeSeparators(databasePath())
+                     + QStringLiteral("\" is busy: another program kept it locked for 0.1 s. Try again when it is done."));
     }
 
     void unopenableDatabaseIsReported()

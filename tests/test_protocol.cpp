@@ -191,7 +191,7 @@ private slots:
         env.prompts().clear();
         QDir(env.dataRoot() + QStringLiteral("/tmp")).removeRecursively();
         QCOMPARE(normalizeResponse(output, writeRaw(message(0, {})), 12), -1);
-        QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("UnsetRsp|Cannot create temporary file"));
+        QCOMPARE(env.prompts().onlyMessage(), QStringLiteral("UnsetRsp|Cannot create temporary file: No such file or directory"));
     }
 
     void headerOnlyAnswerGivesTwelveBytes()

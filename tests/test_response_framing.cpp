@@ -5,9 +5,12 @@
 #include "simulator/ResponseBuilder.h"
 #include "link/Protocol.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtEndian>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -136,6 +139,24 @@ private slots:
         QVERIFY(framer.normalisedFile().isEmpty());
         QCOMPARE(framer.failure(), QStringLiteral("Detected ACK error"));
         QCOMPARE(env.prompts().onlyMessage(), QString());  // the consumer decides how to tell
+    }
+
+    // A disk that fills while an answer is spooled is named with the system's reason.
+    void fullDiskWhileSpoolingSaysWhy()
+    {
+        const QByteArray answer = builder.build(mirvak::CMD_GET_FLIGHT_HISTORY);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit limited = saved;
+        limited.rlim_cur = 16 * 1024;  // well inside the answer
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limited);
+        QString failure;
+        const QString normalised = ResponseFramer::normalise({quint32(answer.size()), answer.mid(4)}, failure);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(normalised, QString());
+        QCOMPARE(failure, QStringLiteral("Cannot create temporary file: File too large"));
+        QCOMPARE(QDir(env.dataRoot() + "/tmp").entryList(QDir::Files), QStringList());
     }
 
     void answerOfTheWrongLengthIsRefusedAtItsLengthWord()

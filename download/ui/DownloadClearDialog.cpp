@@ -62,7 +62,7 @@ void DownloadClearDialog::on_buttonBox_accepted()
     }
     if (!confirmRegistration())
         return;
-    storeDownloadDetails(record_, positionCode_, details());
+    detailsFailure_ = storeDownloadDetails(record_, positionCode_, details());
     accept();
 }
 

@@ -21,6 +21,8 @@ public:
 
     void setEngineSerialNumber(const QString& serialNumber);
     RequestSet requestSet() const;
+    // Why the details could not be stored in the database; empty when they were.
+    QString detailsFailure() const { return detailsFailure_; }
 
 private slots:
     void on_buttonBox_accepted();
@@ -34,4 +36,5 @@ private:
     AircraftInfo& record_;
     int positionCode_;
     int engineNumber_;
+    QString detailsFailure_;
 };

@@ -5,7 +5,8 @@
 
 DownloadProgressDialog::DownloadProgressDialog(QWidget* parent, LinkContext& link,
                                                const PartNumberRecord& partNumbers,
-                                               const AircraftInfo& aircraft, RequestSet requests)
+                                               const AircraftInfo& aircraft, RequestSet requests,
+                                               const QString& detailsFailure)
     : QDialog(parent), ui_(std::make_unique<Ui::DownloadProgressDialogClass>())
 {
     ui_->setupUi(this);
@@ -24,6 +25,7 @@ DownloadProgressDialog::DownloadProgressDialog(QWidget* parent, LinkContext& lin
         if (!session_->cancelled())
             QMetaObject::invokeMethod(this, &QDialog::accept, Qt::QueuedConnection);
     });
+    session->setDetailsNotStored(detailsFailure);
     session->start();
 }
 

@@ -13,8 +13,9 @@ namespace Ui { class DownloadProgressDialogClass; }
 class DownloadProgressDialog : public QDialog {
     Q_OBJECT
 public:
+    // detailsFailure: why the request's details could not be stored (no erase then).
     DownloadProgressDialog(QWidget* parent, LinkContext& link, const PartNumberRecord& partNumbers,
-                           const AircraftInfo& aircraft, RequestSet requests);
+                           const AircraftInfo& aircraft, RequestSet requests, const QString& detailsFailure = {});
     ~DownloadProgressDialog() override;
 
     DownloadSession& session() { return *session_; }
