@@ -89,6 +89,7 @@ int main(int argc, char* argv[])
     if (instance.anotherIsRunning())
         return 0;
     applyCommandLine(app);
+    settings::protectStoreFile();
 
     QFont messageFont(QStringLiteral("Helvetica [Cronyx]"), 11, QFont::Bold, true);
     QApplication::setFont(messageFont, "QMessageBox");

@@ -195,7 +195,7 @@ void postProcessingStep(benchmark::State& state, const QString& answer, Step ste
             break;
         }
         written = 0;
-        const QFileInfoList list = QDir(record.sessionFiles().directory()).entryInfoList(QDir::Files);
+        const QFileInfoList list = QDir(record.files->directory()).entryInfoList(QDir::Files);
         files = int(list.size());
         for (const QFileInfo& file : list)
             written += file.size();

@@ -19,7 +19,7 @@ CliUnit::CliUnit() : link_(nullptr)
     QObject::connect(&link_, &LinkClient::unitCommandsEnabled, [this](bool enabled) { failed_ = !enabled; });
 }
 
-QString CliUnit::endpoint() const { return QStringLiteral("%1:%2").arg(link_.currentAddress()).arg(link_.currentPort()); }
+QString CliUnit::endpoint() const { return link_.currentAddress() + QLatin1Char(':') + QString::number(link_.currentPort()); }
 
 void CliUnit::identify()
 {

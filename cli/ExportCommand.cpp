@@ -32,12 +32,11 @@ bool showProgress(const ExportProgress& step, const FlightRecordList& flights)
     const QString flight = flightDirectoryName(*flights[step.flight - 1]);
     if (console::errorIsTerminal())
         console::showBar(QStringLiteral("%1  Flight %2 of %3: %4")
-                             .arg(console::bar(step.filesDone, step.fileCount))
-                             .arg(step.flight)
-                             .arg(step.flightCount)
-                             .arg(step.file));
+                             .arg(console::bar(step.filesDone, step.fileCount), QString::number(step.flight),
+                                  QString::number(step.flightCount), step.file));
     else if (step.filesDone % exportFiles().size() == 0)
-        console::message(QStringLiteral("Flight %1 of %2: %3").arg(step.flight).arg(step.flightCount).arg(flight));
+        console::message(QStringLiteral("Flight %1 of %2: %3")
+                             .arg(QString::number(step.flight), QString::number(step.flightCount), flight));
     return true;
 }
 

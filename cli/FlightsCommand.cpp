@@ -87,7 +87,8 @@ void printJson(const Listing& listing)
     }
     const QJsonObject object{{QStringLiteral("flights"), flights},
                              {QStringLiteral("truncatedFiles"), QJsonArray::fromStringList(listing.query.truncatedFiles())},
-                             {QStringLiteral("unsupportedFiles"), QJsonArray::fromStringList(listing.query.unsupportedFiles())}};
+                             {QStringLiteral("unsupportedFiles"), QJsonArray::fromStringList(listing.query.unsupportedFiles())},
+                             {QStringLiteral("refusedFiles"), QJsonArray::fromStringList(listing.query.refusedFiles())}};
     cli::printLine(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)).trimmed());
 }
 
@@ -107,5 +108,6 @@ int runFlights(const QStringList& arguments)
 
     const Listing listing = listFlights();
     line.isSet(QStringLiteral("json")) ? printJson(listing) : printTable(listing);
-    return cli::Success;
+    // The warning named each refused file with its size.
+    return listing.query.refusedFiles().isEmpty() ? cli::Success : cli::StepFailed;
 }

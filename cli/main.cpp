@@ -6,6 +6,7 @@
 #include "cli/Commands.h"
 #include "core/AppIdentity.h"
 #include "core/Clock.h"
+#include "core/Settings.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -70,6 +71,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setOrganizationName(app::kOrganisation);
     QCoreApplication::setApplicationName(app::kApplication);
     QCoreApplication::setApplicationVersion(app::versionString());
+    settings::protectStoreFile();
     installPrompts(&cliPrompts());
     fixClockFromEnvironment();
     try {

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 
 QString dataDirPath()
 {
@@ -68,10 +67,9 @@ bool checkDataDirectories()
 
 QString storedPassword()
 {
-    QSettings store;
-    if (!store.contains(settings::Password))
-        store.setValue(settings::Password, settings::defaultValue(settings::Password));
-    return store.value(settings::Password).toString();
+    if (!settings::contains(settings::Password))
+        settings::setValue(settings::Password, settings::defaultValue(settings::Password));
+    return settings::text(settings::Password);
 }
 
 bool confirmAccessPassword(QObject* owner)

@@ -4,6 +4,8 @@
 #include "core/DataDirectories.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace settings {
@@ -11,7 +13,38 @@ namespace {
 std::optional<QString> addressOverride;
 std::optional<int> portOverride;
 std::optional<QString> dataDirOverridden;
+
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// The store's file, where the platform keeps settings in a file of their own.
+std::optional<QString> storeFile()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    return QSettings().fileName();
+#else
+    return std::nullopt;  // the registry, or preferences the system writes itself
+#endif
+}
+
+// Creates the store's file empty and owner-only before the first write;
+// QSettings then keeps the permissions of the file it replaces.
+void createStoreFileOwnerOnly()
+{
+    const std::optional<QString> path = storeFile();
+    if (!path || QFileInfo::exists(*path))
+        return;
+    QDir().mkpath(QFileInfo(*path).absolutePath());
+    QFile file(*path);
+    file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly);
+}
+
 }  // namespace
+
+void protectStoreFile()
+{
+    if (const std::optional<QString> path = storeFile(); path && QFileInfo::exists(*path))
+        QFile::setPermissions(*path, kOwnerOnly);
+}
 
 QString defaultDataDir()
 {
@@ -60,6 +93,7 @@ bool flag(const QString& key) { return value(key).toBool(); }
 
 void setValue(const QString& key, const QVariant& value)
 {
+    createStoreFileOwnerOnly();
     QSettings store;
     store.setValue(key, value);
 }
@@ -68,6 +102,7 @@ bool contains(const QString& key) { return QSettings().contains(key); }
 
 void seedMissingKeys()
 {
+    createStoreFileOwnerOnly();
     QSettings store;
     const QStringList present = store.childKeys();
     for (const QString& key : {IpAddress, Port, Version, LastAircraft, DataDir, ConnectTimeout})

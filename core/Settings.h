@@ -54,6 +54,11 @@ bool contains(const QString& key);
 // Writes the default of each seeded key that is missing; stored values stay.
 void seedMissingKeys();
 
+// The store holds the access password in plain text: its file is for its
+// owner's eyes only. Sets an existing file to owner-only access (0600); a new
+// one is created so by the first write. Both programs call it at start.
+void protectStoreFile();
+
 // The unit's address and port for connecting: the stored values unless the
 // command line overrode them for this run (nothing of an override is stored).
 QString unitAddress();

@@ -421,6 +421,8 @@ void DownloadSession::finish()
     timerId_ = 0;
     link_.socket->disconnect(this);
     link_.framer.setRawCopyHook(nullptr);
+    if (record_.files)
+        record_.files->release();
     if (!cancelled_) {
         emit progressRangeChanged(100);
         emit progressChanged(100);

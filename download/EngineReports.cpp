@@ -1,11 +1,10 @@
 #include "download/EngineReports.h"
 
-#include "core/FileFailure.h"
+#include "core/CheckedSaveFile.h"
 #include "core/NumberFormat.h"
 #include "download/ReportHeader.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 #include <array>
 #include <span>
@@ -132,15 +131,15 @@ template <typename Body>
 QString writeReport(const QString& path, const QString& openFailure, const ReportContext& context,
                     const EngineDataImage& image, Body writeBody)
 {
-    QSaveFile file(path);
+    CheckedSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return openFailure.arg(path) + QStringLiteral(": ") + file.errorString();
     QTextStream out(&file);
     writeReportHeader(out, context, QFileInfo(path).fileName(), &image);
     writeBody(out);
-    out.flush();
-    if (out.status() != QTextStream::Ok || !file.commit())
-        return QStringLiteral("Cannot write '%1': %2").arg(path, fileFailureReason(file));
+    out.flush();  // the file notes what it did not take
+    if (const QString reason = file.commitWhole(); !reason.isEmpty())
+        return QStringLiteral("Cannot write '%1': %2").arg(path, reason);
     return {};
 }
 

@@ -1,12 +1,11 @@
 #include "download/FlightHistoryReport.h"
 
 #include "download/EngineData.h"
-#include "core/FileFailure.h"
+#include "core/CheckedSaveFile.h"
 #include "core/NumberFormat.h"
 #include "download/ReportHeader.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
 #include <cstring>
@@ -162,7 +161,7 @@ QString writeFlightHistoryReport(const QString& path, const ReportContext& conte
             .arg(answer.size())
             .arg(kFlightHistoryAnswerSize);
 
-    QSaveFile file(path);
+    CheckedSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return QStringLiteral("Failed to create Flight History output file '%1': %2").arg(path, file.errorString());
     QTextStream out(&file);
@@ -170,9 +169,8 @@ QString writeFlightHistoryReport(const QString& path, const ReportContext& conte
     out << labelLine(QStringLiteral("Last flight status: "),
                      lastFlightStatusText(valueAt<qint32>(answer.constData(), kStatusOffset)));
     writeFlights(out, answer);
-    out.flush();
-    if (out.status() != QTextStream::Ok || !file.commit())
-        return QStringLiteral("Failed to write Flight History output file '%1': %2")
-            .arg(path, fileFailureReason(file));
+    out.flush();  // the file notes what it did not take
+    if (const QString reason = file.commitWhole(); !reason.isEmpty())
+        return QStringLiteral("Failed to write Flight History output file '%1': %2").arg(path, reason);
     return QString();
 }

@@ -7,7 +7,6 @@
 #include "download/RawFileWriter.h"
 #include "link/LinkContext.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -35,26 +34,26 @@ QString unsafeNameProblem(const ReportContext& context)
     return {};
 }
 
-// Checks the names and creates the engine directory; returns the failure text.
+// Checks the names, creates the engine directory and reserves the session's
+// file names in it; returns the failure text.
 QString prepareEngineDirectory(SessionRecord& session)
 {
     if (const QString problem = unsafeNameProblem(session.context); !problem.isEmpty())
         return problem;
-    if (!QDir().mkpath(session.sessionFiles().directory()))
-        return QStringLiteral("Failed to create data directory path.");
-    return {};
+    return session.reserveFiles();
 }
 
 }  // namespace
 
-const SessionFiles& SessionRecord::sessionFiles()
+QString SessionRecord::reserveFiles()
 {
-    if (!files) {
-        context.sessionTime = Clock::now();
-        files.emplace(engineDirectoryPath(context.aircraft, context.engineNumber),
-                      textOf(context.engine().serialNumber), context.sessionTime);
-    }
-    return *files;
+    if (files)
+        return {};
+    QString failure;
+    context.sessionTime = Clock::now();
+    files = SessionFiles::reserve(engineDirectoryPath(context.aircraft, context.engineNumber),
+                                  textOf(context.engine().serialNumber), context.sessionTime, failure);
+    return failure;
 }
 
 QString extractAlgoStatus(LinkContext& link, SessionRecord& session)
@@ -101,7 +100,7 @@ QString reformatData(LinkContext& link, SessionRecord& session)
         return failure;
 
     const EngineDataImage data(std::move(image));
-    const SessionFiles& files = session.sessionFiles();
+    const SessionFiles& files = *session.files;
     const ReportContext& context = session.context;
     QStringList failures;
     for (const QString& problem :
@@ -131,5 +130,5 @@ QString extractFlightHistoryData(LinkContext& link, SessionRecord& session)
         return sizeMismatch(QStringLiteral("flight history"), answer.size(), kFlightHistoryAnswerSize);
     if (const QString failure = prepareEngineDirectory(session); !failure.isEmpty())
         return failure;
-    return writeFlightHistoryReport(session.sessionFiles().report(QStringLiteral("fh")), session.context, answer);
+    return writeFlightHistoryReport(session.files->report(QStringLiteral("fh")), session.context, answer);
 }

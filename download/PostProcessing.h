@@ -15,11 +15,12 @@ struct LinkContext;
 // file names, fixed when the first step that writes files starts.
 struct SessionRecord {
     ReportContext context;
-    std::optional<SessionFiles> files;
+    std::optional<SessionFiles> files;  // set by reserveFiles()
     ProgressCallback progress;
 
-    // The session date-time and file names, taken on first use.
-    const SessionFiles& sessionFiles();
+    // Takes the session date-time and reserves the file names in the engine
+    // directory, on first use. Returns why not, empty once files is set.
+    QString reserveFiles();
 };
 
 QString extractAlgoStatus(LinkContext& link, SessionRecord& session);

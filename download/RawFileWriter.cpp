@@ -1,10 +1,9 @@
 #include "download/RawFileWriter.h"
 
+#include "core/CheckedSaveFile.h"
 #include "core/Clock.h"
-#include "core/FileFailure.h"
 
 #include <QDateTime>
-#include <QSaveFile>
 #include <cstring>
 #include <memory>
 
@@ -82,7 +81,7 @@ void fillFlightBlock(FlightBlock& b, const FlightSlot& slot)
 
 QString writeRawFile(const QString& path, const ReportContext& context, const EngineDataImage& image)
 {
-    QSaveFile file(path);
+    CheckedSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("Cannot open '%1': %2").arg(path, file.errorString());
     const RawFileHeader header =
@@ -93,7 +92,7 @@ QString writeRawFile(const QString& path, const ReportContext& context, const En
         fillFlightBlock(*block, image.slot(i));
         file.write(reinterpret_cast<const char*>(block.get()), sizeof *block);
     }
-    if (!file.commit())
-        return QStringLiteral("Cannot write '%1': %2").arg(path, fileFailureReason(file));
+    if (const QString reason = file.commitWhole(); !reason.isEmpty())
+        return QStringLiteral("Cannot write '%1': %2").arg(path, reason);
     return {};
 }

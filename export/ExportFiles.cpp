@@ -2,13 +2,12 @@
 
 #include "core/AircraftInfo.h"
 #include "core/AppIdentity.h"
+#include "core/CheckedSaveFile.h"
 #include "core/Clock.h"
-#include "core/FileFailure.h"
 #include "core/NumberFormat.h"
 #include "core/Registration.h"
 #include "flights/Spectrum.h"
 
-#include <QSaveFile>
 #include <QTextStream>
 #include <vector>
 
@@ -262,12 +261,13 @@ const QList<ExportFile>& exportFiles()
 
 QString saveExportText(const QString& path, const QByteArray& text)
 {
-    QSaveFile file(path);
+    CheckedSaveFile file(path);
     // Text mode: each line ends with the platform's line end.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return QStringLiteral("%1: %2").arg(path, file.errorString());
-    if (file.write(text) != text.size() || !file.commit())
-        return QStringLiteral("%1: %2").arg(path, fileFailureReason(file));
+    file.write(text);
+    if (const QString reason = file.commitWhole(); !reason.isEmpty())
+        return QStringLiteral("%1: %2").arg(path, reason);
     return {};
 }
 

@@ -16,7 +16,7 @@ bool matches(const FlightInfo& flight, const FlightFilter& filter)
 
 QString cannotRead(qint32 flightNumber, const QString& path, const QString& reason)
 {
-    return QStringLiteral("Flight %1 of %2 cannot be read (%3)").arg(flightNumber).arg(path, reason);
+    return QStringLiteral("Flight %1 of %2 cannot be read (%3)").arg(QString::number(flightNumber), path, reason);
 }
 
 }  // namespace
@@ -108,7 +108,7 @@ ResolvedFlight resolveFlight(const QString& rawPath, qint32 flightNumber)
     if (!reading.failure.isEmpty())
         return {nullptr, cannotRead(flightNumber, rawPath, reading.failure) + QLatin1Char('.')};
     if (reading.slot < 0)
-        return {nullptr, QStringLiteral("Flight %1 is not in %2.").arg(flightNumber).arg(rawPath)};
+        return {nullptr, QStringLiteral("Flight %1 is not in %2.").arg(QString::number(flightNumber), rawPath)};
     record->registration = registrationOf(record->header);
     record->enginePosition = record->header.engineNumber;
     record->flightNumber = flightNumber;

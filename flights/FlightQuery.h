@@ -52,6 +52,7 @@ public:
     // The registrations found in the files, each once, in the order found.
     QStringList registrations() const;
     const QStringList& truncatedFiles() const { return scan_.truncatedFiles; }
+    const QStringList& refusedFiles() const { return scan_.refusedFiles; }
 
     // The flights the filter lets through, in list order.
     QList<FlightRow> rows(const FlightFilter& filter) const;

@@ -50,6 +50,18 @@ HeaderCheck checkHeader(RawFileHeader& header, qint64 got)
     return {};
 }
 
+// A file longer than a complete raw file of its format is none: trailing
+// bytes, or the older magic before a current header, which would shift every
+// value read. A shorter one is a cut file, read up to its cut.
+QString sizeRefusal(qint64 size, qint64 headerSize)
+{
+    const qint64 complete = headerSize + kRawFlightCount * kBlockSize;
+    if (size <= complete)
+        return {};
+    return QStringLiteral("%1 bytes, more than the %2 bytes of a complete raw file of its format")
+        .arg(QString::number(size), QString::number(complete));
+}
+
 // A file read at given offsets with one system call per read, its size taken
 // once at opening: listing a file costs the open, one stat, one read for the
 // header and one per recorded slot.
@@ -157,6 +169,8 @@ ListingOutcome extractFlightInfo(const QString& path, QList<FlightInfo>& flights
         return {false, check.failure};
     if (header.magic != kRawMagic)
         return {true, {}};
+    if (const QString refusal = sizeRefusal(file.size(), check.size); !refusal.isEmpty())
+        return {false, {}, refusal};
 
     const qint64 completeBlocks = (file.size() - check.size) / kBlockSize;
     const QString absolutePath = QFileInfo(path).absoluteFilePath();
@@ -178,6 +192,7 @@ ListingOutcome extractFlightInfo(const QString& path, QList<FlightInfo>& flights
 RawFileScan scanRawFiles(const QString& dataRoot)
 {
     RawFileScan scan;
+    QStringList refusals;
     const QDir::Filters directories = QDir::Dirs | QDir::NoDotAndDotDot;
     for (const QFileInfo& aircraft : QDir(dataRoot).entryInfoList({QStringLiteral("*_data")}, directories, QDir::Unsorted)) {
         for (const QFileInfo& engine : QDir(aircraft.absoluteFilePath()).entryInfoList({QStringLiteral("engine_*")}, directories, QDir::Unsorted)) {
@@ -185,6 +200,10 @@ RawFileScan scanRawFiles(const QString& dataRoot)
                 const ListingOutcome outcome = extractFlightInfo(raw.absoluteFilePath(), scan.flights);
                 if (outcome.unsupported)
                     scan.unsupportedFiles.append(raw.absoluteFilePath());
+                if (!outcome.refusal.isEmpty()) {
+                    scan.refusedFiles.append(raw.absoluteFilePath());
+                    refusals.append(raw.absoluteFilePath() + QStringLiteral(": ") + outcome.refusal + QLatin1Char('.'));
+                }
                 if (!outcome.failure.isEmpty()) {
                     scan.truncatedFiles.append(raw.absoluteFilePath());
                     prompts().critical(nullptr, QStringLiteral("DataSelectionDialog::ExtractFlightInfo"),
@@ -193,9 +212,12 @@ RawFileScan scanRawFiles(const QString& dataRoot)
             }
         }
     }
-    if (!scan.unsupportedFiles.isEmpty())
-        prompts().warning(nullptr, QStringLiteral("Error"),
-                          QStringLiteral("Found raw data files with an unsupported format. These files have been ignored."));
+    if (!scan.unsupportedFiles.isEmpty() || !refusals.isEmpty()) {
+        QString text = QStringLiteral("Found raw data files with an unsupported format. These files have been ignored.");
+        if (!refusals.isEmpty())
+            text += QStringLiteral("\n\n") + refusals.join(QLatin1Char('\n'));
+        prompts().warning(nullptr, QStringLiteral("Error"), text);
+    }
     return scan;
 }
 
@@ -208,6 +230,8 @@ SlotReading readFlightSlot(const QString& path, qint32 flightNumber, RawFileHead
         return {-1, failure};
     if (header.magic != kRawMagic)
         return {-1, QStringLiteral("unsupported file format")};
+    if (const QString refusal = sizeRefusal(file.size(), file.pos()); !refusal.isEmpty())
+        return {-1, refusal};
     const qint32* begin = header.flightNumbers;
     const qint32* end = begin + kRawFlightCount;
     const qint32* found = std::find(begin, end, flightNumber);

@@ -22,6 +22,7 @@ QString registrationOf(const RawFileHeader& header);
 struct ListingOutcome {
     bool unsupported = false;  // unknown magic: the file is ignored
     QString failure;           // why listing stopped early; the flights before stay listed
+    QString refusal;           // why the file's size fits no raw file of its format: it is ignored
 };
 
 // Appends a FlightInfo for every non-empty slot of the file. Reads only the
@@ -33,10 +34,12 @@ struct RawFileScan {
     QList<FlightInfo> flights;
     QStringList unsupportedFiles;  // absolute paths of the files with an unknown magic
     QStringList truncatedFiles;    // absolute paths of the files whose listing stopped early
+    QStringList refusedFiles;      // absolute paths of the files longer than a complete one of their format
 };
 
 // Lists every raw file of the data tree (<root>/*_data/engine_*/*.raw),
-// reporting broken files one by one and unsupported ones once at the end.
+// reporting broken files one by one, and unsupported and refused ones once
+// at the end, each refused one with its size and the size of its format.
 RawFileScan scanRawFiles(const QString& dataRoot);
 
 struct SlotReading {

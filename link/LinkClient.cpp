@@ -30,7 +30,7 @@ const QString kUnexpectedSoftware = QStringLiteral(
 
 QString openFailure(const QFile& file)
 {
-    return QStringLiteral("Failed to open %1 (error = %2)").arg(file.fileName()).arg(int(file.error()));
+    return QStringLiteral("Failed to open %1 (error = %2)").arg(file.fileName(), QString::number(int(file.error())));
 }
 
 // File offsets of the nine built-in test results in the normalised answer.
@@ -95,7 +95,7 @@ void LinkClient::startConnection()
         socket_->abort();
     context_.requestBuffer.fill(0xFF);
     context_.exchangeStatus = ExchangeStatus::Connecting;
-    emit endpointChanged(QStringLiteral("%1:%2").arg(address_).arg(port_));
+    emit endpointChanged(address_ + QLatin1Char(':') + QString::number(port_));
     emit linkStatusChanged(QStringLiteral("Connecting to server..."));
     socket_->connectToHost(address_, quint16(port_), QIODevice::ReadWrite);
 }

@@ -1,9 +1,8 @@
 #include "plot/PlotFiles.h"
 
-#include "core/FileFailure.h"
+#include "core/CheckedSaveFile.h"
 #include "core/NumberFormat.h"
 
-#include <QSaveFile>
 #include <algorithm>
 
 namespace {
@@ -18,12 +17,11 @@ constexpr NamedFormat kFilterWords[] = {
 // Writes text under a temporary name and renames it to path; the failure text, empty on success.
 QString saveText(const QString& path, const QString& text)
 {
-    QSaveFile file(path);
+    CheckedSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    if (file.write(text.toUtf8()) < 0 || !file.commit())
-        return fileFailureReason(file);
-    return {};
+    file.write(text.toUtf8());
+    return file.commitWhole();
 }
 
 QString lines(const QStringList& list)

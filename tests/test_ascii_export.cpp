@@ -1,6 +1,7 @@
 // The ASCII export of flights: the files of a flight, line by line, and what
 // happens when the target cannot take them.
 
+#include "FileSizeLimit.h"
 #include "SampleFlight.h"
 #include "TestEnvironment.h"
 #include "core/AircraftInfo.h"
@@ -12,10 +13,8 @@
 #include "flights/Spectrum.h"
 
 #include <QtTest>
-#include <csignal>
 #include <cstdio>
 #include <ctime>
-#include <sys/resource.h>
 
 namespace {
 
@@ -102,23 +101,6 @@ QStringList sorted(QStringList list)
     list.sort();
     return list;
 }
-
-// Files larger than the limit cannot be written while it holds.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
-
-private:
-    rlimit saved_{};
-};
 
 }  // namespace
 
@@ -379,6 +361,25 @@ private slots:
         QVERIFY2(outcome.notWritten[0].startsWith(directory + "/SS.csv: File too large"), qPrintable(outcome.notWritten[0]));
         QCOMPARE(contentOf(directory + "/SS.csv"), QByteArray("an earlier export\n"));
         QCOMPARE(entriesOf(directory), sorted(kFileOrder.filter(".txt") << "SS.csv"));
+    }
+
+    // A text file goes to disk in one buffer, flushed when it is committed: a
+    // disk that fills inside that buffer must still leave it "not written".
+    void fileCutInsideItsLastBufferIsNotWritten()
+    {
+        const QString directory = target() + '/' + kDirectory;
+        ExportOutcome outcome;
+        {
+            FileSizeLimit limit(700);  // inside every file, text files being about 1.2 kB
+            outcome = exportInto(target(), {sample});
+        }
+        QCOMPARE(outcome.filesWritten, 0);
+        QStringList expected;
+        for (const QString& name : kFileOrder)
+            expected << directory + '/' + name + ": File too large";
+        QCOMPARE(outcome.notWritten, expected);
+        QCOMPARE(entriesOf(directory), QStringList());  // no empty, cut or temporary file
+        QCOMPARE(exportSummary(outcome), "0 of 15 files were written.\n\nNot written:\n" + expected.join('\n'));
     }
 
     void cancelStopsBetweenFiles()

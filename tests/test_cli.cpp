@@ -239,11 +239,15 @@ private slots:
                              + kSampleDetails + unitArguments(sim));
         process.start();
         QVERIFY(waitFor([&] { return logged().contains("CMD_ERASE_DATA"); }, 60000));
-        const QStringList atErase = QDir(dataDir + "/Mirvak/F-GABC_data/engine_4").entryList(QDir::Files | QDir::Hidden);
+        const QDir engine(dataDir + "/Mirvak/F-GABC_data/engine_4");
+        const QStringList atErase = engine.entryList(QDir::Files | QDir::Hidden);
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 0);
-        QCOMPARE(atErase.size(), 5);
-        QCOMPARE(atErase.filter(QRegularExpression("^ESN123456-(fd|cb|ss|tr|fh)-\\d{8}-\\d{4}\\.(raw|txt)$")), atErase);
+        // The five files and the session's lock on their names, which goes with the session.
+        QCOMPARE(atErase.size(), 6);
+        QCOMPARE(atErase.filter(QRegularExpression("^ESN123456-(fd|cb|ss|tr|fh)-\\d{8}-\\d{4}\\.(raw|txt)$")).size(), 5);
+        QCOMPARE(atErase.filter(QRegularExpression("^\\.ESN123456-\\d{8}-\\d{4}\\.lock$")).size(), 1);
+        QCOMPARE(engine.entryList(QDir::Files | QDir::Hidden).size(), 5);
         QCOMPARE(logged().last(), QStringLiteral("CMD_ERASE_DATA"));
         QVERIFY(process.readAllStandardError().contains("Erasing Bearing Data: Done"));
     }
@@ -516,14 +520,22 @@ private slots:
         cut.write(whole.read(sizeof(RawFileHeader) + 5 * sizeof(FlightBlock) + 100));
         cut.close();
         writeRaw(root, "HB-XYZ", 2, "ESN9-fd-20110305-1425.raw", {{0, 0}, {7, 1, dateWord(2011, 3, 5), timeWord(14, 25)}});
+        // A file with a byte more than a raw file holds is none: refused, and the listing fails.
+        const QString longer = engine + "/ESN123456-fd-20260305-1427.raw";
+        QVERIFY(QFile::copy(raw, longer));
+        QVERIFY(QFile::resize(longer, kRawFileSize + 1));
 
         const Run json = run({"flights", "--json", "--data-dir", dataDir});
-        QCOMPARE(json.status, 0);
+        QCOMPARE(json.status, 1);
         QVERIFY(json.err.contains(cut.fileName() + ": Failed to read data block"));
+        QVERIFY2(json.err.contains(longer + ": 5842757 bytes, more than the 5842756 bytes of a complete raw file of "
+                                            "its format."),
+                 qPrintable(json.err));
         const QJsonObject listing = QJsonDocument::fromJson(json.out.toUtf8()).object();
         const QJsonArray flights = listing["flights"].toArray();
         QCOMPARE(flights.size(), 20 + 4 + 1);
         QCOMPARE(listing["truncatedFiles"].toArray(), QJsonArray{cut.fileName()});
+        QCOMPARE(listing["refusedFiles"].toArray(), QJsonArray{longer});
         const QJsonObject first = flights[0].toObject();
         QCOMPARE(first["aircraft"].toString(), QStringLiteral("F-GABC"));
         QCOMPARE(first["engine"].toInt(), 4);
@@ -543,7 +555,7 @@ private slots:
         QCOMPARE(other["downloadDateTime"].toString(), written.toString("yyyy.MM.dd hh:mm:ss"));
 
         const Run table = run({"flights", "--data-dir", dataDir});
-        QCOMPARE(table.status, 0);
+        QCOMPARE(table.status, 1);
         const QStringList rows = table.out.split('\n').filter(QRegularExpression("^(F-GABC|HB-XYZ) "));
         QCOMPARE(rows.size(), 25);
         QCOMPARE(rows.filter(QRegularExpression("truncated$")).size(), 4);

@@ -344,6 +344,7 @@ private slots:
         if (wrongAnswer < 3)
             QCOMPARE(filesUnderDataRoot({"*-fh-*"}), QStringList());
         QCOMPARE(unit.queries, 1 + qMin(wrongAnswer + 1, 4));  // nothing is asked after the wrong answer
+        QCOMPARE(filesUnderDataRoot({"*.lock"}), QStringList());  // the session's names are free again
         const QString summary = env.prompts().calls.last().text;
         if (wrongAnswer < 3)
             QVERIFY(summary.contains(QStringLiteral("The unit's memory was not erased")));

@@ -26,6 +26,20 @@ QList<qint32> recordNumbers(const FlightRecordList& records)
     return numbers;
 }
 
+// A raw file whose size fits no raw file of its format: one byte appended,
+// or the older magic written over a current header.
+QString writeRefused(const QString& current, const QString& path, bool olderMagic)
+{
+    QFile::copy(current, path);
+    QFile file(path);
+    file.open(QIODevice::ReadWrite);
+    if (olderMagic)
+        file.write(reinterpret_cast<const char*>(&kRawMagicV1), 4);
+    else
+        file.resize(file.size() + 1);
+    return QFileInfo(path).absoluteFilePath();
+}
+
 FlightInfo listed(const QString& registration, qint32 engine, qint32 flight, qint32 memoryType,
                   const QString& path = {})
 {
@@ -134,6 +148,9 @@ private slots:
         const QString cut = writeRaw(env.dataRoot(), "F-GABC", 1, "cut.raw",
                                      {{0, 0}, {11, 0}, {12, 0}, {13, 0}, {14, 0}, {15, 0}});
         QFile::resize(cut, 640 + 4 * 278196 + 1000);
+        const QString complete = env.dataRoot() + "/F-GABC_data/engine_1/complete.raw";
+        QStringList refusedFiles{writeRefused(complete, env.dataRoot() + "/F-GABC_data/engine_1/long.raw", false),
+                                 writeRefused(complete, env.dataRoot() + "/F-GABC_data/engine_1/shifted.raw", true)};
         QStringList foreignFiles;
         for (const char* name : {"foreign1.raw", "foreign2.raw"}) {
             QFile foreign(env.dataRoot() + "/F-GABC_data/engine_1/" + name);
@@ -148,12 +165,20 @@ private slots:
         QStringList unsupported = query.unsupportedFiles();
         unsupported.sort();
         QCOMPARE(unsupported, foreignFiles);
+        QStringList refused = query.refusedFiles();
+        refused.sort();
+        QCOMPARE(refused, refusedFiles);
         QCOMPARE(env.prompts().calls.size(), 2);
         const PromptCall& broken = env.prompts().calls[0];
         QCOMPARE(broken.title, QStringLiteral("DataSelectionDialog::ExtractFlightInfo"));
         QCOMPARE(broken.text, QFileInfo(cut).absoluteFilePath() + ": Failed to read data block");
-        QCOMPARE(env.prompts().calls[1].title + "|" + env.prompts().calls[1].text,
-                 QStringLiteral("Error|Found raw data files with an unsupported format. These files have been ignored."));
+        QStringList warning = (env.prompts().calls[1].title + "|" + env.prompts().calls[1].text).split('\n');
+        std::sort(warning.begin() + 2, warning.end());
+        QCOMPARE(warning, (QStringList{"Error|Found raw data files with an unsupported format. These files have been ignored.", "",
+                                       refusedFiles[0] + ": 5842757 bytes, more than the 5842756 bytes of a "
+                                                         "complete raw file of its format.",
+                                       refusedFiles[1] + ": 5842756 bytes, more than the 5842456 bytes of a "
+                                                         "complete raw file of its format."}));
     }
 
     void readingAFlightNormalisesOlderHeaders()
@@ -291,6 +316,8 @@ private slots:
         QFile foreign(referenceDir() + "/foreign.raw");
         foreign.open(QIODevice::WriteOnly);
         foreign.write(QByteArray(700, 'x'));
+        const QString longer = writeRefused(current, referenceDir() + "/long.raw", false);
+        const QString shifted = writeRefused(current, referenceDir() + "/shifted.raw", true);
         const QString missing = referenceDir() + "/missing.raw";
         const QString colon = referenceDir() + "/C:copy.raw";  // the flight number follows the last colon
         QFile::copy(current, colon);
@@ -306,6 +333,12 @@ private slots:
         QTest::newRow("unsupported file") << foreign.fileName() + ":1" << 0
                                           << "Flight 1 of " + foreign.fileName()
                                                  + " cannot be read (unsupported file format).";
+        QTest::newRow("longer than its format") << longer + ":7" << 0
+            << "Flight 7 of " + longer + " cannot be read (5842757 bytes, more than the 5842756 bytes of a complete "
+                                         "raw file of its format).";
+        QTest::newRow("older magic on a current header") << shifted + ":7" << 0
+            << "Flight 7 of " + shifted + " cannot be read (5842756 bytes, more than the 5842456 bytes of a complete "
+                                          "raw file of its format).";
         QTest::newRow("no such file") << missing + ":7" << 0
                                       << "Flight 7 of " + missing + " cannot be read (cannot open the file: ";
         for (const QString& bad : QStringList{current, current + ":", current + ":x", current + ":0", current + ":-7", ":7"})

@@ -1,6 +1,7 @@
 // Starting the real program: one instance per user, overrides of the unit address,
 // answers to --help and --version without a window.
 
+#include <QDir>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTcpServer>
@@ -73,6 +74,45 @@ private slots:
         const QByteArray text = conf.readAll();
         QVERIFY2(text.contains("IP%20Address=192.168.0.1"), text.constData());
         QVERIFY(!text.contains("127.0.0.1"));
+    }
+
+    // The store holds the access password: only its owner may read it.
+    void settingsFileIsTheOwnersOnly_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("existing");  // a store readable by all before the start
+        QTest::newRow("window, new store") << QStringLiteral(TOLM_MIRVAK_PATH) << false;
+        QTest::newRow("window, existing store") << QStringLiteral(TOLM_MIRVAK_PATH) << true;
+        QTest::newRow("command line, existing store") << QStringLiteral(TOLM_CLI_PATH) << true;
+    }
+    void settingsFileIsTheOwnersOnly()
+    {
+        QFETCH(QString, program);
+        QFETCH(bool, existing);
+        forgetConnections();
+        const QString store = home.path() + QStringLiteral("/config/Quellwerk/Mirvak.conf");
+        QFile::remove(store);
+        if (existing) {
+            QDir().mkpath(QFileInfo(store).path());
+            QFile file(store);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[General]\nPassword=tulip\n");
+            file.close();
+            QVERIFY(file.setPermissions(file.permissions() | QFile::ReadOther | QFile::ReadGroup));
+        }
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        if (program == QLatin1String(TOLM_CLI_PATH)) {
+            process.start(program, {QStringLiteral("flights"), QStringLiteral("--data-dir"), home.path()});
+            QVERIFY(process.waitForFinished(20000));
+        } else {
+            start(process);
+            QTRY_VERIFY_WITH_TIMEOUT(unit.hasPendingConnections(), 20000);  // seeded and connecting
+            process.terminate();
+            process.waitForFinished(10000);
+        }
+        QVERIFY(QFileInfo::exists(store));
+        QCOMPARE(QFile::permissions(store).toInt() & 0x7077, (QFile::ReadOwner | QFile::WriteOwner).toInt());
     }
 
     void helpAndVersionNeedNoWindow_data()

@@ -35,7 +35,7 @@ QString writeRaw(const QString& dataRoot, const QString& registration, int engin
     copyText(context.aircraft.registration, registration);
     copyText(context.partNumbers.unitPartNumber, QStringLiteral("PN"));
     context.engineNumber = engine;
-    const QString directory = QStringLiteral("%1/%2_data/engine_%3").arg(dataRoot, registration).arg(engine);
+    const QString directory = dataRoot + '/' + registration + "_data/engine_" + QString::number(engine);
     QDir().mkpath(directory);
     const QString path = directory + '/' + name;
     writeRawFile(path, context, EngineDataImage(bytes));
