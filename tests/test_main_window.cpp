@@ -373,12 +373,11 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QString, document);
         QFETCH(int, minimumPages);
-        MainWindow window;
-        env.clearPrompts();
-        window.findChild<QAction*>(action)->trigger();
+        const auto window = connectedWindow();  // no link warning comes later
+        window->findChild<QAction*>(action)->trigger();
         const QString path = QCoreApplication::applicationDirPath() + "/../doc/" + document;
+        QTRY_COMPARE(env.openedFiles(), QList<QUrl>{QUrl::fromLocalFile(path)});
         QCOMPARE(env.prompts().calls.size(), 0);
-        QCOMPARE(env.openedFiles(), QList<QUrl>{QUrl::fromLocalFile(path)});
 
         QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
@@ -387,6 +386,31 @@ private slots:
         QVERIFY(bytes.trimmed().endsWith("%%EOF"));
         const qsizetype pages = bytes.count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b(?!s)")));
         QVERIFY2(pages >= minimumPages, qPrintable(QString::number(pages)));
+    }
+
+    // The opener's exit status tells what the desktop's service cannot see.
+    void openerFailuresAreTold_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no viewer") << 3 << "no application is associated with this file type";
+        QTest::newRow("action failed") << 4 << "the action failed";
+    }
+
+    void openerFailuresAreTold()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, reason);
+        const auto window = connectedWindow();  // no link warning comes later
+        env.setOpenerExitStatus(status);
+        const QString chosen = env.path() + "/notes.txt";
+        QFile(chosen).open(QIODevice::WriteOnly);
+        env.prompts().fileAnswers << chosen;
+        window->findChild<QAction*>("actionOpen")->trigger();
+        QTRY_COMPARE(env.prompts().texts(), (QStringList{"<open file>", chosen + ": " + reason + "."}));
+        QCOMPARE(env.prompts().calls.last().title, app::kShortTitle);
+        QCOMPARE(env.openedFiles(), QList<QUrl>{QUrl::fromLocalFile(chosen)});
+        env.setOpenerExitStatus(0);
     }
 };
 
