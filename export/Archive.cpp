@@ -1,12 +1,19 @@
 #include "export/Archive.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,55 +22,163 @@ using Entry = std::unique_ptr<archive_entry, decltype(&archive_entry_free)>;
 
 constexpr qint64 kChunk = 1 << 16;
 
-// Every entry below the directory, hidden ones included, in a stable order.
-QList<QFileInfo> treeOf(const QString& directory)
+// One entry of the tree. Names stay the bytes the file system gave: a name
+// that is not valid in the locale's encoding must not be lost or changed.
+struct Node {
+    QByteArray path;  // on disk
+    QByteArray name;  // in the archive: starts with the archived directory's own name
+    struct stat status;
+};
+
+QString reasonOf(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+QString specialFileKind(mode_t mode)
 {
-    QList<QFileInfo> entries{QFileInfo(directory)};
-    QDirIterator it(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        entries << QFileInfo(it.next());
-    std::sort(entries.begin() + 1, entries.end(),
-              [](const QFileInfo& a, const QFileInfo& b) { return a.absoluteFilePath() < b.absoluteFilePath(); });
-    return entries;
+    if (S_ISFIFO(mode))
+        return QStringLiteral("named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("socket");
+    return QStringLiteral("device");
 }
 
-bool writeEntry(archive* tar, const QFileInfo& info, const QString& name, qint64& packed,
-                const ArchiveJob::Progress& progress, qint64 total, bool& cancelled)
-{
-    Entry entry(archive_entry_new(), &archive_entry_free);
-    const QByteArray path = name.toUtf8();
-    archive_entry_set_pathname(entry.get(), path.constData());
-    archive_entry_set_mtime(entry.get(), info.lastModified().toSecsSinceEpoch(), 0);
-    archive_entry_set_perm(entry.get(), info.isDir() ? 0755 : 0644);
-    if (info.isSymLink()) {
-        archive_entry_set_filetype(entry.get(), AE_IFLNK);
-        archive_entry_set_symlink(entry.get(), info.symLinkTarget().toUtf8().constData());
-        return archive_write_header(tar, entry.get()) == ARCHIVE_OK;
+class TreeWalk {
+public:
+    QList<Node> nodes;
+    QList<SkippedEntry> skipped;
+
+    // Pre-order, each directory's entries sorted by their bytes. Nothing is
+    // opened but directories: a FIFO or device is only looked at with lstat.
+    void visit(const QByteArray& path, const QByteArray& name)
+    {
+        Node node{path, name, {}};
+        if (::lstat(path.constData(), &node.status) != 0)
+            return skip(path, reasonOf(errno));
+        add(node);
     }
-    if (info.isDir()) {
-        archive_entry_set_filetype(entry.get(), AE_IFDIR);
-        return archive_write_header(tar, entry.get()) == ARCHIVE_OK;
+
+    void add(const Node& node)
+    {
+        const mode_t mode = node.status.st_mode;
+        if (!S_ISDIR(mode) && !S_ISREG(mode) && !S_ISLNK(mode))
+            return skip(node.path, QStringLiteral("a %1 is not archived").arg(specialFileKind(mode)));
+        nodes << node;
+        if (S_ISDIR(mode))
+            visitChildren(node.path, node.name);
     }
-    QFile file(info.absoluteFilePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    archive_entry_set_filetype(entry.get(), AE_IFREG);
-    archive_entry_set_size(entry.get(), file.size());
-    if (archive_write_header(tar, entry.get()) != ARCHIVE_OK)
-        return false;
-    while (!file.atEnd()) {
-        const QByteArray chunk = file.read(kChunk);
-        if (chunk.isEmpty() || archive_write_data(tar, chunk.constData(), size_t(chunk.size())) != chunk.size())
-            return false;
-        packed += chunk.size();
-        if (progress && !progress(packed, total)) {
-            cancelled = true;
-            return false;
+
+private:
+    void skip(const QByteArray& path, const QString& reason) { skipped << SkippedEntry{QFile::decodeName(path), reason}; }
+
+    void visitChildren(const QByteArray& path, const QByteArray& name)
+    {
+        DIR* directory = ::opendir(path.constData());
+        if (!directory)
+            return skip(path, reasonOf(errno));
+        QByteArrayList children;
+        while (const dirent* child = ::readdir(directory)) {
+            const QByteArray childName(child->d_name);
+            if (childName != "." && childName != "..")
+                children << childName;
         }
+        ::closedir(directory);
+        std::sort(children.begin(), children.end());
+        for (const QByteArray& child : children)
+            visit(path + '/' + child, name + '/' + child);
     }
-    return true;
-}
+};
+
+class Packer {
+public:
+    Packer(archive* tar, const ArchiveJob::Progress& progress, qint64 total)
+        : tar_(tar), progress_(progress), total_(total)
+    {
+    }
+
+    bool cancelled = false;
+    QList<SkippedEntry> skipped;
+
+    bool write(const Node& node)
+    {
+        Entry entry(archive_entry_new(), &archive_entry_free);
+        archive_entry_copy_pathname(entry.get(), node.name.constData());
+        archive_entry_copy_stat(entry.get(), &node.status);
+        if (S_ISREG(node.status.st_mode))
+            return writeFile(node, entry.get());
+        archive_entry_set_size(entry.get(), 0);
+        if (S_ISLNK(node.status.st_mode)) {
+            const QByteArray target = linkTarget(node);
+            if (target.isNull())
+                return true;
+            archive_entry_copy_symlink(entry.get(), target.constData());
+        }
+        return writeHeader(entry.get());
+    }
+
+private:
+    // A name that is not UTF-8 is a warning only: it is stored as its bytes.
+    bool writeHeader(archive_entry* entry) { return archive_write_header(tar_, entry) >= ARCHIVE_WARN; }
+
+    // The target as the link holds it: a relative link stays relative.
+    QByteArray linkTarget(const Node& node)
+    {
+        // Some file systems give links the size 0.
+        QByteArray target(node.status.st_size > 0 ? qsizetype(node.status.st_size) + 1 : PATH_MAX, '\0');
+        const ssize_t length = ::readlink(node.path.constData(), target.data(), size_t(target.size()));
+        if (length < 0 || length >= target.size()) {
+            skipped << SkippedEntry{QFile::decodeName(node.path), length < 0 ? reasonOf(errno)
+                                                                              : QStringLiteral("changed while archiving")};
+            return {};
+        }
+        target.truncate(length);
+        return target;
+    }
+
+    bool writeFile(const Node& node, archive_entry* entry)
+    {
+        // O_NONBLOCK: a file replaced by a FIFO since it was listed must not block the open.
+        const int fd = ::open(node.path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            skipped << SkippedEntry{QFile::decodeName(node.path), reasonOf(errno)};
+            return true;
+        }
+        struct stat status;
+        bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+        if (ok) {
+            archive_entry_copy_stat(entry, &status);
+            ok = writeHeader(entry) && copyData(fd, status.st_size);
+        } else {
+            skipped << SkippedEntry{QFile::decodeName(node.path), QStringLiteral("changed while archiving")};
+            ok = true;
+        }
+        ::close(fd);
+        return ok;
+    }
+
+    // Exactly `size` bytes: the header already promised them.
+    bool copyData(int fd, qint64 size)
+    {
+        QByteArray buffer(kChunk, Qt::Uninitialized);
+        for (qint64 left = size; left > 0;) {
+            const ssize_t got = ::read(fd, buffer.data(), size_t(std::min(left, kChunk)));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0 || archive_write_data(tar_, buffer.constData(), size_t(got)) != got)
+                return false;
+            left -= got;
+            packed_ += got;
+            if (progress_ && !progress_(packed_, total_)) {
+                cancelled = true;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    archive* tar_;
+    const ArchiveJob::Progress& progress_;
+    qint64 total_;
+    qint64 packed_ = 0;
+};
 
 }  // namespace
 
@@ -77,26 +192,31 @@ QString ArchiveJob::tarPath() const
     return QDir::tempPath() + QLatin1Char('/') + QFileInfo(directory_).fileName() + QStringLiteral(".tar");
 }
 
-bool ArchiveJob::pack(const Progress& progress, bool& cancelled) const
+bool ArchiveJob::pack(const Progress& progress, ArchiveOutcome& outcome) const
 {
-    const QList<QFileInfo> entries = treeOf(directory_);
+    // The chosen directory itself is followed when it is a link.
+    Node root{QFile::encodeName(directory_), QFile::encodeName(QFileInfo(directory_).fileName()), {}};
+    if (::stat(root.path.constData(), &root.status) != 0 || !S_ISDIR(root.status.st_mode))
+        return false;
+    TreeWalk walk;
+    walk.add(root);
     qint64 total = 0;
-    for (const QFileInfo& info : entries)
-        if (info.isFile() && !info.isSymLink())
-            total += info.size();
+    for (const Node& node : walk.nodes)
+        if (S_ISREG(node.status.st_mode))
+            total += node.status.st_size;
 
     Writer tar(archive_write_new(), &archive_write_free);
     archive_write_set_format_pax_restricted(tar.get());
     if (archive_write_open_filename(tar.get(), QFile::encodeName(tarPath()).constData()) != ARCHIVE_OK)
         return false;
-    // Entry names start with the directory's own name.
-    const QDir parent = QFileInfo(directory_).dir();
-    qint64 packed = 0;
-    for (const QFileInfo& info : entries)
-        if (!writeEntry(tar.get(), info, parent.relativeFilePath(info.absoluteFilePath()), packed, progress, total,
-                        cancelled))
-            return false;
-    return archive_write_close(tar.get()) == ARCHIVE_OK;
+    Packer packer(tar.get(), progress, total);
+    const bool packed = std::all_of(walk.nodes.begin(), walk.nodes.end(),
+                                    [&](const Node& node) { return packer.write(node); });
+    outcome.cancelled = packer.cancelled;
+    outcome.skipped = walk.skipped + packer.skipped;
+    std::sort(outcome.skipped.begin(), outcome.skipped.end(),
+              [](const SkippedEntry& a, const SkippedEntry& b) { return a.path < b.path; });
+    return packed && archive_write_close(tar.get()) == ARCHIVE_OK;
 }
 
 bool ArchiveJob::compress() const
@@ -123,32 +243,31 @@ bool ArchiveJob::compress() const
 
 ArchiveOutcome ArchiveJob::run(const Progress& progress)
 {
-    ArchiveOutcome outcome;
     const auto cleanUp = [this] {
         QFile::remove(tarPath());
         QFile::remove(gzipPath());
     };
+    const auto failed = [&](const QString& failure) {
+        cleanUp();
+        ArchiveOutcome outcome;
+        outcome.failure = failure;
+        return outcome;
+    };
     cleanUp();
-    if (!pack(progress, outcome.cancelled)) {
-        cleanUp();
-        if (!outcome.cancelled)
-            outcome.failure = QStringLiteral("Failed to create archive file");
-        return outcome;
+    ArchiveOutcome outcome;
+    if (!pack(progress, outcome)) {
+        ArchiveOutcome result = failed(outcome.cancelled ? QString() : QStringLiteral("Failed to create archive file"));
+        result.cancelled = outcome.cancelled;
+        return result;
     }
-    if (!compress()) {
-        cleanUp();
-        outcome.failure = QStringLiteral("Failed to compress archive file");
-        return outcome;
-    }
+    if (!compress())
+        return failed(QStringLiteral("Failed to compress archive file"));
     QFile::remove(tarPath());
     outcome.archive = QStringLiteral("%1/%2-%3.tar.gz")
                           .arg(archiveDirectory_, QFileInfo(directory_).fileName(),
                                now_().toString(QStringLiteral("yyyyMMdd-hhmmss")));
     // QFile::rename never replaces an existing file.
-    if (!QFile::rename(gzipPath(), outcome.archive)) {
-        cleanUp();
-        outcome.failure = QStringLiteral("Failed to rename archive file");
-        outcome.archive.clear();
-    }
+    if (!QFile::rename(gzipPath(), outcome.archive))
+        return failed(QStringLiteral("Failed to rename archive file"));
     return outcome;
 }

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -16,6 +18,13 @@ enum class SeriesStyle {
     Lines,   // time histories and spectra: a line through the points
     Stacked  // stacked spectra: every series in the same plain line, no legend
 };
+
+// A value the chart draws, scales to and reads out. NaN, the infinities and a
+// float's extremes (a corrupt flight's ±3.4e38) are left out, so the values
+// that remain still get a readable scale; files and tables print them all.
+// The limit is the float nearest 1e30, so that a flight's 1e30 is still drawn.
+constexpr double kPlotLimit = 1e30f;
+inline bool plottable(double value) { return std::isfinite(value) && std::abs(value) <= kPlotLimit; }
 
 struct XRange {
     double lower = 0.0;
@@ -40,4 +49,11 @@ struct PlotData {
 
     int seriesCount() const { return int(y.size()); }
     int pointCount() const { return int(x.size()); }
+    int unplottableCount() const
+    {
+        qsizetype count = 0;
+        for (const std::vector<double>& series : y)
+            count += std::count_if(series.begin(), series.end(), [](double value) { return !plottable(value); });
+        return int(count);
+    }
 };

@@ -419,6 +419,8 @@ PlotData PlotModel::build() const
             data.visible.push_back(visible_[f]);
         }
     }
+    if (const int unplottable = data.unplottableCount())
+        data.footer << QString::number(unplottable) + QStringLiteral(" values not plotted (not finite or out of range)");
     return data;
 }
 

@@ -10,6 +10,9 @@
 #include <QtTest>
 #include <archive.h>
 #include <archive_entry.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,6 +36,30 @@ QMap<QString, qint64> entriesOf(const QString& path)
         while (archive_read_next_header(reader, &entry) == ARCHIVE_OK)
             entries[QString::fromUtf8(archive_entry_pathname(entry))] =
                 archive_entry_filetype(entry) == AE_IFDIR ? -1 : archive_entry_size(entry);
+    }
+    archive_read_free(reader);
+    return entries;
+}
+
+// Every entry of a .tar.gz as "name type" with the bytes of its name: "file",
+// "dir", or "link -> target".
+QByteArrayList describedEntriesOf(const QString& path)
+{
+    QByteArrayList entries;
+    archive* reader = archive_read_new();
+    archive_read_support_filter_gzip(reader);
+    archive_read_support_format_tar(reader);
+    if (archive_read_open_filename(reader, QFile::encodeName(path).constData(), 1 << 16) == ARCHIVE_OK) {
+        archive_entry* entry;
+        // A warning: a name not in the locale's encoding, given as its bytes.
+        for (int read; (read = archive_read_next_header(reader, &entry)) == ARCHIVE_OK || read == ARCHIVE_WARN;) {
+            const QByteArray name = archive_entry_pathname(entry);
+            switch (archive_entry_filetype(entry)) {
+            case AE_IFDIR: entries << name + " dir"; break;
+            case AE_IFLNK: entries << name + " link -> " + archive_entry_symlink(entry); break;
+            default: entries << name + " file"; break;
+            }
+        }
     }
     archive_read_free(reader);
     return entries;
@@ -127,6 +154,57 @@ private slots:
         env.clearPrompts();
         archiveData(nullptr);  // nothing chosen: nothing happens
         QCOMPARE(env.prompts().texts(), QStringList{"<directory>"});
+    }
+
+    // Names that are not UTF-8 keep their bytes, special files are left out
+    // without being opened and named in the final box, links keep their targets.
+    void archiveKeepsWhatTheTreeHolds_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<QByteArray>("kind");
+        QTest::addColumn<QByteArrayList>("archived");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("Latin-1 names")
+            << QByteArray("r\xe9p/caf\xe9.raw") << QByteArray("file")
+            << QByteArrayList{"T/ dir", "T/a.raw file", "T/r\xe9p/ dir", "T/r\xe9p/caf\xe9.raw file"}
+            << "Backup finished|The Backup was finished successfully.\n\nThe file <archive> has been created.";
+        QTest::newRow("FIFO") << QByteArray("pipe") << QByteArray("fifo")
+                              << QByteArrayList{"T/ dir", "T/a.raw file"}
+                              << "Backup incomplete|The file <archive> has been created without these "
+                                 "entries:\n<tree>/pipe: a named pipe is not archived";
+        QTest::newRow("relative link")
+            << QByteArray("sub/link") << QByteArray("link")
+            << QByteArrayList{"T/ dir", "T/a.raw file", "T/sub/ dir", "T/sub/link link -> ../a.raw"}
+            << "Backup finished|The Backup was finished successfully.\n\nThe file <archive> has been created.";
+    }
+
+    void archiveKeepsWhatTheTreeHolds()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(QByteArray, kind);
+        QFETCH(QByteArrayList, archived);
+        QFETCH(QString, box);
+        // A tree of its own: a name that is not UTF-8 cannot be removed through QString.
+        const QString tree = env.path() + '/' + QTest::currentDataTag() + "/T";
+        touch(tree + "/a.raw");
+        const QByteArray path = QFile::encodeName(tree) + '/' + entry;
+        if (entry.contains('/'))
+            QCOMPARE(::mkdir(path.left(path.lastIndexOf('/')).constData(), 0755), 0);
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(path.constData(), 0644), 0);
+        else if (kind == "link")
+            QCOMPARE(::symlink("../a.raw", path.constData()), 0);
+        else
+            ::close(::creat(path.constData(), 0644));
+
+        env.prompts().fileAnswers << tree;
+        archiveData(nullptr);
+        const QStringList archives = QDir(archiveDir()).entryList({"T-*.tar.gz"}, QDir::Files);
+        QCOMPARE(archives.size(), 1);
+        const QString archive = archiveDir() + '/' + archives[0];
+        QCOMPARE(describedEntriesOf(archive), archived);
+        QString shown = env.prompts().calls.last().title + '|' + env.prompts().calls.last().text;
+        QCOMPARE(shown.replace(archive, "<archive>").replace(tree, "<tree>"), box);
     }
 
     void emptyingTheTempDirectory()

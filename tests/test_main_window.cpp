@@ -373,12 +373,11 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QString, document);
         QFETCH(int, minimumPages);
-        MainWindow window;
-        env.clearPrompts();
-        window.findChild<QAction*>(action)->trigger();
+        const auto window = connectedWindow();  // no link warning comes later
+        window->findChild<QAction*>(action)->trigger();
         const QString path = QCoreApplication::applicationDirPath() + "/../doc/" + document;
+        QTRY_COMPARE(env.openedFiles(), QList<QUrl>{QUrl::fromLocalFile(path)});
         QCOMPARE(env.prompts().calls.size(), 0);
-        QCOMPARE(env.openedFiles(), QList<QUrl>{QUrl::fromLocalFile(path)});
 
         QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
@@ -387,6 +386,41 @@ private slots:
         QVERIFY(bytes.trimmed().endsWith("%%EOF"));
         const qsizetype pages = bytes.count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b(?!s)")));
         QVERIFY2(pages >= minimumPages, qPrintable(QString::number(pages)));
+    }
+
+    // The opener's exit status tells what the desktop's service cannot see.
+    void openerFailuresAreTold_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no viewer") << 3 << "no application is associated with this file type";
+        QTest::newRow("action failed") << 4 << "the action failed";
+        QTest::newRow("no opener") << -1 << "xdg-open could not be started: ";
+    }
+
+    void openerFailuresAreTold()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, reason);
+        const auto window = connectedWindow();  // no link warning comes later
+        const QByteArray path = qgetenv("PATH");
+        if (status < 0) {  // the stand-in's folder alone, without it
+            QFile::remove(env.path() + "/bin/xdg-open");
+            qputenv("PATH", QFile::encodeName(env.path() + "/bin"));
+        } else {
+            env.setOpenerExitStatus(status);
+        }
+        const QString chosen = env.path() + "/notes.txt";
+        QFile(chosen).open(QIODevice::WriteOnly);
+        env.prompts().fileAnswers << chosen;
+        window->findChild<QAction*>("actionOpen")->trigger();
+        QTRY_COMPARE(env.prompts().calls.size(), 2);
+        qputenv("PATH", path);
+        env.setOpenerExitStatus(0);
+        const QString text = env.prompts().calls.last().text;
+        QVERIFY2(text.startsWith(chosen + ": " + reason) && text.endsWith('.'), qPrintable(text));
+        QCOMPARE(env.prompts().calls.last().title, app::kShortTitle);
+        QCOMPARE(env.openedFiles(), status < 0 ? QList<QUrl>{} : QList<QUrl>{QUrl::fromLocalFile(chosen)});
     }
 };
 

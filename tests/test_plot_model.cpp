@@ -291,6 +291,40 @@ private slots:
         QCOMPARE(data.footer, footer);
     }
 
+    // A corrupt value is left out of the plot and counted in a footer line,
+    // but kept in the data that tables and files print.
+    void unplottableValuesAreCounted_data()
+    {
+        QTest::addColumn<float>("value");
+        QTest::addColumn<bool>("plotted");
+        QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << false;
+        QTest::newRow("+Inf") << std::numeric_limits<float>::infinity() << false;
+        QTest::newRow("-Inf") << -std::numeric_limits<float>::infinity() << false;
+        QTest::newRow("3.4e38") << 3.4e38f << false;
+        QTest::newRow("-3.4e38") << -3.4e38f << false;
+        QTest::newRow("1e30") << 1e30f << true;
+        QTest::newRow("-1e30") << -1e30f << true;
+    }
+    void unplottableValuesAreCounted()
+    {
+        QFETCH(float, value);
+        QFETCH(bool, plotted);
+        FlightRecordList corrupt;
+        for (const auto& original : flights) {
+            auto flight = copyOf(original);
+            flight->block.steadyParameters[7][4] = value;
+            corrupt << flight;
+        }
+        PlotModel m = model(corrupt);
+        choose(m, plot::SteadyState, 7);
+        const PlotData data = m.build();
+        QCOMPARE(data.footer, plotted ? QStringList{}
+                                      : QStringList{"2 values not plotted (not finite or out of range)"});
+        QCOMPARE(plottable(data.y[1][4]), plotted);
+        QCOMPARE(formatG(data.y[1][4]), formatG(value));
+        QVERIFY(plottable(data.y[1][3]));
+    }
+
     void readoutTexts_data()
     {
         QTest::addColumn<int>("mode");

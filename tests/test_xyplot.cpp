@@ -383,6 +383,13 @@ private slots:
         chart->resetView();
         QVERIFY(chart->yLog());
         QVERIFY(chart->yRangeShown().lower > 0);
+
+        // Values that cannot be drawn take no part in the scale.
+        chart->setYLog(false);
+        chart->setDefaultXRange(std::nullopt);
+        chart->setData({1, 2, 3, 4, 5}, {{1, qQNaN(), 3, 3.4e38, -qInf()}});
+        chart->resetView();
+        QVERIFY(chart->yRangeShown().lower > 0.8 && chart->yRangeShown().upper < 3.2);
     }
 };
 

@@ -7,6 +7,23 @@
 #include <QApplication>
 #include <QProgressDialog>
 
+namespace {
+
+constexpr int kListedEntries = 10;
+
+// "path: reason" per entry left out, the first few of them.
+QString skippedList(const QList<SkippedEntry>& skipped)
+{
+    QStringList lines;
+    for (const SkippedEntry& entry : skipped.mid(0, kListedEntries))
+        lines << entry.path + QStringLiteral(": ") + entry.reason;
+    if (skipped.size() > kListedEntries)
+        lines << QStringLiteral("... and %1 more").arg(skipped.size() - kListedEntries);
+    return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
 void archiveData(QWidget* parent)
 {
     const QString directory = prompts().existingDirectory(parent, QString(), dataRootPath());
@@ -33,6 +50,10 @@ void archiveData(QWidget* parent)
         return;
     if (!outcome.failure.isEmpty())
         prompts().warning(parent, QStringLiteral("Backup"), outcome.failure);
+    else if (!outcome.skipped.isEmpty())
+        prompts().warning(parent, QStringLiteral("Backup incomplete"),
+                          QStringLiteral("The file %1 has been created without these entries:\n%2")
+                              .arg(outcome.archive, skippedList(outcome.skipped)));
     else
         prompts().information(parent, QStringLiteral("Backup finished"),
                               QStringLiteral("The Backup was finished successfully.\n\nThe file %1 has been created.")

@@ -212,7 +212,7 @@ void XYPlot::setData(std::vector<double> x, std::vector<std::vector<double>> y)
     QVector<QCPGraphData> points(int(x_.size()));
     for (int s = 0; s < seriesCount(); ++s) {
         for (int i = 0; i < pointCount(); ++i)
-            points[i] = QCPGraphData(x_[i], y_[s][i]);
+            points[i] = QCPGraphData(x_[i], plottable(y_[s][i]) ? y_[s][i] : qQNaN());  // NaN: a gap
         graph(s)->data()->set(points, true);
     }
     legendDirty_ = true;
@@ -437,6 +437,8 @@ XYPlot::Pick XYPlot::pick(QPoint position) const
         if (!seriesVisible(s))
             continue;
         for (int i = 0; i < pointCount(); ++i) {
+            if (!plottable(y_[s][i]))
+                continue;
             const QPointF pixel = pixelOf(x_[i], y_[s][i]);
             const double dx = pixel.x() - position.x();
             const double dy = pixel.y() - position.y();
@@ -520,7 +522,7 @@ void XYPlot::resetView()
     for (int s = 0; s < seriesCount(); ++s) {
         for (int i = 0; i < pointCount() && seriesVisible(s); ++i) {
             const double value = y_[s][i];
-            if (!xRange.contains(x_[i]) || (log && value <= 0.0))
+            if (!xRange.contains(x_[i]) || !plottable(value) || (log && value <= 0.0))
                 continue;
             lower = std::min(lower, value);
             upper = std::max(upper, value);

@@ -1,7 +1,8 @@
 #include "GuiTestEnvironment.h"
 
-#include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 
 void ScriptedDialogs::clear()
 {
@@ -15,21 +16,45 @@ int ScriptedDialogs::exec(QDialog& dialog)
     return onDialog ? onDialog(dialog) : QDialog::Rejected;
 }
 
-GuiTestEnvironment::GuiTestEnvironment()
+GuiTestEnvironment::GuiTestEnvironment() : path_(qgetenv("PATH"))
 {
     installDialogRunner(&dialogs_);
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener_, "open");
+    const QString bin = path() + QStringLiteral("/bin");
+    QDir().mkpath(bin);
+    qputenv("PATH", QFile::encodeName(bin) + ':' + path_);
+    setOpenerExitStatus(0);
 }
 
 GuiTestEnvironment::~GuiTestEnvironment()
 {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    qputenv("PATH", path_);
     installDialogRunner(nullptr);
+}
+
+QList<QUrl> GuiTestEnvironment::openedFiles() const
+{
+    QFile log(openerLog());
+    QList<QUrl> files;
+    if (log.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : log.readAll().split('\n'))
+            if (!line.isEmpty())
+                files << QUrl::fromLocalFile(QFile::decodeName(line));
+    return files;
+}
+
+void GuiTestEnvironment::setOpenerExitStatus(int status)
+{
+    QFile opener(path() + QStringLiteral("/bin/xdg-open"));
+    opener.open(QIODevice::WriteOnly);
+    opener.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\nexit %2\n")
+                     .arg(openerLog(), QString::number(status))
+                     .toLocal8Bit());
+    opener.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void GuiTestEnvironment::clearPrompts()
 {
     TestEnvironment::clearPrompts();
     dialogs_.clear();
-    opener_.opened.clear();
+    QFile::remove(openerLog());
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The test world for windows and dialogs: the scripted prompts of every test,
 // modal dialogs handed to a callback instead of blocking, and files handed to
-// the desktop's opener recorded instead of opened.
+// the desktop's opener (xdg-open, first on PATH) recorded instead of opened.
 
 #include "TestEnvironment.h"
 #include "app/WidgetPrompts.h"
@@ -21,15 +21,6 @@ public:
     int exec(QDialog& dialog) override;
 };
 
-// Stands in for the desktop's opener of local files.
-class RecordingOpener : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
-
 class GuiTestEnvironment : public TestEnvironment {
 public:
     GuiTestEnvironment();
@@ -37,10 +28,14 @@ public:
 
     ScriptedDialogs& dialogs() { return dialogs_; }
     // Local files the program asked the desktop to open, in order.
-    QList<QUrl>& openedFiles() { return opener_.opened; }
+    QList<QUrl> openedFiles() const;
+    // The exit status of the stand-in xdg-open from now on (0 until set).
+    void setOpenerExitStatus(int status);
     void clearPrompts() override;
 
 private:
+    QString openerLog() const { return path() + QStringLiteral("/opened.log"); }
+
     ScriptedDialogs dialogs_;
-    RecordingOpener opener_;
+    QByteArray path_;
 };
