@@ -1,7 +1,12 @@
 #include "firmware/UpdateFile.h"
 
+#include "core/MessageText.h"
+
+#include <QBuffer>
+#include <QIODevice>
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 namespace {
 
@@ -43,39 +48,122 @@ std::optional<quint32> parseUpdateWord(const QByteArray& token)
     return quint32(value);
 }
 
-std::optional<UpdateFile> UpdateFile::parse(const QByteArray& text, QString& failure)
-{
-    UpdateFile file;
-    const QList<QByteArray> lines = text.split('\n');
-    for (int line = 0; line < lines.size(); ++line) {
-        for (const QByteArray& token : lines[line].simplified().split(' ')) {
-            if (token.isEmpty())
+namespace {
+
+// Splits the text into whitespace-separated tokens as it arrives, counting the
+// line feeds; a token may span two blocks.
+class TokenReader {
+public:
+    // Takes the next block; false (failure set) at a token that is no number.
+    bool take(const char* data, qint64 size, const std::function<void(quint32)>& word, QString& failure)
+    {
+        for (qint64 i = 0; i < size; ++i) {
+            const char c = data[i];
+            if (!isSeparator(c)) {
+                token_ += c;
                 continue;
-            const std::optional<quint32> word = parseUpdateWord(token);
-            if (!word) {
-                failure = QStringLiteral("Line %1: \"%2\" is not an unsigned 32-bit number.")
-                              .arg(line + 1)
-                              .arg(QString::fromLatin1(token.left(40)));
-                return std::nullopt;
             }
-            file.words_.append(*word);
+            if (!endToken(word, failure))
+                return false;
+            if (c == '\n')
+                ++lineFeeds_;
         }
+        return true;
     }
-    if (file.words_.isEmpty()) {
+    bool finish(const std::function<void(quint32)>& word, QString& failure) { return endToken(word, failure); }
+    qint64 lineFeeds() const { return lineFeeds_; }
+
+private:
+    static bool isSeparator(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+    bool endToken(const std::function<void(quint32)>& word, QString& failure)
+    {
+        if (token_.isEmpty())
+            return true;
+        const std::optional<quint32> value = parseUpdateWord(token_);
+        if (!value) {
+            failure = QStringLiteral("Line %1: \"%2\" is not an unsigned 32-bit number.")
+                          .arg(QString::number(lineFeeds_ + 1), messageText(token_.left(40)));
+            return false;
+        }
+        word(*value);
+        token_.clear();
+        return true;
+    }
+
+    QByteArray token_;
+    qint64 lineFeeds_ = 0;
+};
+
+QString sizeRefusal(qint64 size)
+{
+    return QStringLiteral("The file holds %1 bytes; an update file holds at most %2 bytes (the unit's largest "
+                          "image written one number per line).")
+        .arg(QString::number(size), QString::number(kMaxUpdateFileBytes));
+}
+
+}  // namespace
+
+std::optional<UpdateFile> UpdateFile::read(QIODevice& input, QString& failure)
+{
+    if (!input.isSequential() && input.size() > kMaxUpdateFileBytes) {
+        failure = sizeRefusal(input.size());
+        return std::nullopt;
+    }
+    UpdateFile file;
+    TokenReader reader;
+    const auto append = [&file](quint32 word) { file.append(word); };
+    QByteArray block(64 * 1024, Qt::Uninitialized);
+    qint64 total = 0;
+    for (;;) {
+        const qint64 size = input.read(block.data(), block.size());
+        if (size < 0) {
+            failure = QStringLiteral("The file could not be read: %1").arg(messageText(input.errorString()));
+            return std::nullopt;
+        }
+        if (size == 0)
+            break;
+        total += size;
+        if (total > kMaxUpdateFileBytes) {  // it grew while being read
+            failure = sizeRefusal(total);
+            return std::nullopt;
+        }
+        if (!reader.take(block.constData(), size, append, failure))
+            return std::nullopt;
+    }
+    if (!reader.finish(append, failure))
+        return std::nullopt;
+    if (file.wordCount_ == 0) {
         // Sending it would reprogram the unit with zeros.
         failure = QStringLiteral("The file holds no number; sending it would reprogram the unit with zeros.");
         return std::nullopt;
     }
-    const int lineFeeds = int(text.count('\n'));
-    const int byLineFeeds = (lineFeeds - 1) / kWordsPerPacket + 1;
-    const int byWords = int((file.words_.size() + kWordsPerPacket - 1) / kWordsPerPacket);
-    file.packetCount_ = qMax(byLineFeeds, byWords);
+    const qint64 byLineFeeds = (reader.lineFeeds() - 1) / kWordsPerPacket + 1;
+    file.packetCount_ = int(qMax<qint64>(byLineFeeds, file.packets_.size()));
     return file;
+}
+
+std::optional<UpdateFile> UpdateFile::parse(const QByteArray& text, QString& failure)
+{
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    return read(buffer, failure);
+}
+
+void UpdateFile::append(quint32 word)
+{
+    if (packets_.isEmpty() || packets_.last().size() == kWordsPerPacket) {
+        packets_.append(QList<quint32>());
+        packets_.last().reserve(kWordsPerPacket);
+    }
+    packets_.last().append(word);
+    ++wordCount_;
 }
 
 QList<quint32> UpdateFile::packet(int k) const
 {
-    QList<quint32> payload = words_.mid(qsizetype(k) * kWordsPerPacket, kWordsPerPacket);
+    QList<quint32> payload = packets_.value(k);
     payload.resize(kWordsPerPacket, 0);
     return payload;
 }
