@@ -4,9 +4,9 @@
 
 #include <QBuffer>
 #include <QIODevice>
-#include <algorithm>
 #include <cctype>
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -20,31 +20,40 @@ bool isDigitOf(char c, int base)
     }
 }
 
+quint64 digitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return quint64(c - '0');
+    return quint64(std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
+}
+
 }  // namespace
 
-std::optional<quint32> parseUpdateWord(const QByteArray& token)
+std::optional<quint32> parseUpdateWord(QByteArrayView token)
 {
     int base = 10;
-    QByteArray digits = token;
+    QByteArrayView digits = token;
     if (token.startsWith("0x") || token.startsWith("0X")) {
         base = 16;
-        digits = token.mid(2);
+        digits = token.sliced(2);
     } else if (token.startsWith("0b") || token.startsWith("0B")) {
         base = 2;
-        digits = token.mid(2);
+        digits = token.sliced(2);
     } else if (token.size() > 1 && token.startsWith('0')) {
         base = 8;
-        digits = token.mid(1);
+        digits = token.sliced(1);
     }
-    // Only digits after the prefix: the conversion alone would take a second
-    // prefix ("0x0x10"), a sign or blanks.
-    const auto isDigit = [base](char c) { return isDigitOf(c, base); };
-    if (digits.isEmpty() || !std::all_of(digits.cbegin(), digits.cend(), isDigit))
+    // Only digits after the prefix: no second prefix ("0x0x10"), sign or blank.
+    if (digits.isEmpty())
         return std::nullopt;
-    bool ok = false;
-    const qulonglong value = digits.toULongLong(&ok, base);
-    if (!ok || value > 0xFFFFFFFFull)
-        return std::nullopt;
+    quint64 value = 0;
+    for (const char c : digits) {
+        if (!isDigitOf(c, base))
+            return std::nullopt;
+        value = value * quint64(base) + digitValue(c);
+        if (value > 0xFFFFFFFFull)
+            return std::nullopt;
+    }
     return quint32(value);
 }
 
@@ -60,7 +69,7 @@ public:
         for (qint64 i = 0; i < size; ++i) {
             const char c = data[i];
             if (!isSeparator(c)) {
-                token_ += c;
+                token_ += c;  // keeps its capacity across tokens: no allocation per number
                 continue;
             }
             if (!endToken(word, failure))
@@ -78,12 +87,13 @@ private:
 
     bool endToken(const std::function<void(quint32)>& word, QString& failure)
     {
-        if (token_.isEmpty())
+        if (token_.empty())
             return true;
-        const std::optional<quint32> value = parseUpdateWord(token_);
+        const QByteArrayView token(token_.data(), qsizetype(token_.size()));
+        const std::optional<quint32> value = parseUpdateWord(token);
         if (!value) {
             failure = QStringLiteral("Line %1: \"%2\" is not an unsigned 32-bit number.")
-                          .arg(QString::number(lineFeeds_ + 1), messageText(token_.left(40)));
+                          .arg(QString::number(lineFeeds_ + 1), messageText(token.first(qMin<qsizetype>(token.size(), 40)).toByteArray()));
             return false;
         }
         word(*value);
@@ -91,7 +101,7 @@ private:
         return true;
     }
 
-    QByteArray token_;
+    std::string token_;
     qint64 lineFeeds_ = 0;
 };
 

@@ -5,6 +5,7 @@
 // sent, and no number of it is ever dropped.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -47,4 +48,4 @@ private:
 };
 
 // The value of one token, or nothing when it is no unsigned 32-bit number.
-std::optional<quint32> parseUpdateWord(const QByteArray& token);
+std::optional<quint32> parseUpdateWord(QByteArrayView token);

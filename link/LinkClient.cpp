@@ -140,7 +140,7 @@ void LinkClient::tesselDisconnected()
 
 void LinkClient::error(QAbstractSocket::SocketError socketError)
 {
-    const QString text = socket_->errorString();
+    const QString text = messageText(socket_->errorString());  // may name the address typed in the settings
     closeConnection();
     // A unit that closes the connection is told in the status alone; a borrower
     // reports its own failures; automatic attempts retry quietly.
@@ -154,7 +154,7 @@ void LinkClient::closeConnection()
     emit unitCommandsEnabled(false);
     emit unitLabelChanged(QStringLiteral("PNR: ???"));
     emit serialLabelChanged(QStringLiteral("SER: ???"));
-    emit linkStatusChanged(socket_->errorString());
+    emit linkStatusChanged(messageText(socket_->errorString()));
     // A partly received answer must not be taken for the start of the next one.
     context_.framer.reset();
     partNumberAnswerTimer_.stop();
