@@ -27,7 +27,10 @@ CliUnit::CliUnit() : link_(nullptr)
     });
 }
 
-QString CliUnit::endpoint() const { return messageText(link_.currentAddress()) + QLatin1Char(':') + QString::number(link_.currentPort()); }
+QString CliUnit::endpoint() const
+{
+    return messageText(link_.currentAddress()) + QLatin1Char(':') + QString::number(link_.currentPort());
+}
 
 void CliUnit::identify()
 {
@@ -36,9 +39,10 @@ void CliUnit::identify()
     cli::waitUntil([this] { return identified_ || failed_; }, limit);
     if (identified_ && !failed_)
         return;
-    const QString cause = !failure_.isEmpty() ? failure_ : !lastStatus_.isEmpty() ? lastStatus_ : QStringLiteral("no answer");
-    throw cli::Exit{cli::StepFailed,
-                    QStringLiteral("The unit at %1 could not be identified: %2").arg(endpoint(), messageText(cause))};
+    const QString cause = !failure_.isEmpty()    ? failure_
+                          : !lastStatus_.isEmpty() ? lastStatus_
+                                                   : QStringLiteral("no answer");
+    throw cli::Exit{cli::StepFailed, QStringLiteral("The unit at %1 could not be identified: %2").arg(endpoint(), cause)};
 }
 
 void CliUnit::lend(const std::function<void(LinkContext&, PartNumberRecord&)>& borrower)

@@ -39,7 +39,8 @@ void checkUpdateFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw cli::Exit{cli::BadInput, QStringLiteral("Failed to open %1: %2").arg(messageText(path), messageText(file.errorString()))};
+        throw cli::Exit{cli::BadInput, QStringLiteral("Failed to open %1: %2")
+                                           .arg(messageText(path), messageText(file.errorString()))};
     QString failure;
     if (!UpdateFile::read(file, failure))
         throw cli::Exit{cli::BadInput, messageText(path) + QStringLiteral(": ") + failure};

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -60,11 +61,13 @@ std::optional<quint32> parseUpdateWord(QByteArrayView token)
 namespace {
 
 // Splits the text into whitespace-separated tokens as it arrives, counting the
-// line feeds; a token may span two blocks.
+// line feeds, and hands on the value of each; a token may span two blocks.
 class TokenReader {
 public:
+    explicit TokenReader(std::function<void(quint32)> word) : word_(std::move(word)) {}
+
     // Takes the next block; false (failure set) at a token that is no number.
-    bool take(const char* data, qint64 size, const std::function<void(quint32)>& word, QString& failure)
+    bool take(const char* data, qint64 size, QString& failure)
     {
         for (qint64 i = 0; i < size; ++i) {
             const char c = data[i];
@@ -72,35 +75,36 @@ public:
                 token_ += c;  // keeps its capacity across tokens: no allocation per number
                 continue;
             }
-            if (!endToken(word, failure))
+            if (!endToken(failure))
                 return false;
             if (c == '\n')
                 ++lineFeeds_;
         }
         return true;
     }
-    bool finish(const std::function<void(quint32)>& word, QString& failure) { return endToken(word, failure); }
+    bool finish(QString& failure) { return endToken(failure); }
     qint64 lineFeeds() const { return lineFeeds_; }
 
 private:
     static bool isSeparator(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-    bool endToken(const std::function<void(quint32)>& word, QString& failure)
+    bool endToken(QString& failure)
     {
         if (token_.empty())
             return true;
-        const QByteArrayView token(token_.data(), qsizetype(token_.size()));
-        const std::optional<quint32> value = parseUpdateWord(token);
+        const std::optional<quint32> value = parseUpdateWord(QByteArrayView(token_.data(), qsizetype(token_.size())));
         if (!value) {
+            const QByteArray shown(token_.data(), qsizetype(qMin<std::size_t>(token_.size(), 40)));
             failure = QStringLiteral("Line %1: \"%2\" is not an unsigned 32-bit number.")
-                          .arg(QString::number(lineFeeds_ + 1), messageText(token.first(qMin<qsizetype>(token.size(), 40)).toByteArray()));
+                          .arg(QString::number(lineFeeds_ + 1), messageText(shown));
             return false;
         }
-        word(*value);
+        word_(*value);
         token_.clear();
         return true;
     }
 
+    std::function<void(quint32)> word_;
     std::string token_;
     qint64 lineFeeds_ = 0;
 };
@@ -121,8 +125,7 @@ std::optional<UpdateFile> UpdateFile::read(QIODevice& input, QString& failure)
         return std::nullopt;
     }
     UpdateFile file;
-    TokenReader reader;
-    const auto append = [&file](quint32 word) { file.append(word); };
+    TokenReader reader([&file](quint32 word) { file.append(word); });
     QByteArray block(64 * 1024, Qt::Uninitialized);
     qint64 total = 0;
     for (;;) {
@@ -138,10 +141,10 @@ std::optional<UpdateFile> UpdateFile::read(QIODevice& input, QString& failure)
             failure = sizeRefusal(total);
             return std::nullopt;
         }
-        if (!reader.take(block.constData(), size, append, failure))
+        if (!reader.take(block.constData(), size, failure))
             return std::nullopt;
     }
-    if (!reader.finish(append, failure))
+    if (!reader.finish(failure))
         return std::nullopt;
     if (file.wordCount_ == 0) {
         // Sending it would reprogram the unit with zeros.
