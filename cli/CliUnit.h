@@ -24,6 +24,7 @@ public:
 private:
     LinkClient link_;
     QString lastStatus_;
+    QString failure_;  // why the part-number answer was refused
     bool identified_ = false;
     bool failed_ = false;
 };

@@ -7,8 +7,11 @@
 #include "cli/CliUnit.h"
 #include "cli/Commands.h"
 #include "core/DataDirectories.h"
+#include "core/MessageText.h"
+#include "firmware/UpdateFile.h"
 #include "firmware/UploadQuestions.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -28,6 +31,19 @@ void answerQuestions(const QList<UploadQuestion>& questions, const cli::CommandL
         const QString& flag = question.text == kTableEraseQuestion ? kErase : kAcceptIncompatible;
         cliPrompts().answer(question.text, line.isSet(flag), QStringLiteral("--") + flag);
     }
+}
+
+// The station's checks of the update file, before the password is asked and
+// the unit is reached: a file it refuses ends the command with BadInput.
+void checkUpdateFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw cli::Exit{cli::BadInput, QStringLiteral("Failed to open %1: %2")
+                                           .arg(messageText(path), messageText(file.errorString()))};
+    QString failure;
+    if (!UpdateFile::read(file, failure))
+        throw cli::Exit{cli::BadInput, messageText(path) + QStringLiteral(": ") + failure};
 }
 
 struct UploadOutcome {
@@ -75,7 +91,8 @@ int runUpload(const QStringList& arguments)
     const auto kind = FirmwareUpload::Kind(line.choice(kKind, kKinds));
     cli::require(line.positional().size() == 1, QStringLiteral("upload takes one FILE."));
     const QString path = line.positional().first();
-    cli::require(QFileInfo(path).isFile(), QStringLiteral("%1 is no file.").arg(path));
+    cli::require(QFileInfo(path).isFile(), messageText(path) + QStringLiteral(" is no file."));
+    checkUpdateFile(path);
 
     cliPrompts().readPasswordFromInput(line.isSet(kPasswordStdin));
     if (!confirmAccessPassword(nullptr))
@@ -84,6 +101,9 @@ int runUpload(const QStringList& arguments)
     cli::openDataTree();
     CliUnit unit;
     unit.identify();
+    const QString refusal = uploadModeRefusal(kind, unit.partNumbers());
+    if (!refusal.isEmpty())
+        throw cli::Exit{cli::BadInput, refusal};
     answerQuestions(uploadQuestions(kind, QFileInfo(path).fileName(), unit.partNumbers()), line);
     const UploadOutcome outcome = upload(unit, kind, path);
     if (!outcome.started)

@@ -2,7 +2,9 @@
 
 #include "core/AircraftInfo.h"
 #include "core/AppIdentity.h"
+#include "core/MessageText.h"
 #include "core/Prompts.h"
+#include "firmware/UploadQuestions.h"
 
 #include <QFile>
 #include <QTcpSocket>
@@ -53,6 +55,11 @@ bool FirmwareUpload::start(Kind kind, const QString& path)
     cancelRequested_ = false;
     eraseFailed_ = false;
     phase_ = Phase::Reporting;
+    if (const QString refusal = uploadModeRefusal(kind, partNumbers_); !refusal.isEmpty()) {
+        prompts().critical(owner_, app::kShortTitle, refusal);
+        finish(false);
+        return true;
+    }
     if (!readFile(path)) {
         finish(false);
         return true;
@@ -67,9 +74,21 @@ bool FirmwareUpload::start(Kind kind, const QString& path)
 
 void FirmwareUpload::cancel()
 {
-    if (phase_ == Phase::SendingPackets)
-        cancelRequested_ = true;
+    if (phase_ != Phase::SendingPackets || cancelRequested_)
+        return;
+    cancelRequested_ = true;
+    // The packet on the wire keeps its time: say at once how long that may be.
+    const int secondsLeft = (qMax(answerTimer_.remainingTime(), 0) + 999) / 1000;
+    emit statusChanged(kind_, QStringLiteral("Cancelling: waiting up to %1 s for the unit's answer to %2")
+                                  .arg(QString::number(secondsLeft), packetName()));
 }
+
+QString FirmwareUpload::packetName() const
+{
+    return QStringLiteral("packet %1 of %2").arg(QString::number(packet_), QString::number(file_.packetCount()));
+}
+
+QString FirmwareUpload::seconds(int ms) { return QString::number(ms / 1000.0); }
 
 // Answers are taken as they arrive but acted on from the event loop, so that
 // no message of the upload opens inside the socket's own signal.
@@ -84,6 +103,7 @@ void FirmwareUpload::connectionLost()
     if (!waiting_ || link_.exchangeStatus != ExchangeStatus::Waiting)
         return;
     link_.exchangeStatus = ExchangeStatus::Failed;
+    link_.failure = QStringLiteral("The unit closed the connection.");
     QMetaObject::invokeMethod(this, &FirmwareUpload::checkAnswer, Qt::QueuedConnection);
 }
 
@@ -142,16 +162,17 @@ bool FirmwareUpload::readFile(const QString& path)
 {
     QFile input(path);
     if (!input.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        prompts().critical(owner_, QStringLiteral("File Open Error"), QStringLiteral("Failed to open %1").arg(path));
+        prompts().critical(owner_, QStringLiteral("File Open Error"),
+                           QStringLiteral("Failed to open ") + messageText(path));
         emit statusChanged(kind_, QStringLiteral("Upload failed - file open error"));
         return false;
     }
     QString failure;
-    std::optional<UpdateFile> file = UpdateFile::parse(input.readAll(), failure);
+    std::optional<UpdateFile> file = UpdateFile::read(input, failure);
     if (!file) {
         // Nothing is sent from a file that is not entirely numbers.
         prompts().critical(owner_, QStringLiteral("Invalid Update File"),
-                           QStringLiteral("%1\n%2\n\nNothing was sent to the unit.").arg(path, failure));
+                           QStringLiteral("%1\n%2\n\nNothing was sent to the unit.").arg(messageText(path), failure));
         emit statusChanged(kind_, QStringLiteral("Upload failed - invalid file"));
         return false;
     }
@@ -201,26 +222,40 @@ void FirmwareUpload::showRate()
 void FirmwareUpload::stopSending(Outcome outcome)
 {
     phase_ = Phase::Reporting;
-    if (outcome == Outcome::Refused && !link_.failure.isEmpty())
-        prompts().critical(owner_, app::kShortTitle,
-                           QStringLiteral("Packet %1 of %2: %3")
-                               .arg(packet_)
-                               .arg(file_.packetCount())
-                               .arg(link_.failure));
     emit progressChanged(0, 100);
     if (cancelRequested_) {
         // Whether the last packet was answered or not, the image stops short.
         emit statusChanged(kind_, QStringLiteral("Upload cancelled"));
         prompts().warning(owner_, app::kShortTitle,
-                          QStringLiteral("The upload was cancelled: the unit may hold a partial image.\n\n"
-                                         "Upload the file again before using the unit."));
+                          cancelledOutcome(outcome)
+                              + QStringLiteral("\n\nThe unit may hold a partial image: upload the file again "
+                                               "before using the unit."));
     } else {
+        if (outcome == Outcome::Refused && !link_.failure.isEmpty())
+            prompts().critical(owner_, app::kShortTitle,
+                               QStringLiteral("Packet %1 of %2: %3")
+                                   .arg(QString::number(packet_), QString::number(file_.packetCount()),
+                                        link_.failure));
         emit statusChanged(kind_, QStringLiteral("Upload failed!"));
         prompts().critical(owner_, app::kShortTitle,
                            outcome == Outcome::Refused ? QStringLiteral("Operation failed!")
                                                        : QStringLiteral("Unknown error"));
     }
     finish(false);
+}
+
+// What became of the packet on the wire when the technician cancelled.
+QString FirmwareUpload::cancelledOutcome(Outcome outcome) const
+{
+    switch (outcome) {
+    case Outcome::Cancelled: return QStringLiteral("The upload was cancelled after ") + packetName() + '.';
+    case Outcome::NoAnswer:
+        return QStringLiteral("The upload was cancelled: the unit did not answer %1 within %2 s.")
+            .arg(packetName(), seconds(timing().packetWaitMs));
+    case Outcome::Refused: break;
+    }
+    return QStringLiteral("The upload was cancelled: %1 failed (%2).")
+        .arg(packetName(), link_.failure.isEmpty() ? QStringLiteral("refused") : link_.failure);
 }
 
 // The part numbers are read back over the borrowed connection, so that the
@@ -282,10 +317,15 @@ void FirmwareUpload::eraseAnswered(ExchangeStatus status)
     dropResponseFile();
     prompts().closeNote();
     eraseFailed_ = status != ExchangeStatus::AnswerReady;
-    if (status == ExchangeStatus::AnswerReady)
+    if (status == ExchangeStatus::AnswerReady) {
         prompts().information(owner_, app::kShortTitle, QStringLiteral("Done!"));
-    else
+    } else {
+        const QString reason = status == ExchangeStatus::Waiting
+                                   ? QStringLiteral("no answer within %1 s.").arg(seconds(timing().eraseWaitMs))
+                                   : link_.failure;
+        prompts().critical(owner_, app::kShortTitle, QStringLiteral("The erase was not confirmed: ") + reason);
         prompts().critical(owner_, app::kShortTitle, QStringLiteral("Failed!"));
+    }
     finish(true);
 }
 

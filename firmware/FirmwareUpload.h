@@ -50,8 +50,9 @@ public:
     // happens) while another upload runs.
     bool start(Kind kind, const QString& path);
     // Stops the running upload once the packet on the wire has its answer (or
-    // its time ran out) and tells the technician the unit may hold a partial
-    // image. Does nothing once every packet is acknowledged.
+    // its time ran out): the status says at once how long that may take, and
+    // the end names what became of that packet and that the unit may hold a
+    // partial image. Does nothing once every packet is acknowledged.
     void cancel();
     bool busy() const { return phase_ != Phase::Idle; }
     // The unit did not confirm the erase that follows a configuration table
@@ -84,6 +85,9 @@ private:
     void packetAnswered(ExchangeStatus status);
     void showRate();
     void stopSending(Outcome outcome);
+    QString cancelledOutcome(Outcome outcome) const;
+    QString packetName() const;  // "packet 2 of 3"
+    static QString seconds(int ms);
     void askPartNumbers();
     void partNumbersAnswered(ExchangeStatus status);
     void takePartNumbers();

@@ -36,6 +36,17 @@ UploadQuestion warning(const QString& text) { return {Prompts::Kind::Warning, QS
 
 }  // namespace
 
+QString uploadModeRefusal(FirmwareUpload::Kind kind, const PartNumberRecord& unit)
+{
+    const bool uploadMode = unitInUploadMode(unit);
+    if (uploadMode && kind != FirmwareUpload::MainSoftware)
+        return QStringLiteral("The unit runs its main-software upload mode: only main software can be uploaded.");
+    if (!uploadMode && kind == FirmwareUpload::MainSoftware)
+        return QStringLiteral("The unit runs its normal software: main software can be uploaded only in its upload "
+                              "mode.");
+    return {};
+}
+
 QString updateFileFilter(FirmwareUpload::Kind kind)
 {
     const FileKind& fileKind = kFileKinds[kind];

@@ -19,6 +19,11 @@ struct UploadQuestion {
 // The last question before a configuration table: the erase that follows it.
 inline const QString kTableEraseQuestion = QStringLiteral("The Tessel memory will be erased. Do you want to continue?");
 
+// Why the unit cannot take this kind in the mode it runs, empty when it can:
+// main software only in its main-software upload mode, DSP software and the
+// configuration table only in its normal software.
+QString uploadModeRefusal(FirmwareUpload::Kind kind, const PartNumberRecord& unit);
+
 // The file chooser's filter for a kind: "DSP SW Files (614_207*.dat)".
 QString updateFileFilter(FirmwareUpload::Kind kind);
 

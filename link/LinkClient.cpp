@@ -2,6 +2,7 @@
 
 #include "core/AircraftInfo.h"
 #include "core/AppIdentity.h"
+#include "core/MessageText.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
 
@@ -30,7 +31,7 @@ const QString kUnexpectedSoftware = QStringLiteral(
 
 QString openFailure(const QFile& file)
 {
-    return QStringLiteral("Failed to open %1 (error = %2)").arg(file.fileName(), QString::number(int(file.error())));
+    return QStringLiteral("Failed to open %1 (error = %2)").arg(messageText(file.fileName()), QString::number(int(file.error())));
 }
 
 // File offsets of the nine built-in test results in the normalised answer.
@@ -40,8 +41,9 @@ constexpr int kBiteOffsets[] = {20, 24, 36, 40, 44, 56, 60, 64, 68};
 
 QString unexpectedSoftwareQuestion(const PartNumberRecord& record)
 {
-    return kUnexpectedSoftware.arg(fieldText(record.mainProgPartNumber), fieldText(record.dspProgPartNumber),
-                                   fieldText(record.dspConfigTablePartNumber));
+    return kUnexpectedSoftware.arg(messageText(fieldText(record.mainProgPartNumber)),
+                                   messageText(fieldText(record.dspProgPartNumber)),
+                                   messageText(fieldText(record.dspConfigTablePartNumber)));
 }
 
 LinkClient::Timing& LinkClient::timing()
@@ -95,7 +97,7 @@ void LinkClient::startConnection()
         socket_->abort();
     context_.requestBuffer.fill(0xFF);
     context_.exchangeStatus = ExchangeStatus::Connecting;
-    emit endpointChanged(address_ + QLatin1Char(':') + QString::number(port_));
+    emit endpointChanged(messageText(address_) + QLatin1Char(':') + QString::number(port_));
     emit linkStatusChanged(QStringLiteral("Connecting to server..."));
     socket_->connectToHost(address_, quint16(port_), QIODevice::ReadWrite);
 }
@@ -138,7 +140,7 @@ void LinkClient::tesselDisconnected()
 
 void LinkClient::error(QAbstractSocket::SocketError socketError)
 {
-    const QString text = socket_->errorString();
+    const QString text = messageText(socket_->errorString());  // may name the address typed in the settings
     closeConnection();
     // A unit that closes the connection is told in the status alone; a borrower
     // reports its own failures; automatic attempts retry quietly.
@@ -152,7 +154,7 @@ void LinkClient::closeConnection()
     emit unitCommandsEnabled(false);
     emit unitLabelChanged(QStringLiteral("PNR: ???"));
     emit serialLabelChanged(QStringLiteral("SER: ???"));
-    emit linkStatusChanged(socket_->errorString());
+    emit linkStatusChanged(messageText(socket_->errorString()));
     // A partly received answer must not be taken for the start of the next one.
     context_.framer.reset();
     partNumberAnswerTimer_.stop();
@@ -217,34 +219,52 @@ void LinkClient::readyReadSlot()
             return;
         }
         context_.responseFile = context_.framer.normalisedFile();
-        if (context_.responseFile.isEmpty()) {
-            context_.pendingCommand = PendingQuery::None;
-            qDebug().noquote() << context_.framer.failure();
-            prompts().critical(nullptr, QStringLiteral("UnsetRsp"), context_.framer.failure());
-        }
         const PendingQuery answered = context_.pendingCommand;
         context_.pendingCommand = PendingQuery::None;
         if (answered == PendingQuery::PartNumbers)
             partNumberAnswerTimer_.stop();
-        if (answered == PendingQuery::PartNumbers)
+        if (context_.responseFile.isEmpty()) {
+            const QString failure = context_.framer.failure();
+            qDebug().noquote() << failure;
+            if (answered == PendingQuery::PartNumbers)
+                partNumberExchangeFailed(QStringLiteral("UnsetRsp"), failure);
+            else
+                prompts().critical(nullptr, QStringLiteral("UnsetRsp"), failure);
+        } else if (answered == PendingQuery::PartNumbers) {
             handlePartNumberAnswer();
-        else if (answered == PendingQuery::BiteResults)
+        } else if (answered == PendingQuery::BiteResults) {
             handleBiteAnswer();
+        }
         context_.responseFile.clear();
+    }
+}
+
+// A unit whose part-number answer is refused is treated like a silent one: the
+// connection is left and tried again. The box is shown once per run of such
+// failures; the later ones show in the status alone.
+void LinkClient::partNumberExchangeFailed(const QString& title, const QString& reason)
+{
+    closeConnection();
+    emit linkStatusChanged(QStringLiteral("Communication error! ") + reason);
+    emit partNumbersFailed(reason);
+    if (!partNumberFailureShown_) {
+        partNumberFailureShown_ = true;
+        prompts().critical(owner_, title, reason);
     }
 }
 
 void LinkClient::handlePartNumberAnswer()
 {
-    if (!decodePartNumbers()) {
-        emit linkStatusChanged(QStringLiteral("Communication error!"));
-        emit unitCommandsEnabled(false);
+    QString failure;
+    if (!decodePartNumbers(failure)) {
+        partNumberExchangeFailed(QStringLiteral("MainWindow::decodePN"), failure);
         return;
     }
+    partNumberFailureShown_ = false;
 
     emit linkStatusChanged(QStringLiteral("Communication OK!"));
-    emit unitLabelChanged(QStringLiteral("PNR: %1").arg(fieldText(record_.unitPartNumber)));
-    emit serialLabelChanged(QStringLiteral("SER: %1").arg(fieldText(record_.unitSerialNumber)));
+    emit unitLabelChanged(QStringLiteral("PNR: ") + messageText(fieldText(record_.unitPartNumber)));
+    emit serialLabelChanged(QStringLiteral("SER: ") + messageText(fieldText(record_.unitSerialNumber)));
 
     if (!partNumbersCompatible(fieldText(record_.dspProgPartNumber),
                                fieldText(record_.dspConfigTablePartNumber)))
@@ -256,13 +276,11 @@ void LinkClient::handlePartNumberAnswer()
     emit unitCommandsEnabled(true);
 }
 
-bool LinkClient::decodePartNumbers()
+bool LinkClient::decodePartNumbers(QString& failure)
 {
-    const QString failure = readPartNumberFile(context_.responseFile, record_);
-    if (!failure.isEmpty()) {
-        prompts().critical(owner_, QStringLiteral("MainWindow::decodePN"), failure);
+    failure = readPartNumberFile(context_.responseFile, record_);
+    if (!failure.isEmpty())
         return false;
-    }
     context_.responseFile.clear();
     return true;
 }

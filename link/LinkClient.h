@@ -5,9 +5,10 @@
 // The main window owns one and shows what it signals.
 //
 // The link recovers by itself: whenever the connection is down (refused, lost,
-// closed by a borrower, or a unit that does not answer the part-number query
-// in time) it tries again every few seconds until the unit answers; only a
-// connection the technician asked for reports its failure in a box.
+// closed by a borrower, a unit that does not answer the part-number query in
+// time or whose answer is refused) it tries again every few seconds until the
+// unit answers; only a connection the technician asked for, or the first of a
+// run of refused answers, reports its failure in a box.
 
 #include "link/LinkContext.h"
 #include "link/PartNumberRecord.h"
@@ -53,7 +54,8 @@ public:
     void checkComm();
     // The "Part Numbers" command: query, and show the dialog with the next answer.
     void showPartNumbers();
-    bool decodePartNumbers();
+    // Reads the normalised part-number answer; false with the reason otherwise.
+    bool decodePartNumbers(QString& failure);
     bool checkDownloadAllowed();
 
     // Runs a borrower (a modal dialog with its own exchanges) on the connection.
@@ -72,6 +74,9 @@ signals:
     // A decoded part-number answer; show is set when the technician asked to
     // see the part numbers ("Part Numbers"). The commands are enabled after it.
     void partNumbersReceived(const PartNumberRecord& record, bool show);
+    // The part-number answer was refused (acknowledgement error, malformed
+    // blocks, undecodable); the link leaves the connection and tries again.
+    void partNumbersFailed(const QString& reason);
     void biteResultsReceived(const BiteResults& results);
 
 public slots:
@@ -87,6 +92,7 @@ private:
     void reconnectAutomatically();
     void scheduleReconnect();
     void partNumberAnswerMissing();
+    void partNumberExchangeFailed(const QString& title, const QString& reason);
     void sendQuery(PendingQuery query, quint32 command, quint32 argument, const QString& status);
     void handlePartNumberAnswer();
     void handleBiteAnswer();
@@ -101,4 +107,5 @@ private:
     QTimer partNumberAnswerTimer_;
     bool lent_ = false;          // a borrower has the connection
     bool quietFailure_ = false;  // an automatic attempt: its failure shows only in the status
+    bool partNumberFailureShown_ = false;  // a run of refused part-number answers was reported
 };

@@ -1,5 +1,7 @@
 #include "link/PartNumberRecord.h"
 
+#include "core/MessageText.h"
+
 #include <QFile>
 #include <cstring>
 
@@ -31,7 +33,7 @@ QString readPartNumberFile(const QString& path, PartNumberRecord& record)
     QString failure;
     char header[12];
     if (!file.open(QIODevice::ReadOnly))
-        failure = QStringLiteral("Failed to open %1 (error = %2)").arg(file.fileName(), QString::number(int(file.error())));
+        failure = QStringLiteral("Failed to open %1 (error = %2)").arg(messageText(file.fileName()), QString::number(int(file.error())));
     // The answer must be exactly as long as its layout: nothing is read past its end.
     else if (file.size() != kPartNumberAnswerSize || file.read(header, sizeof header) != sizeof header
              || file.read(reinterpret_cast<char*>(&record), sizeof record) != sizeof record)

@@ -9,6 +9,7 @@
 #include <QTcpSocket>
 #include <QThread>
 #include <QtEndian>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -17,6 +18,8 @@ constexpr quint32 kRequestHeaderSize = 8;
 // more than this still unsent is not read until it catches up, so one that
 // sends requests without reading the answers cannot make us hold them all.
 constexpr qint64 kMaxUnsentBytes = 6 * 1024 * 1024;
+// The DSP block of the part-number answer (boot, software, unused, table part numbers).
+constexpr int kDspPartNumbersOffset = 136;
 }  // namespace
 
 Server::Server(const ServerOptions& options, QObject* parent) : QTcpServer(parent), options_(options)
@@ -132,6 +135,8 @@ void Server::answer(quint32 command)
         QThread::msleep(options_.reprogDelayMs);
 
     QByteArray response = builder_.build(command);
+    if (options_.uploadMode && command == mirvak::CMD_PN)
+        std::fill(response.begin() + kDspPartNumbersOffset, response.begin() + kDspPartNumbersOffset + 64, '\0');
     qDebug("rsp.size() = %d", int(response.size()));
     const Fault* fault = faultFor(command);
     if (!fault) {

@@ -30,6 +30,7 @@ struct ServerOptions {
     int reprogDelayMs = 250;    // the unit programming one packet
     QString logPath;            // one line per request received, when set
     QList<Fault> faults;
+    bool uploadMode = false;    // started in the main-software upload mode: no DSP part numbers
 };
 
 class Server : public QTcpServer {

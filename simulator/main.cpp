@@ -56,7 +56,10 @@ static ServerOptions parseOptions(const QCoreApplication& app)
         QStringLiteral("ack:CMD answers CMD with ack 1; drop:CMD:BYTES sends BYTES of the answer "
                        "and closes; stall:CMD:BYTES sends BYTES and then nothing. Repeatable."),
         QStringLiteral("FAULT"));
-    parser.addOptions({port, eraseDelay, reprogDelay, listen, log, fault});
+    const QCommandLineOption uploadMode(QStringLiteral("upload-mode"),
+                                        QStringLiteral("Run as a unit started in its main-software upload mode "
+                                                       "(no DSP part numbers)."));
+    parser.addOptions({port, eraseDelay, reprogDelay, listen, log, fault, uploadMode});
     parser.process(app);
 
     ServerOptions options;
@@ -72,6 +75,7 @@ static ServerOptions parseOptions(const QCoreApplication& app)
     options.eraseDelayMs = number(eraseDelay, 3600000);
     options.reprogDelayMs = number(reprogDelay, 3600000);
     options.logPath = parser.value(log);
+    options.uploadMode = parser.isSet(uploadMode);
     for (const QString& text : parser.values(fault)) {
         const std::optional<Fault> parsed = parseFault(text);
         if (!parsed)

@@ -15,6 +15,7 @@
 #include "download/DownloadSession.h"
 #include "export/AsciiExport.h"
 #include "export/ExportFiles.h"
+#include "firmware/UpdateFile.h"
 #include "flights/CorrectionTable.h"
 #include "flights/FlightQuery.h"
 #include "flights/Spectrum.h"
@@ -119,6 +120,15 @@ class CliTest : public QObject {
     static QStringList unitArguments(const SimulatorProcess& sim)
     {
         return {"--address", "127.0.0.1", "--port", QString::number(sim.port())};
+    }
+
+    QString writeFile(const QString& name, const QByteArray& bytes) const
+    {
+        const QString path = env.path() + '/' + name;
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(bytes);
+        return path;
     }
 
     // A data directory of the test's own, empty.
@@ -449,6 +459,16 @@ private slots:
                                      << "--kind takes one of main, dsp, config, not \"boot\".";
         QTest::newRow("upload file") << QStringList{"upload", "--kind", "dsp", env.path() + "/none.dat"}
                                      << env.path() + "/none.dat is no file.";
+        const QString controls = writeFile("614_207-000-2.dat", QByteArray("1\n0x1\0\x1b[2J\n", 11));
+        QTest::newRow("control characters in the update file")
+            << QStringList{"upload", "--kind", "dsp", controls}
+            << "Line 2: \"0x1\\x00\\x1B[2J\" is not an unsigned 32-bit number.";
+        const QString huge = writeFile("614_207-000-3.dat", {});
+        QFile(huge).resize(kMaxUpdateFileBytes + 1);  // sparse: refused before it is read
+        QTest::newRow("update file too large")
+            << QStringList{"upload", "--kind", "dsp", huge}
+            << QStringLiteral("The file holds %1 bytes; an update file holds at most %2 bytes")
+                   .arg(QString::number(kMaxUpdateFileBytes + 1), QString::number(kMaxUpdateFileBytes));
         QTest::newRow("export without out") << QStringList{"export", flight} << "--out is required.";
         QTest::newRow("export reference") << QStringList{"export", "--out", env.path(), "file.raw:x"}
                                           << "file.raw:x names no flight: expected RAW:FLIGHT";
@@ -462,6 +482,7 @@ private slots:
         const Run result = run(arguments);
         QCOMPARE(result.status, 2);
         QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        QVERIFY(!result.err.contains(QChar(0x1B)));
         QCOMPARE(result.out, QString());
     }
 
@@ -501,6 +522,18 @@ private slots:
         QCOMPARE(result.status, 1);
         QVERIFY2(result.err.contains(QStringLiteral("The unit at 127.0.0.1:%1 could not be identified").arg(port)),
                  qPrintable(result.err));
+    }
+
+    // The window retries a refused part-number answer; a command stops at the first.
+    void refusedPartNumbersEndTheCommand()
+    {
+        SimulatorProcess sim(simulatorOptions({"--fault", "ack:1"}));
+        const Run result = run(QStringList{"status"} + unitArguments(sim));
+        QCOMPARE(result.status, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("The unit at 127.0.0.1:%1 could not be identified: Detected ACK error")
+                                         .arg(sim.port())),
+                 qPrintable(result.err));
+        QCOMPARE(logged(), QStringList{"CMD_PN"});
     }
 
     void flightsListWhatTheSelectionLists()
@@ -682,6 +715,41 @@ private slots:
         QCOMPARE(logged(), sent);
         if (status == 0)
             QVERIFY(result.err.contains("Upload complete!"));
+    }
+
+    void uploadFollowsTheUnitsMode_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("uploadMode");
+        QTest::addColumn<QString>("refusal");  // empty: the upload runs
+        const QString onlyMain = "The unit runs its main-software upload mode: only main software can be uploaded.";
+        const QString notMain = "The unit runs its normal software: main software can be uploaded only in its upload mode.";
+        QTest::newRow("main, upload mode") << "main" << true << QString();
+        QTest::newRow("main, normal") << "main" << false << notMain;
+        QTest::newRow("dsp, upload mode") << "dsp" << true << onlyMain;
+        QTest::newRow("dsp, normal") << "dsp" << false << QString();
+        QTest::newRow("config, upload mode") << "config" << true << onlyMain;
+        QTest::newRow("config, normal") << "config" << false << QString();
+    }
+    void uploadFollowsTheUnitsMode()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, uploadMode);
+        QFETCH(QString, refusal);
+        SimulatorProcess sim(simulatorOptions(uploadMode ? QStringList{"--upload-mode"} : QStringList()));
+        const QString file = QStringLiteral("614_20%1-000-2.dat").arg(kind == "main" ? 5 : kind == "dsp" ? 7 : 8);
+        const QString path = writeUpdateFile(env.path() + '/' + file, 10);
+        const Run result = run(QStringList{"upload", "--kind", kind, path, "--password-stdin", "--accept-incompatible",
+                                           "--erase"} + unitArguments(sim),
+                               "tulip\n");
+        if (refusal.isEmpty()) {
+            QVERIFY2(result.status == 0, qPrintable(result.err));
+            QVERIFY(logged().size() > 1);
+        } else {
+            QCOMPARE(result.status, 2);
+            QCOMPARE(result.err.trimmed().split('\n').last(), refusal);
+            QCOMPARE(logged(), QStringList{"CMD_PN"});  // nothing was sent after the identification
+        }
     }
 
     void wrongPasswordSendsNothing_data()

@@ -457,16 +457,20 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("packetsSent");
-        QTest::newRow("Esc") << "Esc" << QString() << 2;
-        QTest::newRow("Close button") << "button" << QString() << 2;
-        QTest::newRow("window close") << "window" << QString() << 2;
-        QTest::newRow("unit silent") << "Esc" << "stall:242:0" << 1;
+        QTest::addColumn<QString>("outcome");
+        const QString answered = "The upload was cancelled after packet 2 of 3.";
+        QTest::newRow("Esc") << "Esc" << QString() << 2 << answered;
+        QTest::newRow("Close button") << "button" << QString() << 2 << answered;
+        QTest::newRow("window close") << "window" << QString() << 2 << answered;
+        QTest::newRow("unit silent") << "Esc" << "stall:242:0" << 1
+                                     << "The upload was cancelled: the unit did not answer packet 1 of 3 within 1.5 s.";
     }
     void closingDuringAnUploadCancelsIt()
     {
         QFETCH(QString, how);
         QFETCH(QString, fault);
         QFETCH(int, packetsSent);
+        QFETCH(QString, outcome);
         FirmwareUpload::timing().packetWaitMs = 1500;
         QStringList options{"--reprog-delay-ms", "300"};
         if (!fault.isEmpty())
@@ -478,6 +482,7 @@ private slots:
         env.prompts().answerDelayMs = 100;
         env.prompts().buttonAnswers << Prompts::Yes;
         bool visibleAfterClosing = false;
+        QString statusAfterClosing;
         bool visibleAtTheEnd = true;
         QString status;
         withDialog(link, [&](FwUpdateDialog& dialog) {
@@ -494,6 +499,7 @@ private slots:
                     else
                         dialog.close();
                     visibleAfterClosing = dialog.isVisible();
+                    statusAfterClosing = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
                 });
             });
             QVERIFY(upload(dialog, "buttonDspSwUpdateFile", "buttonDspSwUpdate", path));
@@ -501,10 +507,15 @@ private slots:
             status = dialog.findChild<QLineEdit*>("dspSwStatus")->text();
         });
         QVERIFY(visibleAfterClosing);  // the upload still holds the connection
+        // At once: what happens and how long it may take.
+        const QRegularExpression cancelling(QStringLiteral("Cancelling: waiting up to [12] s for the unit's answer to "
+                                                           "packet %1 of 3").arg(packetsSent));
+        QVERIFY2(cancelling.match(statusAfterClosing).hasMatch(), qPrintable(statusAfterClosing));
         QVERIFY(!visibleAtTheEnd);
         QCOMPARE(status, QStringLiteral("Upload cancelled"));
         QCOMPARE(loggedCommands(), QStringList(packetsSent, QStringLiteral("242")));
-        QVERIFY(env.prompts().calls.last().text.contains("the unit may hold a partial image"));
+        QCOMPARE(env.prompts().calls.last().text,
+                 outcome + "\n\nThe unit may hold a partial image: upload the file again before using the unit.");
     }
 
     void questionsBeforeAnUpload_data()
@@ -627,8 +638,12 @@ private slots:
         const QString note = QStringLiteral("<note> Erasing Tessel memory. Please wait...");
         QTest::newRow("table and erase") << 2 << QString() << QStringList{note, "Done!"}
                                          << QStringList{"243", "243", "1", "101"} << "Upload complete!";
-        QTest::newRow("erase not answered") << 2 << "stall:101:0" << QStringList{note, "Failed!"}
-                                            << QStringList{"243", "243", "1", "101"} << "Upload complete!";
+        QTest::newRow("erase not answered")
+            << 2 << "stall:101:0" << QStringList{note, "The erase was not confirmed: no answer within 0.3 s.", "Failed!"}
+            << QStringList{"243", "243", "1", "101"} << "Upload complete!";
+        QTest::newRow("erase refused")
+            << 2 << "ack:101" << QStringList{note, "The erase was not confirmed: Detected ACK error", "Failed!"}
+            << QStringList{"243", "243", "1", "101"} << "Upload complete!";
         QTest::newRow("DSP software") << 1 << QString() << QStringList{"Complete!"}
                                       << QStringList{"242", "242", "1"} << "Upload complete!";
         QTest::newRow("refused packet") << 1 << "ack:242" << QStringList{"Packet 1 of 2: ", "Operation failed!"}

@@ -271,11 +271,11 @@ private slots:
         qToBigEndian<quint32>(quint32(longPn.size()), longPn.data());
         QTest::newRow("long part-number answer")
             << longPn << false << "MainWindow::decodePN|Error decoding Part Number message"
-            << "Communication error!";
+            << "Communication error! Error decoding Part Number message";
         QByteArray nack = builder.build(mirvak::CMD_PN);
         nack[7] = 2;
         QTest::newRow("acknowledgement error") << nack << false << "UnsetRsp|Detected ACK error"
-                                               << "Requesting Part Numbers...";
+                                               << "Communication error! Detected ACK error";
     }
     void malformedAnswers()
     {
@@ -300,6 +300,44 @@ private slots:
         QTRY_COMPARE(env.prompts().onlyMessage(), message);
         QCOMPARE(shown.status, status);
         QCOMPARE(shown.enabled, bite);
+    }
+
+    // A refused part-number answer is met like silence: the link leaves the
+    // connection and tries again, with one box for the whole run of failures.
+    void refusedPartNumberAnswersAreRetried_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("reason");
+        const QByteArray good = ResponseBuilder().build(mirvak::CMD_PN);
+        QByteArray nack = good;
+        qToBigEndian<quint32>(1, nack.data() + 4);
+        QByteArray badType = good;
+        qToBigEndian<quint32>(7, badType.data() + 12);
+        QByteArray hugeBlock = good;
+        qToBigEndian<quint32>(16 * 1024 * 1024, hugeBlock.data() + 16);
+        QTest::newRow("acknowledgement error") << nack << "Detected ACK error";
+        QTest::newRow("block type") << badType << "Invalid block type detected - block # 1";
+        QTest::newRow("16 MiB block") << hugeBlock << "Invalid byte count detected - block # 1";
+    }
+    void refusedPartNumberAnswersAreRetried()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, reason);
+        LinkClient::timing().reconnectMs = 100;
+        env.prompts().answerDelayMs = 300;  // the box stays open while the link goes on
+        FakeUnit unit;
+        unit.answers << answer << answer << answer << partNumberAnswer(kMain, kDsp, kTable);
+        pointAt(unit.serverPort());
+        WatchedLink watched(&window);
+        auto& [link, shown] = watched;
+        QStringList statuses;
+        connect(&link, &LinkClient::linkStatusChanged, this, [&](const QString& text) { statuses << text; });
+        link.connectToUnit();
+        QVERIFY(waitFor([&] { return shown.enabled && env.prompts().openPrompts == 0; }, 10000));
+        QCOMPARE(unit.queries, 4);
+        QCOMPARE(env.prompts().onlyMessage(), "UnsetRsp|" + reason);
+        QCOMPARE(statuses.count("Communication error! " + reason), 3);
+        QCOMPARE(shown.status, QStringLiteral("Communication OK!"));
     }
 
     void invalidLengthWordClosesAndReconnectStartsClean()

@@ -25,10 +25,9 @@ FwUpdateDialog::FwUpdateDialog(QWidget* parent, LinkContext& link, PartNumberRec
     ui_->mainSWPN->setText(fieldText(partNumbers.mainProgPartNumber));
     ui_->dspSWPN->setText(fieldText(partNumbers.dspProgPartNumber));
     ui_->dspCfgPN->setText(fieldText(partNumbers.dspConfigTablePartNumber));
-    // A unit in its main-software upload mode reports no DSP part numbers.
-    const bool normalMode = !unitInUploadMode(partNumbers);
-    ui_->mainGroupBox->setEnabled(!normalMode);
-    ui_->dspGroupBox->setEnabled(normalMode);
+    // Only the section of what the unit's current mode takes is usable.
+    ui_->mainGroupBox->setEnabled(uploadModeRefusal(FirmwareUpload::MainSoftware, partNumbers).isEmpty());
+    ui_->dspGroupBox->setEnabled(uploadModeRefusal(FirmwareUpload::DspSoftware, partNumbers).isEmpty());
 
     upload_ = std::make_unique<FirmwareUpload>(link, partNumbers, this);
     connect(upload_.get(), &FirmwareUpload::statusChanged, this, [this](int kind, const QString& text) {
