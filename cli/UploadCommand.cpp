@@ -2,6 +2,7 @@
 // same access password, with the same questions before anything is sent.
 
 #include "cli/CliCommand.h"
+#include "cli/CliInterrupt.h"
 #include "cli/CliProgress.h"
 #include "cli/CliPrompts.h"
 #include "cli/CliUnit.h"
@@ -33,6 +34,7 @@ void answerQuestions(const QList<UploadQuestion>& questions, const cli::CommandL
 struct UploadOutcome {
     bool started = false;
     bool succeeded = false;
+    bool interrupted = false;
 };
 
 UploadOutcome upload(CliUnit& unit, FirmwareUpload::Kind kind, const QString& path)
@@ -44,6 +46,7 @@ UploadOutcome upload(CliUnit& unit, FirmwareUpload::Kind kind, const QString& pa
         outcome.started = true;
         FirmwareUpload job(link, partNumbers, nullptr);
         CliProgress progress(job);
+        const cli::CancelOnInterrupt interrupt([&] { job.cancel(); });
         bool finished = false;
         QObject::connect(&job, &FirmwareUpload::finished, [&](bool success) {
             finished = true;
@@ -51,6 +54,7 @@ UploadOutcome upload(CliUnit& unit, FirmwareUpload::Kind kind, const QString& pa
         });
         job.start(kind, path);
         cli::waitUntil([&] { return finished; });
+        outcome.interrupted = interrupt.interrupted();
     });
     return outcome;
 }
@@ -86,7 +90,11 @@ int runUpload(const QStringList& arguments)
     unit.identify();
     answerQuestions(uploadQuestions(kind, QFileInfo(path).fileName(), unit.partNumbers()), line);
     const UploadOutcome outcome = upload(unit, kind, path);
-    if (!outcome.started)
+    if (!outcome.started) {
+        cli::endIfDeclined(QStringLiteral("Nothing was sent to the unit."));
         throw cli::Exit{cli::StepFailed, QStringLiteral("Nothing was sent to the unit.")};
+    }
+    if (outcome.interrupted && !outcome.succeeded)
+        return cli::Interrupted;
     return outcome.succeeded ? cli::Success : cli::StepFailed;
 }
