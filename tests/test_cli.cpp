@@ -501,7 +501,7 @@ private slots:
                 << "^Usage: tolm-cli " + command + " \\[options\\]" << path;
 
         QTest::newRow("any case: --transient, --window")
-            << QStringList{"spectrum", "<raw>@2", "--transient", "aoa", "--event", "1", "--window", "Hamming"} << none
+            << QStringList{"spectrum", "<raw>:3", "--transient", "aoa", "--event", "1", "--window", "Hamming"} << none
             << false << false << 0 << "^Frequency \\(Hz\\)," << "takes one of";
         QTest::newRow("any case: --kind") << QStringList{"upload", "--kind", "DSP", "<new>/x.dat"} << none << false
                                           << false << 2 << "/x.dat is no file." << "--kind takes";
@@ -517,14 +517,14 @@ private slots:
         const QString missing = "The data directory \".*/Mirvak\" does not exist.";
         QTest::newRow("no data directory: flights") << QStringList{"flights", "--data-dir", "<new>"} << none << false
                                                     << true << 1 << missing << "";
-        QTest::newRow("no data directory: export") << QStringList{"export", "--out", "<new>/out", "<raw>@2", "--data-dir", "<new>"}
+        QTest::newRow("no data directory: export") << QStringList{"export", "--out", "<new>/out", "<raw>:3", "--data-dir", "<new>"}
                                                    << none << false << true << 1 << missing << "";
-        QTest::newRow("no data directory: spectrum") << QStringList{"spectrum", "<raw>@2", "--bin", "1", "--data-dir", "<new>"}
+        QTest::newRow("no data directory: spectrum") << QStringList{"spectrum", "<raw>:3", "--bin", "1", "--data-dir", "<new>"}
                                                      << none << false << true << 1 << missing << "";
         QTest::newRow("no stored data directory: flights") << QStringList{"flights"} << none << false << true << 1
                                                            << missing << "";
 
-        const QStringList exportOne{"export", "--out", "<new>/out", "<raw>@2"};
+        const QStringList exportOne{"export", "--out", "<new>/out", "<raw>:3"};
         QTest::newRow("terminal: a bar") << exportOne << QStringList{"TERM=xterm", "NO_COLOR="} << true << false << 0
                                          << "\\[#+\\.*\\].*\x1b\\[K" << "";
         QTest::newRow("TERM=dumb: lines") << exportOne << QStringList{"TERM=dumb", "NO_COLOR="} << true << false << 0
