@@ -630,25 +630,6 @@ private slots:
         }
     }
 
-    // A download that is complete when the erase is declined succeeded: it says which flag would have erased.
-    void declinedEraseAfterACompleteDownloadExitsZero()
-    {
-        SimulatorProcess sim(simulatorOptions());
-        const QString dataDir = freshDataDir("declined-data");
-        const QStringList download = QStringList{"download", "--data-dir", dataDir, "--accept-incompatible"}
-                                     + kSampleDetails + unitArguments(sim);
-        // The simulator's third algorithm-status answer reads every algorithm as deactivated.
-        for (int i = 0; i < 2; ++i)
-            QCOMPARE(run(download + QStringList{"--skip", "engine-data,flight-history"}).status, 0);
-        const Run result = run(download + QStringList{"--erase"});
-        QVERIFY2(result.status == 0, qPrintable(result.err));
-        QVERIFY2(result.err.contains("At least one of the Tessel algorithms is currently deactivated.")
-                     && result.err.contains("--erase-deactivated") && result.err.contains("Erasing Bearing Data: Skipped"),
-                 qPrintable(result.err));
-        QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts).size(), 5);
-        QCOMPARE(logged().filter("CMD_ERASE_DATA"), QStringList());
-    }
-
     // Ctrl+C cancels as the window's Cancel does: nothing erased, nothing half-written, status 130.
     void ctrlCCancelsLikeTheWindow_data()
     {
@@ -674,7 +655,7 @@ private slots:
         QFETCH(QStringList, kept);
         SimulatorProcess sim(simulatorOptions(unit));
         const QString dataDir = freshDataDir("interrupted-data");
-        arguments.replaceInStrings("<file>", writeUpdateFile(env.path() + "/614_208-000-2.dat", 1921));
+        arguments.replaceInStrings("<file>", writeUpdateFile(env.path() + "/614_208-000-2.dat", 2 * 1280 + 1));
         QProcess process;
         prepare(process, false);
         process.setArguments(arguments + QStringList{"--data-dir", dataDir} + unitArguments(sim));
