@@ -1,10 +1,12 @@
 #include "cli/CliCommand.h"
 
+#include "cli/CliPrompts.h"
 #include "core/AircraftCatalogue.h"
 #include "core/DataDirectories.h"
 #include "core/Database.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
+#include "flights/FlightQuery.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -20,6 +22,13 @@ namespace {
 const QString kDataDir = QStringLiteral("data-dir");
 const QString kAddress = QStringLiteral("address");
 const QString kPort = QStringLiteral("port");
+
+// The index of the choice the text names, in any case; -1 for none.
+int indexIn(const QStringList& choices, const QString& text)
+{
+    return int(choices.indexOf(QRegularExpression(QRegularExpression::anchoredPattern(QRegularExpression::escape(text)),
+                                                  QRegularExpression::CaseInsensitiveOption)));
+}
 
 }  // namespace
 
@@ -44,12 +53,21 @@ void CommandLine::parse(const QStringList& arguments)
     if (!parser_.parse(arguments))
         throw Exit{BadInput, QStringLiteral("%1\nSee: tolm-cli %2 --help").arg(parser_.errorText(), command_)};
     if (parser_.isSet(QStringLiteral("help")) || parser_.isSet(QStringLiteral("help-all"))) {
-        QString help = parser_.helpText();
-        help.replace(QRegularExpression(QStringLiteral("^Usage: (\\S+)")), QStringLiteral("Usage: \\1 ") + command_);
-        std::fputs(qPrintable(help), stdout);
+        printHelp();
         throw Exit{Success, {}};
     }
     applyRunOptions();
+}
+
+// The usage line names the program as it is typed, not the path it was started by.
+void CommandLine::printHelp() const
+{
+    QString help = parser_.helpText();
+    const QString usage = QStringLiteral("Usage: ");
+    const QString started = usage + QCoreApplication::arguments().value(0);
+    if (help.startsWith(started))
+        help.replace(0, started.size(), usage + QStringLiteral("tolm-cli ") + command_);
+    std::fputs(qPrintable(help), stdout);
 }
 
 void CommandLine::applyRunOptions() const
@@ -67,6 +85,10 @@ void CommandLine::applyRunOptions() const
             port = number(kPort, 1, 65535);
         settings::overrideUnitEndpoint(address, port);
     }
+    // Reading a tree that is not there would create it, and seed the settings on the way.
+    if (reach_ == ReadsData && !QFileInfo(dataRootLocation()).isDir())
+        throw Exit{StepFailed, QStringLiteral("The data directory \"") + dataRootLocation()
+                                   + QStringLiteral("\" does not exist.")};
 }
 
 int CommandLine::number(const QString& name, int min, int max) const
@@ -75,25 +97,51 @@ int CommandLine::number(const QString& name, int min, int max) const
     const int value = parser_.value(name).toInt(&ok);
     require(ok && value >= min && value <= max,
             QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\".")
-                .arg(name)
-                .arg(min)
-                .arg(max)
-                .arg(parser_.value(name)));
+                .arg(name, QString::number(min), QString::number(max), parser_.value(name)));
     return value;
 }
 
 int CommandLine::choice(const QString& name, const QStringList& choices) const
 {
-    const int index = int(choices.indexOf(parser_.value(name)));
+    const int index = indexIn(choices, parser_.value(name));
     require(index >= 0, QStringLiteral("--%1 takes one of %2, not \"%3\".")
                             .arg(name, choices.join(QStringLiteral(", ")), parser_.value(name)));
     return index;
+}
+
+QList<int> CommandLine::choiceList(const QString& name, const QStringList& choices) const
+{
+    QList<int> indices;
+    for (const QString& value : parser_.value(name).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const int index = indexIn(choices, value);
+        require(index >= 0,
+                QStringLiteral("--%1 takes %2, not \"%3\".").arg(name, choices.join(QStringLiteral(", ")), value));
+        indices << index;
+    }
+    return indices;
 }
 
 void require(bool condition, const QString& message)
 {
     if (!condition)
         throw Exit{BadInput, message};
+}
+
+void endIfDeclined(const QString& notDone)
+{
+    const std::optional<QString> flag = cliPrompts().takeDeclined();
+    if (!flag)
+        return;
+    throw Exit{BadInput, flag->isEmpty() ? notDone : notDone + QStringLiteral(" Give ") + *flag
+                                                         + QStringLiteral(" to answer Yes.")};
+}
+
+std::shared_ptr<const FlightRecord> flightNamed(const QString& reference)
+{
+    const ResolvedFlight flight = resolveFlightReference(reference);
+    if (!flight.record)
+        throw Exit{flight.fileFailed ? StepFailed : BadInput, flight.failure};
+    return flight.record;
 }
 
 void openDataTree()

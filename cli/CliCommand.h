@@ -1,7 +1,13 @@
 #pragma once
-// What every command of tolm-cli shares: its exit statuses, its parser with
-// --help and the run-only options (--data-dir, --address, --port), the data
-// tree and database as the window opens them, and waiting on the event loop.
+// What every command of tolm-cli shares, so that each follows the same rules:
+// its exit statuses, its parser with --help (naming "tolm-cli", never the
+// path it was started by) and the run-only options (--data-dir, --address,
+// --port), enumerations matched whatever their case, a read-only command that
+// never creates the data tree it reads, the data tree and database as the
+// window opens them, and waiting on the event loop. CliJson holds the rules of
+// JSON output, CliConsole those of standard error, CliInterrupt those of Ctrl+C.
+
+#include "flights/FlightRecord.h"
 
 #include <QCommandLineParser>
 #include <QString>
@@ -12,7 +18,8 @@ namespace cli {
 enum ExitStatus {
     Success = 0,
     StepFailed = 1,  // a step failed; its message was printed
-    BadInput = 2,    // bad arguments, or input the station's rules refuse
+    BadInput = 2,    // bad arguments, input the station's rules refuse, or a question declined for want of its flag
+    Interrupted = 130,  // Ctrl+C cancelled the job (128 + SIGINT, as a shell reports it)
 };
 
 // Thrown to end a command: the status, and a message for standard error
@@ -24,7 +31,9 @@ struct Exit {
 
 class CommandLine {
 public:
-    enum Reach { DataOnly, ReachesUnit };
+    // A command that reads the data tree needs it to exist and creates
+    // nothing there, settings included; one that reaches the unit may create it.
+    enum Reach { ReadsData, ReachesUnit };
 
     // command: its name ("download"). Every command takes --data-dir; one
     // that reaches the unit also --address and --port.
@@ -35,7 +44,8 @@ public:
 
     // Parses the program name and the command's arguments and applies the
     // run-only options. --help prints the help and ends with Success; a bad
-    // argument ends with BadInput.
+    // argument ends with BadInput; a missing data tree ends a reading command
+    // with StepFailed.
     void parse(const QStringList& arguments);
 
     bool isSet(const QString& name) const { return parser_.isSet(name); }
@@ -43,11 +53,14 @@ public:
     QStringList positional() const { return parser_.positionalArguments(); }
     // The option's value as a whole number within [min, max]; ends with BadInput otherwise.
     int number(const QString& name, int min, int max) const;
-    // The option's value among the choices (case-sensitive); its index.
+    // The option's value among the choices, in any case; its index.
     int choice(const QString& name, const QStringList& choices) const;
+    // The option's comma-separated values among the choices, in any case; their indices.
+    QList<int> choiceList(const QString& name, const QStringList& choices) const;
 
 private:
     void applyRunOptions() const;
+    void printHelp() const;
 
     QString command_;
     Reach reach_;
@@ -56,6 +69,14 @@ private:
 
 // Ends with BadInput and the message unless the condition holds.
 void require(bool condition, const QString& message);
+// Ends with BadInput when the command stopped because a question was answered
+// No for want of its flag, naming the flag; notDone says what was not done.
+void endIfDeclined(const QString& notDone);
+
+// The flight a RAW:FLIGHT or RAW@SLOT argument names. Ends with StepFailed
+// when its raw file cannot be read or is refused, with BadInput when the
+// argument names no flight of it.
+std::shared_ptr<const FlightRecord> flightNamed(const QString& reference);
 
 // The data tree as the window checks it at start-up (answers from the unit
 // pass through its tmp directory); ends with StepFailed when it cannot be used.

@@ -21,10 +21,23 @@ void write(const QString& text)
     std::fflush(stderr);
 }
 
+bool usesEscapeCodes() { return drawsBar() && qEnvironmentVariableIsEmpty("NO_COLOR"); }
+
+// Returns to the start of the bar's line and blanks it.
+void eraseBarLine()
+{
+    write(usesEscapeCodes() ? QStringLiteral("\r\x1b[K")
+                            : QLatin1Char('\r') + QString(shownBar.size(), QLatin1Char(' ')) + QLatin1Char('\r'));
+}
+
 }  // namespace
 
-bool errorIsTerminal() { return isatty(fileno(stderr)); }
 bool inputIsTerminal() { return isatty(fileno(stdin)); }
+
+bool drawsBar()
+{
+    return isatty(fileno(stderr)) && qEnvironmentVariable("TERM") != QLatin1String("dumb");
+}
 
 void message(const QString& text)
 {
@@ -37,10 +50,10 @@ void message(const QString& text)
 
 void showBar(const QString& text)
 {
-    if (!errorIsTerminal() || text == shownBar)
+    if (!drawsBar() || text == shownBar)
         return;
-    // Carriage return, the text, then erase what a longer bar left to its right.
-    write(QStringLiteral("\r%1\x1b[K").arg(text));
+    eraseBarLine();
+    write(text);
     shownBar = text;
 }
 
@@ -48,7 +61,7 @@ void clearBar()
 {
     if (shownBar.isEmpty())
         return;
-    write(QStringLiteral("\r\x1b[K"));
+    eraseBarLine();
     shownBar.clear();
 }
 

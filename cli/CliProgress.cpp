@@ -51,14 +51,14 @@ void CliProgress::uploadStatus(const QString& text)
     step_ = text;
     const int packet = value_ + 1;  // its progress follows its text
     const bool inBetween = text == FirmwareUpload::packetStatus(packet, maximum_) && packet > 1 && packet < maximum_;
-    if (!console::errorIsTerminal() && !inBetween)
+    if (!console::drawsBar() && !inBetween)
         console::message(text);
     draw();
 }
 
 void CliProgress::draw()
 {
-    if (!console::errorIsTerminal())
+    if (!console::drawsBar())
         return;
     QString text = console::bar(value_, maximum_);
     if (!transfer_.isEmpty())

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -80,12 +81,7 @@ void CliPrompts::answer(const QString& question, bool yes, const QString& flag)
     answers_.insert(question, {yes, flag});
 }
 
-bool CliPrompts::takeDeclined()
-{
-    const bool declined = declined_;
-    declined_ = false;
-    return declined;
-}
+std::optional<QString> CliPrompts::takeDeclined() { return std::exchange(declined_, std::nullopt); }
 
 Prompts::Button CliPrompts::message(Kind kind, QObject*, const QString& title, const QString& text, Buttons buttons,
                                     Button defaultButton)
@@ -103,7 +99,8 @@ Prompts::Button CliPrompts::answerQuestion(const QString& text, Buttons, Button 
         // A question no flag answers takes its default, which is the careful answer.
         const Button answer = defaultButton == NoButton ? No : defaultButton;
         console::message(QStringLiteral("  -> %1").arg(answer == Yes ? QStringLiteral("Yes") : QStringLiteral("No")));
-        declined_ = declined_ || answer != Yes;
+        if (answer != Yes)
+            declined_ = QString();
         return answer;
     }
     if (known->yes) {
@@ -111,7 +108,7 @@ Prompts::Button CliPrompts::answerQuestion(const QString& text, Buttons, Button 
         return Yes;
     }
     console::message(QStringLiteral("  -> No (give %1 to answer Yes)").arg(known->flag));
-    declined_ = true;
+    declined_ = known->flag;
     return No;
 }
 

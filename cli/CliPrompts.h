@@ -15,8 +15,9 @@ public:
     void answer(const QString& question, bool yes, const QString& flag);
     // The password is read as one line of standard input.
     void readPasswordFromInput(bool fromInput) { passwordFromInput_ = fromInput; }
-    // A question was answered No since the last call (which forgets it).
-    bool takeDeclined();
+    // The flag of the last question answered No since the last call (which
+    // forgets it); empty for a question no flag answers; none when all were Yes.
+    std::optional<QString> takeDeclined();
 
     Button message(Kind kind, QObject* owner, const QString& title, const QString& text, Buttons buttons,
                    Button defaultButton) override;
@@ -34,7 +35,7 @@ private:
 
     QHash<QString, Answer> answers_;
     bool passwordFromInput_ = false;
-    bool declined_ = false;
+    std::optional<QString> declined_;
 };
 
 // The prompts of this program, installed at its start.

@@ -3,6 +3,7 @@
 // are those the request dialog would show for the registration.
 
 #include "cli/CliCommand.h"
+#include "cli/CliInterrupt.h"
 #include "cli/CliProgress.h"
 #include "cli/CliPrompts.h"
 #include "cli/CliUnit.h"
@@ -52,15 +53,10 @@ void addOptions(cli::CommandLine& line)
 
 RequestSet requestedSteps(const cli::CommandLine& line)
 {
-    QStringList skipped;
-    for (const QString& name : line.value(kSkip).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        cli::require(kSkippable.contains(name), QStringLiteral("--skip takes %1, not \"%2\".")
-                                                    .arg(kSkippable.join(QStringLiteral(", ")), name));
-        skipped << name;
-    }
+    const QList<int> skipped = line.choiceList(kSkip, kSkippable);
     RequestSet requests;
     for (int i = 0; i < kSkippable.size(); ++i)
-        if (!skipped.contains(kSkippable[i])) {
+        if (!skipped.contains(i)) {
             requests.add(kFirstStepOf[i]);
             requests.add(kFirstStepOf[i] + 1);  // its post-processing
         }
@@ -115,8 +111,10 @@ int checkUnit(CliUnit& unit, const cli::CommandLine& line)
 {
     cliPrompts().answer(unexpectedSoftwareQuestion(unit.partNumbers()), line.isSet(kAcceptIncompatible),
                         QStringLiteral("--") + kAcceptIncompatible);
-    if (!unit.link().checkDownloadAllowed())
+    if (!unit.link().checkDownloadAllowed()) {
+        cli::endIfDeclined(QStringLiteral("Nothing was downloaded."));
         throw cli::Exit{cli::StepFailed, QStringLiteral("Nothing was downloaded.")};
+    }
     const int positionCode = int(unit.partNumbers().enginePositionCode);
     if (const QString problem = enginePositionProblem(positionCode); !problem.isEmpty())
         throw cli::Exit{cli::StepFailed, problem};
@@ -125,6 +123,7 @@ int checkUnit(CliUnit& unit, const cli::CommandLine& line)
 
 struct SessionOutcome {
     bool succeeded = false;
+    bool interrupted = false;
     QStringList files;
 };
 
@@ -137,9 +136,10 @@ SessionOutcome runSession(CliUnit& unit, const AircraftInfo& record, RequestSet 
                                 engineNumberOfPositionCode(int(partNumbers.enginePositionCode)), requests, nullptr);
         CliProgress progress(session);
         session.setDetailsNotStored(detailsFailure);
+        const cli::CancelOnInterrupt interrupt([&] { session.cancel(); });
         session.start();
         cli::waitUntil([&] { return session.isFinished(); });
-        outcome = {session.succeeded(), session.filesWritten()};
+        outcome = {session.succeeded(), interrupt.interrupted(), session.filesWritten()};
     });
     return outcome;
 }
@@ -182,5 +182,7 @@ int runDownload(const QStringList& arguments)
     const SessionOutcome outcome = runSession(unit, record, requests, detailsFailure);
     for (const QString& path : outcome.files)
         cli::printLine(path);
+    if (outcome.interrupted && !outcome.succeeded)
+        return cli::Interrupted;
     return outcome.succeeded ? cli::Success : cli::StepFailed;
 }

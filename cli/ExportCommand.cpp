@@ -6,7 +6,6 @@
 #include "core/Prompts.h"
 #include "export/AsciiExport.h"
 #include "export/ExportFiles.h"
-#include "flights/FlightQuery.h"
 
 #include <QDir>
 
@@ -15,14 +14,11 @@ namespace {
 const QString kOut = QStringLiteral("out");
 const QString kTitle = QStringLiteral("Export Data");
 
-FlightRecordList resolvedFlights(const QStringList& references)
+FlightRecordList namedFlights(const QStringList& references)
 {
     FlightRecordList flights;
-    for (const QString& reference : references) {
-        const ResolvedFlight flight = resolveFlightReference(reference);
-        cli::require(flight.record != nullptr, flight.failure);
-        flights << flight.record;
-    }
+    for (const QString& reference : references)
+        flights << cli::flightNamed(reference);
     return flights;
 }
 
@@ -30,7 +26,7 @@ FlightRecordList resolvedFlights(const QStringList& references)
 bool showProgress(const ExportProgress& step, const FlightRecordList& flights)
 {
     const QString flight = flightDirectoryName(*flights[step.flight - 1]);
-    if (console::errorIsTerminal())
+    if (console::drawsBar())
         console::showBar(QStringLiteral("%1  Flight %2 of %3: %4")
                              .arg(console::bar(step.filesDone, step.fileCount), QString::number(step.flight),
                                   QString::number(step.flightCount), step.file));
@@ -47,15 +43,15 @@ int runExport(const QStringList& arguments)
     cli::CommandLine line(QStringLiteral("export"),
                           QStringLiteral("Exports the flights as ASCII files, as Export does: one directory per "
                                          "flight in DIR, fifteen files in each. Prints the flight directories."),
-                          cli::CommandLine::DataOnly);
+                          cli::CommandLine::ReadsData);
     line.add({kOut, QStringLiteral("Directory to export into (created when missing)."), QStringLiteral("DIR")});
-    line.parser().addPositionalArgument(QStringLiteral("RAW:FLIGHT..."),
+    line.parser().addPositionalArgument(QStringLiteral("RAW:FLIGHT|RAW@SLOT..."),
                                         QStringLiteral("The flights: each the first slot of the raw file holding "
-                                                       "the flight number."));
+                                                       "the flight number, or the slot (0 to 20) named."));
     line.parse(arguments);
     cli::require(line.isSet(kOut) && !line.value(kOut).isEmpty(), QStringLiteral("--out is required."));
-    cli::require(!line.positional().isEmpty(), QStringLiteral("export takes at least one RAW:FLIGHT."));
-    const FlightRecordList flights = resolvedFlights(line.positional());
+    cli::require(!line.positional().isEmpty(), QStringLiteral("export takes at least one RAW:FLIGHT or RAW@SLOT."));
+    const FlightRecordList flights = namedFlights(line.positional());
     const QString directory = QDir(line.value(kOut)).absolutePath();
     if (!QDir().mkpath(directory))
         throw cli::Exit{cli::StepFailed, QStringLiteral("Failed to create directory \"%1\"").arg(directory)};

@@ -2,20 +2,19 @@
 // engine and memory type at once.
 
 #include "cli/CliCommand.h"
+#include "cli/CliJson.h"
 #include "cli/Commands.h"
 #include "core/DataDirectories.h"
 #include "flights/FlightQuery.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace {
 
 const QStringList kHeadings = {QStringLiteral("Aircraft"),    QStringLiteral("Engine"),
-                               QStringLiteral("Raw file"),    QStringLiteral("Flight #"),
-                               QStringLiteral("Memory Type"), QStringLiteral("Flight Date & Time (UTC)"),
-                               QStringLiteral("Download Date & Time")};
+                               QStringLiteral("Raw file"),    QStringLiteral("Slot"),
+                               QStringLiteral("Flight #"),    QStringLiteral("Memory Type"),
+                               QStringLiteral("Flight Date & Time (UTC)"), QStringLiteral("Download Date & Time")};
 const QString kTruncatedMark = QStringLiteral("truncated");
 
 struct Listing {
@@ -28,7 +27,7 @@ struct Listing {
 
 Listing listFlights()
 {
-    Listing listing{FlightQuery(scanRawFiles(dataRootPath())), {}};
+    Listing listing{FlightQuery(scanRawFiles(dataRootLocation())), {}};
     listing.rows = listing.query.rows();
     std::stable_sort(listing.rows.begin(), listing.rows.end(), [&](const FlightRow& a, const FlightRow& b) {
         const FlightInfo& x = listing.flight(a);
@@ -42,8 +41,8 @@ QStringList columns(const Listing& listing, const FlightRow& row)
 {
     const FlightInfo& flight = listing.flight(row);
     const QStringList shown = row.texts();  // flight number, flight and download date-times
-    return {flight.registration, QString::number(flight.enginePosition), flight.path, shown[0],
-            memoryTypeName(flight.memoryType), shown[1], shown[2],
+    return {flight.registration, QString::number(flight.enginePosition), flight.path, QString::number(flight.slot),
+            shown[0], memoryTypeName(flight.memoryType), shown[1], shown[2],
             listing.truncated(row) ? kTruncatedMark : QString()};
 }
 
@@ -72,24 +71,24 @@ void printJson(const Listing& listing)
     QJsonArray flights;
     for (const FlightRow& row : listing.rows) {
         const FlightInfo& flight = listing.flight(row);
-        const QStringList shown = row.texts();
         flights.append(QJsonObject{
             {QStringLiteral("aircraft"), flight.registration},
             {QStringLiteral("engine"), flight.enginePosition},
             {QStringLiteral("rawFile"), flight.path},
+            {QStringLiteral("slot"), flight.slot},
             {QStringLiteral("flight"), flight.flightNumber},
-            {QStringLiteral("reference"), QStringLiteral("%1:%2").arg(flight.path).arg(flight.flightNumber)},
+            // The slot, not the flight number: two slots may hold the same number.
+            {QStringLiteral("reference"), flight.path + QLatin1Char('@') + QString::number(flight.slot)},
             {QStringLiteral("memoryType"), memoryTypeName(flight.memoryType)},
-            {QStringLiteral("flightDateTime"), shown[1]},
-            {QStringLiteral("downloadDateTime"), shown[2]},
+            {QStringLiteral("flightDateTime"), cli::jsonDateTime(row.flightDateTime)},
+            {QStringLiteral("downloadDateTime"), cli::jsonDateTime(row.downloadDateTime)},
             {QStringLiteral("truncated"), listing.truncated(row)},
         });
     }
-    const QJsonObject object{{QStringLiteral("flights"), flights},
-                             {QStringLiteral("truncatedFiles"), QJsonArray::fromStringList(listing.query.truncatedFiles())},
-                             {QStringLiteral("unsupportedFiles"), QJsonArray::fromStringList(listing.query.unsupportedFiles())},
-                             {QStringLiteral("refusedFiles"), QJsonArray::fromStringList(listing.query.refusedFiles())}};
-    cli::printLine(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)).trimmed());
+    cli::printJson({{QStringLiteral("flights"), flights},
+                    {QStringLiteral("truncatedFiles"), QJsonArray::fromStringList(listing.query.truncatedFiles())},
+                    {QStringLiteral("unsupportedFiles"), QJsonArray::fromStringList(listing.query.unsupportedFiles())},
+                    {QStringLiteral("refusedFiles"), QJsonArray::fromStringList(listing.query.refusedFiles())}});
 }
 
 }  // namespace
@@ -99,15 +98,16 @@ int runFlights(const QStringList& arguments)
     cli::CommandLine line(QStringLiteral("flights"),
                           QStringLiteral("Lists the recorded flights of the data tree as the flight selection does "
                                          "(aircraft, engine, raw file, flight number, memory type, flight date and "
-                                         "time, download date and time). RAW:FLIGHT names one of them in the other "
-                                         "commands."),
-                          cli::CommandLine::DataOnly);
+                                         "time, download date and time). RAW@SLOT, or RAW:FLIGHT for the first "
+                                         "slot holding the flight number, names one of them in the other commands."),
+                          cli::CommandLine::ReadsData);
     line.add({QStringLiteral("json"), QStringLiteral("Print one JSON object.")});
     line.parse(arguments);
     cli::require(line.positional().isEmpty(), QStringLiteral("flights takes no arguments."));
 
     const Listing listing = listFlights();
     line.isSet(QStringLiteral("json")) ? printJson(listing) : printTable(listing);
-    // The warning named each refused file with its size.
-    return listing.query.refusedFiles().isEmpty() ? cli::Success : cli::StepFailed;
+    // The warning named each refused file; the flights of the other files are listed all the same.
+    const bool allRead = listing.query.refusedFiles().isEmpty() && listing.query.unsupportedFiles().isEmpty();
+    return allRead ? cli::Success : cli::StepFailed;
 }

@@ -4,7 +4,6 @@
 #include "cli/CliCommand.h"
 #include "cli/Commands.h"
 #include "core/NumberFormat.h"
-#include "flights/FlightQuery.h"
 #include "plot/PlotModel.h"
 
 namespace {
@@ -44,23 +43,22 @@ int runSpectrum(const QStringList& arguments)
     cli::CommandLine line(QStringLiteral("spectrum"),
                           QStringLiteral("Prints the spectrum of one time history as the plot window's FFT plot "
                                          "shows it, as CSV: frequency (Hz), amplitude (G pk, compensated)."),
-                          cli::CommandLine::DataOnly);
+                          cli::CommandLine::ReadsData);
     line.add({kBin, QStringLiteral("Steady-state bin, 1 to 26."), QStringLiteral("B")});
     line.add({kTransient, QStringLiteral("Transient type: TOC, TOD, AOD or AOA."), QStringLiteral("T")});
     line.add({kEvent, QStringLiteral("Transient event, 1 to 10."), QStringLiteral("E")});
     line.add({kWindow, QStringLiteral("FFT window: none, hanning or hamming (default: the plot window's)."),
               QStringLiteral("W")});
-    line.parser().addPositionalArgument(QStringLiteral("RAW:FLIGHT"),
-                                        QStringLiteral("The first slot of the raw file holding the flight number."));
+    line.parser().addPositionalArgument(QStringLiteral("RAW:FLIGHT|RAW@SLOT"),
+                                        QStringLiteral("The first slot of the raw file holding the flight number, "
+                                                       "or the slot (0 to 20) named."));
     line.parse(arguments);
-    cli::require(line.positional().size() == 1, QStringLiteral("spectrum takes one RAW:FLIGHT."));
+    cli::require(line.positional().size() == 1, QStringLiteral("spectrum takes one RAW:FLIGHT or RAW@SLOT."));
     const Source source = chosenSource(line);
     const std::optional<int> window =
         line.isSet(kWindow) ? std::optional<int>(line.choice(kWindow, kWindows)) : std::nullopt;
 
-    const ResolvedFlight flight = resolveFlightReference(line.positional().first());
-    cli::require(flight.record != nullptr, flight.failure);
-    PlotModel model({flight.record}, CorrectionTable(CorrectionTable::defaultPath()));
+    PlotModel model({cli::flightNamed(line.positional().first())}, CorrectionTable(CorrectionTable::defaultPath()));
     model.loadSettings();  // the window's FFT window unless one is given
     model.setMode(source.steadyState ? plot::SteadyState : plot::Transient);
     model.setTransientType(source.transient);

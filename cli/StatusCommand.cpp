@@ -2,11 +2,9 @@
 // whether its DSP software and configuration table fit each other.
 
 #include "cli/CliCommand.h"
+#include "cli/CliJson.h"
 #include "cli/CliUnit.h"
 #include "cli/Commands.h"
-
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace {
 
@@ -49,17 +47,16 @@ void printJson(const UnitStatus& status)
 {
     QJsonObject partNumbers;
     for (const PartNumberRow& row : status.partNumbers) {
-        partNumbers.insert(QLatin1String(row.key), row.value);
+        partNumbers.insert(cli::jsonKey(QLatin1String(row.key)), row.value);
         if (row.crc)
-            partNumbers.insert(QLatin1String(row.crcKey), qint64(*row.crc));
+            partNumbers.insert(cli::jsonKey(QLatin1String(row.crcKey)), qint64(*row.crc));
     }
     QJsonObject bite;
     for (std::size_t i = 0; i < status.bite.size(); ++i)
-        bite.insert(QLatin1String(kBiteResultKeys[i]), qint64(status.bite[i]));
-    const QJsonObject object{{QStringLiteral("partNumbers"), partNumbers},
-                             {QStringLiteral("bite"), bite},
-                             {QStringLiteral("compatible"), status.compatible}};
-    cli::printLine(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+        bite.insert(cli::jsonKey(QLatin1String(kBiteResultKeys[i])), qint64(status.bite[i]));
+    cli::printJson({{QStringLiteral("partNumbers"), partNumbers},
+                    {QStringLiteral("bite"), bite},
+                    {QStringLiteral("compatible"), status.compatible}});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // same access password, with the same questions before anything is sent.
 
 #include "cli/CliCommand.h"
+#include "cli/CliInterrupt.h"
 #include "cli/CliProgress.h"
 #include "cli/CliPrompts.h"
 #include "cli/CliUnit.h"
@@ -49,6 +50,7 @@ void checkUpdateFile(const QString& path)
 struct UploadOutcome {
     bool started = false;
     bool succeeded = false;
+    bool interrupted = false;
 };
 
 UploadOutcome upload(CliUnit& unit, FirmwareUpload::Kind kind, const QString& path)
@@ -60,6 +62,7 @@ UploadOutcome upload(CliUnit& unit, FirmwareUpload::Kind kind, const QString& pa
         outcome.started = true;
         FirmwareUpload job(link, partNumbers, nullptr);
         CliProgress progress(job);
+        const cli::CancelOnInterrupt interrupt([&] { job.cancel(); });
         bool finished = false;
         QObject::connect(&job, &FirmwareUpload::finished, [&](bool success) {
             finished = true;
@@ -67,6 +70,7 @@ UploadOutcome upload(CliUnit& unit, FirmwareUpload::Kind kind, const QString& pa
         });
         job.start(kind, path);
         cli::waitUntil([&] { return finished; });
+        outcome.interrupted = interrupt.interrupted();
     });
     return outcome;
 }
@@ -106,7 +110,11 @@ int runUpload(const QStringList& arguments)
         throw cli::Exit{cli::BadInput, refusal};
     answerQuestions(uploadQuestions(kind, QFileInfo(path).fileName(), unit.partNumbers()), line);
     const UploadOutcome outcome = upload(unit, kind, path);
-    if (!outcome.started)
+    if (!outcome.started) {
+        cli::endIfDeclined(QStringLiteral("Nothing was sent to the unit."));
         throw cli::Exit{cli::StepFailed, QStringLiteral("Nothing was sent to the unit.")};
+    }
+    if (outcome.interrupted && !outcome.succeeded)
+        return cli::Interrupted;
     return outcome.succeeded ? cli::Success : cli::StepFailed;
 }

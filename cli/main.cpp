@@ -33,7 +33,7 @@ QString usage()
     QString text = QStringLiteral("Usage: tolm-cli <command> [options]\n\nCommands:\n");
     for (const Command& command : kCommands)
         text += QStringLiteral("  %1%2\n").arg(QLatin1String(command.name), -10).arg(QLatin1String(command.summary));
-    text += QStringLiteral("\nSee tolm-cli <command> --help. Exit status: 0 done, 1 a step failed, 2 bad arguments.\n");
+    text += QStringLiteral("\nSee tolm-cli <command> --help. Exit status: 0 done, 1 a step failed, 2 bad arguments or refused input,\n130 cancelled by Ctrl+C.\n");
     return text;
 }
 

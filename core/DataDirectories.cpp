@@ -18,11 +18,13 @@ QString dataRootPath()
 {
     if (!settings::dataDirOverride() && !settings::contains(settings::DataDir))
         settings::setValue(settings::DataDir, settings::defaultDataDir());
-    QDir dir(QStringLiteral("%1/%2").arg(dataDirPath(), QStringLiteral("Mirvak")));
+    QDir dir(dataRootLocation());
     if (!dir.exists())
         dir.mkpath(QStringLiteral("."));
     return dir.absolutePath();
 }
+
+QString dataRootLocation() { return QDir(dataDirPath() + QStringLiteral("/Mirvak")).absolutePath(); }
 
 QString tmpDirectoryPath() { return dataRootPath() + QStringLiteral("/tmp"); }
 

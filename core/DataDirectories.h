@@ -16,6 +16,8 @@ class QObject;
 QString dataDirPath();
 // The data root, created with its parents when missing. Also seeds DataDir.
 QString dataRootPath();
+// Where the data root is, creating and seeding nothing (for reading only).
+QString dataRootLocation();
 QString archiveDirectoryPath();  // the base directory's archive directory
 QString tmpDirectoryPath();  // the data root's tmp directory
 

@@ -14,9 +14,21 @@ bool matches(const FlightInfo& flight, const FlightFilter& filter)
         && flight.enginePosition == filter.enginePosition && flight.memoryType == filter.memoryType;
 }
 
-QString cannotRead(qint32 flightNumber, const QString& path, const QString& reason)
+QString cannotRead(const QString& flight, const QString& path, const QString& reason)
 {
-    return QStringLiteral("Flight %1 of %2 cannot be read (%3)").arg(QString::number(flightNumber), path, reason);
+    return flight + QStringLiteral(" of ") + path + QStringLiteral(" cannot be read (") + reason + QLatin1Char(')');
+}
+
+// Fills the record from the slot read; false when no slot was read.
+bool takeSlot(FlightRecord& record, int slot)
+{
+    if (slot < 0)
+        return false;
+    record.registration = registrationOf(record.header);
+    record.enginePosition = record.header.engineNumber;
+    record.flightNumber = record.header.flightNumbers[slot];
+    record.memoryType = record.header.memoryTypes[slot];
+    return true;
 }
 
 }  // namespace
@@ -88,7 +100,8 @@ FlightSelection FlightQuery::read(const QList<qsizetype>& chosen) const
         const FlightInfo& flight = scan_.flights.at(index);
         auto record = std::make_shared<FlightRecord>();
         if (const QString failure = extractFlightData(flight, record->header, record->block); !failure.isEmpty()) {
-            selection.failures.append(cannotRead(flight.flightNumber, flight.path, failure)
+            const QString name = QStringLiteral("Flight ") + QString::number(flight.flightNumber);
+            selection.failures.append(cannotRead(name, flight.path, failure)
                                       + QStringLiteral(" and is left out."));
             continue;
         }
@@ -105,24 +118,36 @@ ResolvedFlight resolveFlight(const QString& rawPath, qint32 flightNumber)
 {
     auto record = std::make_shared<FlightRecord>();
     const SlotReading reading = readFlightSlot(rawPath, flightNumber, record->header, record->block);
+    const QString flight = QStringLiteral("Flight ") + QString::number(flightNumber);
     if (!reading.failure.isEmpty())
-        return {nullptr, cannotRead(flightNumber, rawPath, reading.failure) + QLatin1Char('.')};
-    if (reading.slot < 0)
-        return {nullptr, QStringLiteral("Flight %1 is not in %2.").arg(QString::number(flightNumber), rawPath)};
-    record->registration = registrationOf(record->header);
-    record->enginePosition = record->header.engineNumber;
-    record->flightNumber = flightNumber;
-    record->memoryType = record->header.memoryTypes[reading.slot];
+        return {nullptr, cannotRead(flight, rawPath, reading.failure) + QLatin1Char('.'), true};
+    if (!takeSlot(*record, reading.slot))
+        return {nullptr, flight + QStringLiteral(" is not in ") + rawPath + QLatin1Char('.')};
+    return {record, {}};
+}
+
+ResolvedFlight resolveSlot(const QString& rawPath, int slot)
+{
+    auto record = std::make_shared<FlightRecord>();
+    const SlotReading reading = readSlot(rawPath, slot, record->header, record->block);
+    const QString slotName = QStringLiteral("Slot ") + QString::number(slot);
+    if (!reading.failure.isEmpty())
+        return {nullptr, cannotRead(slotName, rawPath, reading.failure) + QLatin1Char('.'), true};
+    if (!takeSlot(*record, reading.slot))
+        return {nullptr, slotName + QStringLiteral(" of ") + rawPath + QStringLiteral(" holds no flight.")};
     return {record, {}};
 }
 
 ResolvedFlight resolveFlightReference(const QString& reference)
 {
-    const qsizetype colon = reference.lastIndexOf(QLatin1Char(':'));
+    const qsizetype separator = qMax(reference.lastIndexOf(QLatin1Char(':')), reference.lastIndexOf(QLatin1Char('@')));
     bool isNumber = false;
-    const qint32 flightNumber = colon > 0 ? reference.mid(colon + 1).toInt(&isNumber) : 0;
-    if (!isNumber || flightNumber <= 0)  // 0 marks an empty slot, never a flight
-        return {nullptr, QStringLiteral("%1 names no flight: expected RAW:FLIGHT, a raw file and a flight number.")
-                             .arg(reference)};
-    return resolveFlight(reference.left(colon), flightNumber);
+    const int number = separator > 0 ? reference.mid(separator + 1).toInt(&isNumber) : 0;
+    const bool bySlot = isNumber && reference[separator] == QLatin1Char('@');
+    // Flight number 0 marks an empty slot, never a flight.
+    if (!isNumber || (bySlot ? number < 0 || number >= kRawFlightCount : number <= 0))
+        return {nullptr, reference + QStringLiteral(" names no flight: expected RAW:FLIGHT (a raw file and a flight "
+                                                    "number) or RAW@SLOT (a slot from 0 to 20).")};
+    const QString path = reference.left(separator);
+    return bySlot ? resolveSlot(path, number) : resolveFlight(path, number);
 }

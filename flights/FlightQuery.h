@@ -71,10 +71,13 @@ private:
 struct ResolvedFlight {
     std::shared_ptr<const FlightRecord> record;  // null on failure
     QString failure;
+    bool fileFailed = false;  // the raw file could not be read or was refused (else the reference names nothing)
 };
 
 // Reads the first slot of the raw file holding the flight number, as the selection would.
 ResolvedFlight resolveFlight(const QString& rawPath, qint32 flightNumber);
-// The same for a reference "RAW:FLIGHT"; the flight number follows the last
-// colon, so a path with a drive letter stays whole.
+// Reads slot 0..20 of the raw file.
+ResolvedFlight resolveSlot(const QString& rawPath, int slot);
+// The same for a reference "RAW:FLIGHT" or "RAW@SLOT": the number follows the
+// last ':' or '@', so a path with a drive letter stays whole.
 ResolvedFlight resolveFlightReference(const QString& reference);

@@ -16,6 +16,7 @@ struct FlightInfo {
     qint32 enginePosition = 0;
     qint32 flightNumber = 0;
     qint32 memoryType = 0;
+    qint32 slot = -1;  // 0..20 in the raw file
 };
 
 // One selected flight with copies of its file's header and its flight block.

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -184,7 +185,7 @@ ListingOutcome extractFlightInfo(const QString& path, QList<FlightInfo>& flights
         if (file.read(check.size + slot * kBlockSize + kDateWordOffset, words, sizeof words) != qint64(sizeof words))
             return {false, QStringLiteral("Failed to read data block")};
         flights.append({flightDateTime(words[0], words[1]), absolutePath, registration, header.engineNumber,
-                        header.flightNumbers[slot], header.memoryTypes[slot]});
+                        header.flightNumbers[slot], header.memoryTypes[slot], slot});
     }
     return {};
 }
@@ -221,7 +222,11 @@ RawFileScan scanRawFiles(const QString& dataRoot)
     return scan;
 }
 
-SlotReading readFlightSlot(const QString& path, qint32 flightNumber, RawFileHeader& header, FlightBlock& block)
+namespace {
+
+// Reads the header, then the block of the slot chosen from it (-1: none).
+SlotReading readChosenSlot(const QString& path, const std::function<int(const RawFileHeader&)>& choose,
+                           RawFileHeader& header, FlightBlock& block)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -232,16 +237,32 @@ SlotReading readFlightSlot(const QString& path, qint32 flightNumber, RawFileHead
         return {-1, QStringLiteral("unsupported file format")};
     if (const QString refusal = sizeRefusal(file.size(), file.pos()); !refusal.isEmpty())
         return {-1, refusal};
-    const qint32* begin = header.flightNumbers;
-    const qint32* end = begin + kRawFlightCount;
-    const qint32* found = std::find(begin, end, flightNumber);
-    if (found == end)
+    const int slot = choose(header);
+    if (slot < 0)
         return {};
-    const int slot = int(found - begin);
     if (!file.seek(file.pos() + slot * kBlockSize)
         || file.read(reinterpret_cast<char*>(&block), kBlockSize) != kBlockSize)
         return {-1, QStringLiteral("Failed to read data block")};
     return {slot, {}};
+}
+
+}  // namespace
+
+SlotReading readFlightSlot(const QString& path, qint32 flightNumber, RawFileHeader& header, FlightBlock& block)
+{
+    return readChosenSlot(path, [flightNumber](const RawFileHeader& read) {
+        const qint32* begin = read.flightNumbers;
+        const qint32* end = begin + kRawFlightCount;
+        const qint32* found = std::find(begin, end, flightNumber);
+        return found == end ? -1 : int(found - begin);
+    }, header, block);
+}
+
+SlotReading readSlot(const QString& path, int slot, RawFileHeader& header, FlightBlock& block)
+{
+    return readChosenSlot(path, [slot](const RawFileHeader& read) {
+        return read.flightNumbers[slot] != 0 ? slot : -1;
+    }, header, block);
 }
 
 QString extractFlightData(const FlightInfo& flight, RawFileHeader& header, FlightBlock& block)

@@ -50,6 +50,8 @@ struct SlotReading {
 // Reads the header and the block of the first slot of the file holding the
 // flight number.
 SlotReading readFlightSlot(const QString& path, qint32 flightNumber, RawFileHeader& header, FlightBlock& block);
+// Reads the header and the block of slot 0..20 when it holds a flight.
+SlotReading readSlot(const QString& path, int slot, RawFileHeader& header, FlightBlock& block);
 
 // Reads the header and the flight block of one listed flight. Returns the
 // failure text, empty on success.

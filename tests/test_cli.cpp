@@ -29,8 +29,13 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QtTest>
+#include <csignal>
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
 
 namespace {
 
@@ -81,6 +86,71 @@ bool namesAFunction(const QString& err)
     static const QRegularExpression function(
         QStringLiteral("\\w+::\\w+|connectDB|connectSQLite|GetAircraftInfo|UnsetRsp"));
     return err.contains(function);
+}
+
+// Standard error of a child on a terminal of its own, read while the child writes.
+class Terminal {
+public:
+    Terminal()
+    {
+        openpty(&master_, &slave_, nullptr, nullptr, nullptr);
+        fcntl(master_, F_SETFL, O_NONBLOCK);
+        notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(); });
+    }
+    ~Terminal()
+    {
+        notifier_.reset();
+        ::close(master_);
+        ::close(slave_);
+    }
+    void attach(QProcess& process) const
+    {
+        process.setChildProcessModifier([slave = slave_] { ::dup2(slave, STDERR_FILENO); });
+    }
+    QString written()
+    {
+        drain();
+        return QString::fromLocal8Bit(output_);
+    }
+
+private:
+    void drain()
+    {
+        char bytes[4096];
+        for (ssize_t n; (n = ::read(master_, bytes, sizeof bytes)) > 0;)
+            output_.append(bytes, n);
+    }
+
+    int master_ = -1;
+    int slave_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    QByteArray output_;
+};
+
+// Every key of a JSON value, nested ones included, with its value.
+void collectKeys(const QJsonValue& value, QList<std::pair<QString, QJsonValue>>& keys)
+{
+    if (value.isArray())
+        for (const QJsonValue& element : value.toArray())
+            collectKeys(element, keys);
+    if (!value.isObject())
+        return;
+    const QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        keys.append({it.key(), it.value()});
+        collectKeys(it.value(), keys);
+    }
+}
+
+// Every file below a directory, hidden ones included.
+QStringList filesBelow(const QString& directory)
+{
+    QStringList files;
+    QDirIterator it(directory, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    return files;
 }
 
 // An update file of numbers, one per line.
@@ -139,8 +209,9 @@ class CliTest : public QObject {
         return path;
     }
 
-    // The child shares the test's settings store (unit at 127.0.0.1) and nothing of the user's.
-    void prepare(QProcess& process, bool fixedClock) const
+    // The child shares the test's settings store (unit at 127.0.0.1) and nothing of the user's;
+    // changes are "NAME=value", "NAME=" to remove it.
+    void prepare(QProcess& process, bool fixedClock, const QStringList& changes = {}) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("HOME", env.path() + "/home");
@@ -148,23 +219,32 @@ class CliTest : public QObject {
         environment.insert("TMPDIR", env.path());
         if (fixedClock)
             environment.insert("TOLM_FIXED_CLOCK", kSessionTime.toString(Qt::ISODate));
+        for (const QString& change : changes) {
+            const QString name = change.section('=', 0, 0);
+            const QString value = change.section('=', 1);
+            value.isEmpty() ? environment.remove(name) : environment.insert(name, value);
+        }
         process.setProcessEnvironment(environment);
         process.setProgram(QStringLiteral(TOLM_CLI_PATH));
     }
 
-    Run run(const QStringList& arguments, const QByteArray& input = {}, bool fixedClock = false)
+    Run run(const QStringList& arguments, const QByteArray& input = {}, bool fixedClock = false,
+            const QStringList& environment = {}, Terminal* terminal = nullptr)
     {
         QProcess process;
-        prepare(process, fixedClock);
+        prepare(process, fixedClock, environment);
+        if (terminal)
+            terminal->attach(process);
         process.setArguments(arguments);
         process.start();
         process.write(input);
         process.closeWriteChannel();
-        if (!process.waitForFinished(120000))
+        if (!waitFor([&] { return process.state() == QProcess::NotRunning; }, 120000))
             process.kill();
+        process.waitForFinished();
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
+                terminal ? terminal->written() : QString::fromLocal8Bit(process.readAllStandardError())};
     }
 
     // The window's session for the sample aircraft, in this process, into the test's data root.
@@ -204,6 +284,7 @@ private slots:
     {
         env.resetSettings();
         env.prompts().clear();
+        QDir().mkpath(env.dataRoot());  // the tree the reading commands find without --data-dir
         DownloadSession::timing() = DownloadSession::Timing{};
         DownloadSession::timing().tickMs = 20;
     }
@@ -358,9 +439,9 @@ private slots:
         SimulatorProcess sim(simulatorOptions());
         const QString dataDir = freshDataDir("incompatible-data");
         const Run result = run(QStringList{"download", "--data-dir", dataDir} + kSampleDetails + unitArguments(sim));
-        QCOMPARE(result.status, 1);
+        QCOMPARE(result.status, 2);
         QVERIFY2(result.err.contains("This version of Tolm is not compatible with the software currently loaded in the unit.")
-                     && result.err.contains("give --accept-incompatible"),
+                     && result.err.contains("Nothing was downloaded. Give --accept-incompatible to answer Yes."),
                  qPrintable(result.err));
         QCOMPARE(logged(), QStringList{"CMD_PN"});
         QVERIFY(!QDir(dataDir + "/Mirvak/F-GABC_data").exists());
@@ -451,8 +532,6 @@ private slots:
         QTest::newRow("no event") << QStringList{"spectrum", flight, "--transient", "TOC"} << "--transient needs --event.";
         QTest::newRow("window") << QStringList{"spectrum", flight, "--bin", "1", "--window", "blackman"}
                                 << "--window takes one of none, hanning, hamming, not \"blackman\".";
-        QTest::newRow("no such flight") << QStringList{"spectrum", flight, "--bin", "1"}
-                                        << "Flight 1 of " + env.path() + "/nowhere.raw cannot be read";
         QTest::newRow("flight reference") << QStringList{"spectrum", "file.raw", "--bin", "1"}
                                           << "file.raw names no flight: expected RAW:FLIGHT";
         QTest::newRow("upload kind") << QStringList{"upload", "--kind", "boot", "x.dat"}
@@ -486,6 +565,198 @@ private slots:
         QCOMPARE(result.out, QString());
     }
 
+    // The rules every command follows, a row per command and rule. In the arguments "<raw>" stands for a
+    // downloaded raw file, "<new>" for a directory that does not exist, "<unit>" for the simulator's address.
+    void conventionsHoldForEveryCommand_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<bool>("terminal");  // standard error on a terminal
+        QTest::addColumn<bool>("fresh");     // an empty home and settings store, where nothing may appear, nor <new>
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("shown");  // a pattern standard output or error matches
+        QTest::addColumn<QString>("never");  // a pattern neither matches (empty: none)
+        const QStringList none;
+        const QString path = QRegularExpression::escape(QStringLiteral(TOLM_CLI_PATH));
+        for (const QString command : {"status", "download", "flights", "export", "spectrum", "upload"})
+            QTest::addRow("help names tolm-cli: %s", qPrintable(command))
+                << QStringList{command, "--help"} << none << false << false << 0
+                << "^Usage: tolm-cli " + command + " \\[options\\]" << path;
+
+        QTest::newRow("any case: --transient, --window")
+            << QStringList{"spectrum", "<raw>:3", "--transient", "aoa", "--event", "1", "--window", "Hamming"} << none
+            << false << false << 0 << "^Frequency \\(Hz\\)," << "takes one of";
+        QTest::newRow("any case: --kind") << QStringList{"upload", "--kind", "DSP", "<new>/x.dat"} << none << false
+                                          << false << 2 << "/x.dat is no file." << "--kind takes";
+        QTest::newRow("any case: --skip") << QStringList{"download", "--skip", "Engine-Data,FLIGHT-history"} << none
+                                          << false << false << 2 << "--registration is required." << "--skip takes";
+
+        const QString camelCaseKeys = "\"korvelPn\"";
+        QTest::newRow("JSON: status") << QStringList{"status", "--json", "<unit>"} << none << false << false << 0
+                                      << camelCaseKeys << "korvelPN";
+        QTest::newRow("JSON: flights") << QStringList{"flights", "--json", "--data-dir", env.path() + "/shared"} << none
+                                       << false << false << 0 << "\"flightDateTime\": \"20\\d\\d-" << "";
+
+        const QString missing = "The data directory \".*/Mirvak\" does not exist.";
+        QTest::newRow("no data directory: flights") << QStringList{"flights", "--data-dir", "<new>"} << none << false
+                                                    << true << 1 << missing << "";
+        QTest::newRow("no data directory: export") << QStringList{"export", "--out", "<new>/out", "<raw>:3", "--data-dir", "<new>"}
+                                                   << none << false << true << 1 << missing << "";
+        QTest::newRow("no data directory: spectrum") << QStringList{"spectrum", "<raw>:3", "--bin", "1", "--data-dir", "<new>"}
+                                                     << none << false << true << 1 << missing << "";
+        QTest::newRow("no stored data directory: flights") << QStringList{"flights"} << none << false << true << 1
+                                                           << missing << "";
+
+        const QStringList exportOne{"export", "--out", "<new>/out", "<raw>:3"};
+        QTest::newRow("terminal: a bar") << exportOne << QStringList{"TERM=xterm", "NO_COLOR="} << true << false << 0
+                                         << "\\[#+\\.*\\].*\x1b\\[K" << "";
+        QTest::newRow("TERM=dumb: lines") << exportOne << QStringList{"TERM=dumb", "NO_COLOR="} << true << false << 0
+                                          << "^Flight 1 of 1: " << "\x1b";
+        QTest::newRow("NO_COLOR: a bar") << exportOne << QStringList{"TERM=xterm", "NO_COLOR=1"} << true << false << 0
+                                         << "\\[#+\\.*\\]" << "\x1b";
+    }
+    void conventionsHoldForEveryCommand()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, environment);
+        QFETCH(bool, terminal);
+        QFETCH(bool, fresh);
+        QFETCH(int, status);
+        QFETCH(QString, shown);
+        QFETCH(QString, never);
+        const QString raw = downloadedRaw();
+        QVERIFY(!raw.isEmpty());
+        const QString created = freshDataDir("new");
+        const QString home = freshDataDir("fresh-home");
+        const QString store = freshDataDir("fresh-settings");
+        if (fresh) {
+            QVERIFY(QDir().mkpath(home) && QDir().mkpath(store));
+            environment << "HOME=" + home << "XDG_CONFIG_HOME=" + store;
+        }
+        std::optional<SimulatorProcess> sim;
+        QStringList expanded;
+        for (const QString& argument : arguments) {
+            if (argument == QLatin1String("<unit>")) {
+                sim.emplace(simulatorOptions());
+                expanded << unitArguments(*sim);
+            } else {
+                expanded << QString(argument).replace("<raw>", raw).replace("<new>", created);
+            }
+        }
+        Terminal tty;
+        const Run result = run(expanded, {}, false, environment, terminal ? &tty : nullptr);
+        const QString seen = result.out + result.err;
+        QVERIFY2(result.status == status, qPrintable(seen));
+        QVERIFY2(QRegularExpression(shown, QRegularExpression::MultilineOption).match(seen).hasMatch(), qPrintable(seen));
+        if (!never.isEmpty())
+            QVERIFY2(!QRegularExpression(never).match(seen).hasMatch(), qPrintable(seen));
+        if (fresh) {
+            QVERIFY(!QFileInfo::exists(created));
+            QVERIFY2(QDir(home).isEmpty() && QDir(store).isEmpty(), qPrintable((filesBelow(home) + filesBelow(store)).join(' ')));
+        }
+        if (arguments.contains("--json")) {
+            QList<std::pair<QString, QJsonValue>> keys;
+            collectKeys(QJsonDocument::fromJson(result.out.toUtf8()).object(), keys);
+            QVERIFY(!keys.isEmpty());
+            const QRegularExpression camelCase("^[a-z]+(?:[0-9]|[A-Z][a-z0-9]+)*$");
+            const QRegularExpression isoDateTime("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ?$");
+            for (const auto& [key, value] : keys) {
+                QVERIFY2(camelCase.match(key).hasMatch(), qPrintable(key));
+                if (key.endsWith("DateTime"))
+                    QVERIFY2(isoDateTime.match(value.toString()).hasMatch(), qPrintable(value.toString()));
+            }
+        }
+    }
+
+    // RAW:FLIGHT names the first slot holding the number, RAW@SLOT the slot itself, in every command that
+    // takes a flight. A raw file that cannot be read or is refused ends it with 1, an argument that names
+    // no flight of it with 2.
+    void flightArgumentsNameAFlightOrASlot_data()
+    {
+        QTest::addColumn<QString>("reference");  // <raw>: flight 3 in slot 0 (Pre-Defect) and slot 1 (Post-Defect)
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("shown");  // the end of the directory exported, or the message
+        QTest::newRow("first slot holding flight 3") << "<raw>:3" << 0 << "-PRD-F3";
+        QTest::newRow("slot 1") << "<raw>@1" << 0 << "-POD-F3";
+        QTest::newRow("slot 0") << "<raw>@0" << 0 << "-PRD-F3";
+        QTest::newRow("empty slot") << "<raw>@2" << 2 << "Slot 2 of <raw> holds no flight.";
+        QTest::newRow("slot out of range") << "<raw>@21" << 2 << "<raw>@21 names no flight";
+        QTest::newRow("flight not in the file") << "<raw>:4" << 2 << "Flight 4 is not in <raw>.";
+        QTest::newRow("no such file") << "<dir>/nowhere.raw@0" << 1
+                                      << "Slot 0 of <dir>/nowhere.raw cannot be read (cannot open the file";
+        QTest::newRow("refused file") << "<dir>/foreign.raw:1" << 1
+                                      << "Flight 1 of <dir>/foreign.raw cannot be read (unsupported file format).";
+    }
+    void flightArgumentsNameAFlightOrASlot()
+    {
+        QFETCH(QString, reference);
+        QFETCH(int, status);
+        QFETCH(QString, shown);
+        const QString dir = env.path() + "/slots";
+        const QString raw = writeRaw(dir, "F-GABC", 2, "ESN1-fd-20110305-1425.raw", {{3, 0}, {3, 1}});
+        QFile foreign(dir + "/foreign.raw");
+        QVERIFY(foreign.open(QIODevice::WriteOnly));
+        foreign.write(QByteArray(700, 'x'));
+        foreign.close();
+        reference.replace("<raw>", raw).replace("<dir>", dir);
+        shown.replace("<raw>", raw).replace("<dir>", dir);
+
+        const QString out = freshDataDir("slots-out");
+        for (const QStringList& command : {QStringList{"export", "--out", out, reference},
+                                           QStringList{"spectrum", reference, "--bin", "1"}}) {
+            const Run result = run(command);
+            QVERIFY2(result.status == status, qPrintable(command[0] + ": " + result.err));
+            if (status != 0)
+                QVERIFY2(result.err.contains(shown), qPrintable(result.err));
+            else if (command[0] == QLatin1String("export"))
+                QVERIFY2(result.out.trimmed().endsWith(shown), qPrintable(result.out));
+        }
+    }
+
+    // Ctrl+C cancels as the window's Cancel does: nothing erased, nothing half-written, status 130.
+    void ctrlCCancelsLikeTheWindow_data()
+    {
+        QTest::addColumn<QStringList>("arguments");  // <file>: an update file of three packets
+        QTest::addColumn<QStringList>("unit");       // simulator options that keep the job underway
+        QTest::addColumn<QString>("underway");       // the request after which Ctrl+C is pressed
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<QStringList>("kept");       // the files in the data directory afterwards
+        QTest::newRow("download") << QStringList{"download", "--accept-incompatible", "--erase"} + kSampleDetails
+                                  << QStringList{"--fault", "stall:96:100000"} << "CMD_DOWNLOAD_DATA"
+                                  << "Download cancelled. The unit's memory was not erased." << QStringList{"Mirvak/tolm.db"};
+        QTest::newRow("upload") << QStringList{"upload", "--kind", "config", "<file>", "--password-stdin",
+                                               "--accept-incompatible", "--erase"}
+                                << QStringList{"--reprog-delay-ms", "3000"} << "CMD_REPROG_CONFIG_DSP"
+                                << "The upload was cancelled" << QStringList();
+    }
+    void ctrlCCancelsLikeTheWindow()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, unit);
+        QFETCH(QString, underway);
+        QFETCH(QString, told);
+        QFETCH(QStringList, kept);
+        SimulatorProcess sim(simulatorOptions(unit));
+        const QString dataDir = freshDataDir("interrupted-data");
+        arguments.replaceInStrings("<file>", writeUpdateFile(env.path() + "/614_208-000-2.dat", 2 * 1280 + 1));
+        QProcess process;
+        prepare(process, false);
+        process.setArguments(arguments + QStringList{"--data-dir", dataDir} + unitArguments(sim));
+        process.start();
+        process.write("tulip\n");
+        process.closeWriteChannel();
+        QVERIFY(waitFor([&] { return logged().contains(underway); }, 60000));
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(waitFor([&] { return process.state() == QProcess::NotRunning; }, 60000));
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(process.exitCode() == 130 && err.contains(told), qPrintable(err));
+        QCOMPARE(logged().filter("CMD_ERASE_DATA"), QStringList());
+        QVERIFY(logged().count(underway) < 3);  // the upload stopped before its last packet
+        kept.replaceInStrings(QRegularExpression("^"), dataDir + '/');
+        QCOMPARE(filesBelow(dataDir), kept);
+    }
+
     void statusShowsWhatTheDialogsShow()
     {
         SimulatorProcess sim(simulatorOptions());
@@ -493,11 +764,11 @@ private slots:
         QCOMPARE(json.status, 0);
         const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
         const QJsonObject partNumbers = object["partNumbers"].toObject();
-        QCOMPARE(partNumbers["korvelPN"].toString(), QStringLiteral("ABCDEFGHIJKLMNO"));
-        QCOMPARE(partNumbers["korvelSN"].toString(), QStringLiteral("QRSTUVW"));
+        QCOMPARE(partNumbers["korvelPn"].toString(), QStringLiteral("ABCDEFGHIJKLMNO"));
+        QCOMPARE(partNumbers["korvelSn"].toString(), QStringLiteral("QRSTUVW"));
         QCOMPARE(partNumbers["dspConfigTablePn"].toString(), QStringLiteral("WXYZABCDEFGHIJK"));
         QCOMPARE(partNumbers["dspConfigTableCrc"].toInt(), 3);
-        QVERIFY(!partNumbers.contains("korvelSNCrc"));
+        QVERIFY(!partNumbers.contains("korvelSnCrc"));
         QCOMPARE(object["bite"].toObject().size(), 9);
         QCOMPARE(object["bite"].toObject()["dspAnalogItv"].toInt(), 2);
         QCOMPARE(object["compatible"].toBool(true), false);
@@ -557,6 +828,11 @@ private slots:
         const QString longer = engine + "/ESN123456-fd-20260305-1427.raw";
         QVERIFY(QFile::copy(raw, longer));
         QVERIFY(QFile::resize(longer, kRawFileSize + 1));
+        // A file of another format is refused: the others are listed, and the command tells it by its status.
+        QFile foreign(engine + "/foreign.raw");
+        QVERIFY(foreign.open(QIODevice::WriteOnly));
+        foreign.write(QByteArray(700, 'x'));
+        foreign.close();
 
         const Run json = run({"flights", "--json", "--data-dir", dataDir});
         QCOMPARE(json.status, 1);
@@ -564,17 +840,20 @@ private slots:
         QVERIFY2(json.err.contains(longer + ": 5842757 bytes, more than the 5842756 bytes of a complete raw file of "
                                             "its format."),
                  qPrintable(json.err));
+        QVERIFY(json.err.contains("Found raw data files with an unsupported format."));
         const QJsonObject listing = QJsonDocument::fromJson(json.out.toUtf8()).object();
         const QJsonArray flights = listing["flights"].toArray();
         QCOMPARE(flights.size(), 20 + 4 + 1);
         QCOMPARE(listing["truncatedFiles"].toArray(), QJsonArray{cut.fileName()});
         QCOMPARE(listing["refusedFiles"].toArray(), QJsonArray{longer});
+        QCOMPARE(listing["unsupportedFiles"].toArray(), QJsonArray{foreign.fileName()});
         const QJsonObject first = flights[0].toObject();
         QCOMPARE(first["aircraft"].toString(), QStringLiteral("F-GABC"));
         QCOMPARE(first["engine"].toInt(), 4);
         QCOMPARE(first["rawFile"].toString(), engine + "/ESN123456-fd-20260305-1425.raw");
         QCOMPARE(first["flight"].toInt(), 1);
-        QCOMPARE(first["reference"].toString(), engine + "/ESN123456-fd-20260305-1425.raw:1");
+        QCOMPARE(first["slot"].toInt(), 1);  // the unit's slot 0 is empty
+        QCOMPARE(first["reference"].toString(), engine + "/ESN123456-fd-20260305-1425.raw@1");
         QCOMPARE(flights[5].toObject()["memoryType"].toString(), QStringLiteral("Post-Defect"));  // slot 5 on
         QCOMPARE(flights[20].toObject()["truncated"].toBool(), true);
         QCOMPARE(flights[19].toObject()["truncated"].toBool(), false);
@@ -582,10 +861,11 @@ private slots:
         QCOMPARE(other["aircraft"].toString(), QStringLiteral("HB-XYZ"));
         QCOMPARE(other["engine"].toInt(), 2);
         QCOMPARE(other["flight"].toInt(), 7);
+        QCOMPARE(other["reference"].toString(), other["rawFile"].toString() + "@1");
         QCOMPARE(other["memoryType"].toString(), QStringLiteral("Post-Defect"));
-        QCOMPARE(other["flightDateTime"].toString(), QStringLiteral("2011.03.05 14:25:00"));
+        QCOMPARE(other["flightDateTime"].toString(), QStringLiteral("2011-03-05T14:25:00Z"));
         const QDateTime written = QFileInfo(other["rawFile"].toString()).lastModified();
-        QCOMPARE(other["downloadDateTime"].toString(), written.toString("yyyy.MM.dd hh:mm:ss"));
+        QCOMPARE(other["downloadDateTime"].toString(), written.toUTC().toString("yyyy-MM-dd'T'HH:mm:ss'Z'"));
 
         const Run table = run({"flights", "--data-dir", dataDir});
         QCOMPARE(table.status, 1);
@@ -593,7 +873,7 @@ private slots:
         QCOMPARE(rows.size(), 25);
         QCOMPARE(rows.filter(QRegularExpression("truncated$")).size(), 4);
         QVERIFY(rows.last().contains(QRegularExpression(
-            "^HB-XYZ +2 +\\S+ESN9-fd-20110305-1425\\.raw +00007 +Post-Defect +2011\\.03\\.05 14:25:00 +")));
+            "^HB-XYZ +2 +\\S+ESN9-fd-20110305-1425\\.raw +1 +00007 +Post-Defect +2011\\.03\\.05 14:25:00 +")));
     }
 
     // The flights listed, exported by their references: the files of the station's own export.
@@ -686,16 +966,17 @@ private slots:
         QTest::addColumn<QStringList>("sent");
         QTest::addColumn<QString>("asked");
         const QString dsp = "The DSP SW you are about to upload is not compatible";
-        QTest::newRow("DSP declined") << "dsp" << "614_207-000-2.dat" << QStringList() << 1 << QStringList{"CMD_PN"} << dsp;
+        QTest::newRow("DSP declined") << "dsp" << "614_207-000-2.dat" << QStringList() << 2 << QStringList{"CMD_PN"}
+                                      << "Nothing was sent to the unit. Give --accept-incompatible to answer Yes.";
         QTest::newRow("DSP accepted") << "dsp" << "614_207-000-2.dat" << QStringList{"--accept-incompatible"} << 0
                                       << QStringList{"CMD_PN", "CMD_REPROG_PROG_DSP", "CMD_REPROG_PROG_DSP", "CMD_PN"} << dsp;
-        QTest::newRow("table without erase") << "config" << "614_208-000-2.dat" << QStringList{"--accept-incompatible"} << 1
-                                             << QStringList{"CMD_PN"} << "The Tessel memory will be erased.";
+        QTest::newRow("table without erase") << "config" << "614_208-000-2.dat" << QStringList{"--accept-incompatible"} << 2
+                                             << QStringList{"CMD_PN"} << "Nothing was sent to the unit. Give --erase to answer Yes.";
         QTest::newRow("table") << "config" << "614_208-000-2.dat" << QStringList{"--accept-incompatible", "--erase"} << 0
                                << QStringList{"CMD_PN", "CMD_REPROG_CONFIG_DSP", "CMD_REPROG_CONFIG_DSP", "CMD_PN",
                                               "CMD_ERASE_DATA"}
                                << "The Tessel memory will be erased.";
-        QTest::newRow("odd name") << "dsp" << "update.dat" << QStringList() << 1 << QStringList{"CMD_PN"}
+        QTest::newRow("odd name") << "dsp" << "update.dat" << QStringList() << 2 << QStringList{"CMD_PN"}
                                   << "The file name does not look like a DSP software file";
     }
     void uploadAsksAsTheDialogDoes()

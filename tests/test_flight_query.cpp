@@ -52,6 +52,8 @@ const QList<FlightInfo> kListing = {
     listed("f-gabc", 2, 4, 0), listed("F-GABC", 1, 5, 0), listed("F-GABC", 2, 0, 0), listed("D-XYZ", 1, 6, 0),
 };
 
+const quint16 kSlot3Date = dateWord(2012, 6, 7);  // tells the second slot holding flight 7 from the first
+
 }  // namespace
 
 Q_DECLARE_METATYPE(FlightFilter)
@@ -306,9 +308,9 @@ private slots:
         QTest::addColumn<qint32>("memoryType");  // of the flight found
         QTest::addColumn<QString>("failure");
 
-        // Flight 7 sits in slots 1 and 3; the first one counts.
+        // Flight 7 sits in slots 1 and 3; the first one counts, unless its slot is named.
         const QString current = writeRaw(referenceDir(), "F-GABC", 3, "current.raw",
-                                         {{0, 0}, {7, 1}, {8, 0}, {7, 0}, {15, 1}});
+                                         {{0, 0}, {7, 1}, {8, 0}, {7, 0, kSlot3Date}, {15, 1}});
         const QString older = makeOlder(current, referenceDir() + "/older.raw");
         const QString cut = referenceDir() + "/cut.raw";
         QFile::copy(current, cut);
@@ -324,6 +326,12 @@ private slots:
 
         QTest::newRow("first slot holding it") << current + ":7" << 1 << "";
         QTest::newRow("another flight") << current + ":15" << 1 << "";
+        QTest::newRow("second slot holding it") << current + "@3" << 0 << "";
+        QTest::newRow("first slot named") << current + "@1" << 1 << "";
+        QTest::newRow("slot of an older file") << older + "@1" << 1 << "";
+        QTest::newRow("empty slot") << current + "@0" << 0 << "Slot 0 of " + current + " holds no flight.";
+        QTest::newRow("slot truncated") << cut + "@4" << 0
+                                        << "Slot 4 of " + cut + " cannot be read (Failed to read data block).";
         QTest::newRow("older format") << older + ":8" << 0 << "";
         QTest::newRow("colon in the path") << colon + ":7" << 1 << "";
         QTest::newRow("flight not in file") << current + ":9" << 0 << "Flight 9 is not in " + current + ".";
@@ -341,9 +349,12 @@ private slots:
                                           "raw file of its format).";
         QTest::newRow("no such file") << missing + ":7" << 0
                                       << "Flight 7 of " + missing + " cannot be read (cannot open the file: ";
-        for (const QString& bad : QStringList{current, current + ":", current + ":x", current + ":0", current + ":-7", ":7"})
+        for (const QString& bad : QStringList{current, current + ":", current + ":x", current + ":0", current + ":-7", ":7",
+                                              current + "@21", current + "@-1", current + "@", "@3"})
             QTest::newRow(qPrintable("not a reference " + bad.section('/', -1)))
-                << bad << 0 << bad + " names no flight: expected RAW:FLIGHT, a raw file and a flight number.";
+                << bad << 0
+                << bad + " names no flight: expected RAW:FLIGHT (a raw file and a flight number) or RAW@SLOT (a slot "
+                         "from 0 to 20).";
     }
 
     void resolvingReferences()
@@ -360,7 +371,9 @@ private slots:
         QCOMPARE(resolved.failure, QString());
         QVERIFY(resolved.record);
         const FlightRecord& record = *resolved.record;
-        const qint32 flightNumber = reference.section(':', -1).toInt();
+        const bool bySlot = reference.contains('@');  // the slot rows name flight 7
+        const qint32 flightNumber = bySlot ? 7 : reference.section(':', -1).toInt();
+        QCOMPARE(record.block.dateWord == kSlot3Date, reference.endsWith("@3"));
         QCOMPARE(record.flightNumber, flightNumber);
         QCOMPARE(record.memoryType, memoryType);
         QCOMPARE(record.registration, QStringLiteral("F-GABC"));
