@@ -13,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <thread>
 
@@ -236,8 +237,9 @@ private slots:
         QFETCH(double, x);
         QFETCH(double, sine);
         QFETCH(double, cosine);
-        QCOMPARE(correctlyRoundedSin(x), sine);
-        QCOMPARE(correctlyRoundedCos(x), cosine);
+        // Bit patterns: QCOMPARE of doubles would forgive the last bits.
+        QCOMPARE(std::bit_cast<quint64>(correctlyRoundedSin(x)), std::bit_cast<quint64>(sine));
+        QCOMPARE(std::bit_cast<quint64>(correctlyRoundedCos(x)), std::bit_cast<quint64>(cosine));
     }
 
     void sineGivesItsAmplitudeAtItsBin_data()
