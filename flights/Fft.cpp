@@ -1,6 +1,7 @@
 #include "flights/Fft.h"
 
 #include "flights/FftKernels.h"
+#include "flights/Trigonometry.h"
 
 #include <array>
 #include <atomic>
@@ -13,9 +14,15 @@
 #include <new>
 #include <utility>
 
+#if defined(TOLM_FFT_AVX2) && __has_include(<sys/platform/x86.h>)
+#include <sys/platform/x86.h>
+#define TOLM_CPU_FEATURES_OF_LIBC
+#endif
+
 namespace {
 
 constexpr int kMaxOrder = 30;
+constexpr double kPi = 3.141592653589793;  // 4 atan(1), rounded
 
 // Builds a table once per order and keeps it unchanged for the rest of the
 // run; each call site keeps its own tables.
@@ -41,12 +48,15 @@ auto orExit(const char* allocationFailure, Build build)
     }
 }
 
+// The tables take their sines and cosines from correctlyRounded*, not from the
+// C library, whose results depend on the processor: the same bits everywhere.
+
 // W^j for j = 1..n/2-1, W = e^(-i pi / (n/2)), by recurrence in double precision.
 std::vector<ComplexF> twiddles(int m)
 {
     const int le = (1 << m) / 2;
-    const double theta = 4.0 * std::atan(1.0) / le;
-    const std::complex<double> w(std::cos(theta), -std::sin(theta));
+    const double theta = kPi / le;
+    const std::complex<double> w(correctlyRoundedCos(theta), -correctlyRoundedSin(theta));
     std::vector<ComplexF> table(le > 0 ? le - 1 : 0);
     std::complex<double> power = w;
     for (int j = 1; j < le; ++j) {
@@ -109,11 +119,10 @@ RecombinationPlan recombinationOf(int m)
     const RecombinationTables& tables = builtOnce(m, [m] {
         return orExit("Unable to allocate trig recomb coefficients.", [m] {
             const int num = 1 << (m - 1);
-            const double pi = 4.0 * std::atan(1.0);
             RecombinationTables table{std::vector<float>(num), std::vector<float>(num)};
             for (int k = 0; k < num; ++k) {
-                table.cosine[k] = float(std::cos(pi * k / num));
-                table.sine[k] = float(std::sin(pi * k / num));
+                table.cosine[k] = float(correctlyRoundedCos(kPi * k / num));
+                table.sine[k] = float(correctlyRoundedSin(kPi * k / num));
             }
             return table;
         });
@@ -168,9 +177,13 @@ void plainRealFft(float* x, ComplexF* y, int m)
     }
 }
 
+// As the C library sees the processor where it can tell, so that
+// GLIBC_TUNABLES=glibc.cpu.hwcaps=-AVX2,-FMA selects the baseline kernel too.
 bool processorHasAvx2Fma()
 {
-#if defined(TOLM_FFT_AVX2)
+#if defined(TOLM_CPU_FEATURES_OF_LIBC)
+    return CPU_FEATURE_ACTIVE(AVX2) && CPU_FEATURE_ACTIVE(FMA);
+#elif defined(TOLM_FFT_AVX2)
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 #else

@@ -20,8 +20,9 @@ void realFft(float* x, ComplexF* y, int m);
 void realFftMagnitudes(float* x, float* magnitudes, int m);
 
 // The instruction sets the transforms are built for. The best one the
-// processor offers is used from the first transform on; the results agree to
-// rounding. Tests and benchmarks may choose another.
+// processor offers is used from the first transform on; every set computes the
+// same operations in the same order, so the results are the same bits. Tests
+// and benchmarks may choose another.
 enum class FftInstructions { Baseline, Avx2Fma };
 
 bool fftInstructionsAvailable(FftInstructions set);

@@ -5,7 +5,9 @@
 // vector types turn the arithmetic into the set's instructions.
 //
 // The transform is the radix-2 decimation in frequency of complexFft, stage
-// by stage with the same twiddles; it differs only in where values sit.
+// by stage with the same twiddles; it differs only in where values sit. Every
+// value goes through the same operations in the same order on every lane
+// width, and the build never fuses them, so every kernel gives the same bits.
 // Stages whose butterflies span at least a vector run along the arrays. The
 // last log2(lanes) stages stay inside groups of lanes neighbours: lanes such
 // groups at a time are transposed into columns, finished with vertical

@@ -2,9 +2,12 @@
 
 #include "flights/CorrectionTable.h"
 #include "flights/Fft.h"
+#include "flights/Trigonometry.h"
 
 #include <array>
-#include <cmath>
+
+// The windows take their cosines from correctlyRoundedCos, not from the C
+// library, whose results depend on the processor: the same bits everywhere.
 
 namespace {
 
@@ -13,8 +16,8 @@ constexpr double kTwoPi = 6.283185307179586;
 double windowWeight(int windowType, int i, int n)
 {
     switch (windowType) {
-    case FftWindowHanning: return (1.0 - std::cos(kTwoPi * i / n)) * 0.5 * 2.0;
-    case FftWindowHamming: return (0.54 - 0.46 * std::cos(kTwoPi * i / n)) / 0.54;
+    case FftWindowHanning: return (1.0 - correctlyRoundedCos(kTwoPi * i / n)) * 0.5 * 2.0;
+    case FftWindowHamming: return (0.54 - 0.46 * correctlyRoundedCos(kTwoPi * i / n)) / 0.54;
     default: return 1.0;
     }
 }
@@ -48,7 +51,7 @@ const ExportHann& exportHann()
         ExportHann hann{std::vector<double>(sampling::kSamples)};
         double sum = 0.0;
         for (int i = 0; i < sampling::kSamples; ++i)
-            sum += hann.weights[i] = (std::cos((i - 1024) * 2 * 0.00048828125 * pi) + 1) * 0.5;
+            sum += hann.weights[i] = (correctlyRoundedCos((i - 1024) * 2 * 0.00048828125 * pi) + 1) * 0.5;
         hann.gain = 1.0 / (sum * 0.00048828125);
         return hann;
     }();
