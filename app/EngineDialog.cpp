@@ -2,6 +2,7 @@
 
 #include "core/AircraftCatalogue.h"
 #include "core/AircraftInfo.h"
+#include "core/MessageText.h"
 #include "core/Prompts.h"
 #include "ui_EngineDialog.h"
 
@@ -33,7 +34,7 @@ void EngineDialog::on_buttonAdd_clicked()
         return;
     }
     if (!ui_->engineLW->findItems(type, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
-        prompts().critical(nullptr, windowTitle(), QStringLiteral("Engine type \"%1\" already exists").arg(type));
+        prompts().critical(nullptr, windowTitle(), QStringLiteral("Engine type \"%1\" already exists").arg(messageText(type)));
         return;
     }
     if (const QString failure = catalogue::addEngineType(type); !failure.isEmpty()) {
@@ -54,7 +55,7 @@ void EngineDialog::on_buttonDel_clicked()
     }
     const QString type = current->text();
     if (prompts().question(nullptr, windowTitle(),
-                           QStringLiteral("Are you sure you want to delete the engine '%1' from the database?\n").arg(type),
+                           QStringLiteral("Are you sure you want to delete the engine '%1' from the database?\n").arg(messageText(type)),
                            Prompts::Ok | Prompts::Cancel, Prompts::Cancel)
         != Prompts::Ok)
         return;

@@ -3,6 +3,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliConsole.h"
 #include "cli/Commands.h"
+#include "core/MessageText.h"
 #include "core/Prompts.h"
 #include "export/AsciiExport.h"
 #include "export/ExportFiles.h"
@@ -54,7 +55,7 @@ int runExport(const QStringList& arguments)
     const FlightRecordList flights = namedFlights(line.positional());
     const QString directory = QDir(line.value(kOut)).absolutePath();
     if (!QDir().mkpath(directory))
-        throw cli::Exit{cli::StepFailed, QStringLiteral("Failed to create directory \"%1\"").arg(directory)};
+        throw cli::Exit{cli::StepFailed, QStringLiteral("Failed to create directory \"%1\"").arg(messageText(directory))};
 
     ExportCallbacks callbacks;
     callbacks.progress = [&](const ExportProgress& step) { return showProgress(step, flights); };

@@ -1,6 +1,7 @@
 #include "core/Database.h"
 
 #include "core/DataDirectories.h"
+#include "core/MessageText.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
 #include "core/SqlCatalogue.h"
@@ -78,7 +79,7 @@ QString connectSQLite()
     const bool runOnlyTree = settings::dataDirOverride().has_value();
     if (!runOnlyTree && QFile::exists(legacy) && !QFile::exists(path) && !QFile::rename(legacy, path))
         prompts().warning(nullptr, QStringLiteral("connectSQLite"),
-                          QStringLiteral("Failed to move file from %1 to %2").arg(legacy, path));
+                          QStringLiteral("Failed to move file from %1 to %2").arg(messageText(legacy), messageText(path)));
 
     QSqlDatabase db = sqlite::addConnection(path);
     if (!db.open())

@@ -1,6 +1,7 @@
 #include "export/TempCleanup.h"
 
 #include "core/DataDirectories.h"
+#include "core/MessageText.h"
 #include "core/Prompts.h"
 
 #include <QDir>
@@ -23,7 +24,7 @@ void emptyTempDirectory(QObject* owner, const std::function<bool(const QString&)
         if (remove(file.absoluteFilePath()))
             ++removed;
         else
-            prompts().warning(owner, QStringLiteral("Error"), QStringLiteral("Failed to remove %1").arg(file.fileName()));
+            prompts().warning(owner, QStringLiteral("Error"), QStringLiteral("Failed to remove %1").arg(messageText(file.fileName())));
     }
     prompts().information(owner, title, QStringLiteral("Done! Deleted %1 files.").arg(removed));
 }

@@ -1,5 +1,7 @@
 #include "flights/FlightQuery.h"
 
+#include "core/MessageText.h"
+
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -16,7 +18,7 @@ bool matches(const FlightInfo& flight, const FlightFilter& filter)
 
 QString cannotRead(const QString& flight, const QString& path, const QString& reason)
 {
-    return flight + QStringLiteral(" of ") + path + QStringLiteral(" cannot be read (") + reason + QLatin1Char(')');
+    return flight + QStringLiteral(" of ") + messageText(path) + QStringLiteral(" cannot be read (") + reason + QLatin1Char(')');
 }
 
 // Fills the record from the slot read; false when no slot was read.
@@ -122,7 +124,7 @@ ResolvedFlight resolveFlight(const QString& rawPath, qint32 flightNumber)
     if (!reading.failure.isEmpty())
         return {nullptr, cannotRead(flight, rawPath, reading.failure) + QLatin1Char('.'), true};
     if (!takeSlot(*record, reading.slot))
-        return {nullptr, flight + QStringLiteral(" is not in ") + rawPath + QLatin1Char('.')};
+        return {nullptr, flight + QStringLiteral(" is not in ") + messageText(rawPath) + QLatin1Char('.')};
     return {record, {}};
 }
 
@@ -134,7 +136,7 @@ ResolvedFlight resolveSlot(const QString& rawPath, int slot)
     if (!reading.failure.isEmpty())
         return {nullptr, cannotRead(slotName, rawPath, reading.failure) + QLatin1Char('.'), true};
     if (!takeSlot(*record, reading.slot))
-        return {nullptr, slotName + QStringLiteral(" of ") + rawPath + QStringLiteral(" holds no flight.")};
+        return {nullptr, slotName + QStringLiteral(" of ") + messageText(rawPath) + QStringLiteral(" holds no flight.")};
     return {record, {}};
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/WidgetPrompts.h"
 #include "core/DataDirectories.h"
+#include "core/MessageText.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
 #include "plot/PlotFiles.h"
@@ -233,7 +234,7 @@ void PlotMainWindow::saveStackedSpectra()
         return;
     name = withSuffix(name, QStringLiteral(".csv"), Qt::CaseSensitive);
     if (!writeStackedCsv(name, binGroup_->checkedId(), data_, chart_->xRangeShown()))
-        prompts().information(this, QStringLiteral("Error"), QStringLiteral("Cannot open %1").arg(name));
+        prompts().information(this, QStringLiteral("Error"), QStringLiteral("Cannot open %1").arg(messageText(name)));
 }
 
 // The first flight shown; the first flight when all are hidden.

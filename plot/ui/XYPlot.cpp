@@ -2,6 +2,7 @@
 
 #include "app/WidgetPrompts.h"
 #include "core/DataDirectories.h"
+#include "core/MessageText.h"
 #include "core/Prompts.h"
 
 #include <QClipboard>
@@ -636,7 +637,7 @@ void XYPlot::saveDataToFile()
     const QString path = withSuffix(chosen, QStringLiteral(".dat"), Qt::CaseInsensitive);
     const QString failure = writeDataTable(path, names_, x_, y_);
     if (!failure.isEmpty())
-        prompts().warning(this, QStringLiteral("Save Data to File..."), QStringLiteral("%1: %2").arg(path, failure));
+        prompts().warning(this, QStringLiteral("Save Data to File..."), QStringLiteral("%1: %2").arg(messageText(path), failure));
 }
 
 void XYPlot::print()
