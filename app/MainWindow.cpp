@@ -7,7 +7,7 @@
 #include "core/DataDirectories.h"
 #include "app/EngineDialog.h"
 #include "app/PasswordDialog.h"
-#include "app/WidgetPrompts.h"
+#include "ui/WidgetPrompts.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
 #include "app/SettingsDialog.h"

@@ -1,6 +1,6 @@
 #include "plot/ui/PlotMainWindow.h"
 
-#include "app/WidgetPrompts.h"
+#include "ui/WidgetPrompts.h"
 #include "core/DataDirectories.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
