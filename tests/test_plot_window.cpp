@@ -29,6 +29,7 @@
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QtTest>
+#include <qcustomplot.h>
 
 namespace {
 
@@ -497,6 +498,40 @@ private slots:
         window->chart()->saveDataToFile();
         QCOMPARE(fileLines(env.path() + "/twins.dat").first(),
                  QStringLiteral("X\tFlight 8 - 2026.12.08 13:44:05\tFlight 8 - 2026.12.08 14:44:05\tFlight 3"));
+    }
+
+    // R resets the view wherever the focus is in the window; a zoomed bin axis keeps to whole numbers.
+    void resetKeyAndWholeBinTicks()
+    {
+        auto window = open();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const double home = window->chart()->xRangeShown().lower;
+        window->chart()->setXRange(6.9, 8.1);
+        auto* canvas = qobject_cast<QCustomPlot*>(window->chart()->canvas());
+        canvas->replot();
+        QCOMPARE(canvas->xAxis->tickVector(), (QVector<double>{7, 8}));
+        QTest::keyClick(radio(*window, "steadyStateRadioButton"), Qt::Key_R);
+        QCOMPARE(window->chart()->xRangeShown().lower, home);
+    }
+
+    // The first plot window opens where the last one closed; each further one 30 px beside the last one shown.
+    void furtherWindowsCascade()
+    {
+        {
+            auto stored = open();
+            stored->setGeometry(140, 90, 800, 600);
+            stored->close();
+        }
+        QWidget main;
+        auto* first = new PlotMainWindow(&main, flights);
+        QCOMPARE(first->geometry(), QRect(140, 90, 800, 600));
+        first->show();
+        auto* second = new PlotMainWindow(&main, flights);
+        second->show();
+        auto* third = new PlotMainWindow(&main, flights);
+        QCOMPARE(second->geometry(), QRect(170, 120, 800, 600));
+        QCOMPARE(third->geometry(), QRect(200, 150, 800, 600));
     }
 
     void helpAndClose()

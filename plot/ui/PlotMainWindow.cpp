@@ -76,8 +76,7 @@ void PlotMainWindow::placeWindow(QWidget* parent)
     const QList<PlotMainWindow*> siblings = parent->findChildren<PlotMainWindow*>(Qt::FindDirectChildrenOnly);
     for (auto it = siblings.rbegin(); it != siblings.rend(); ++it) {
         if (*it != this && (*it)->isVisible()) {
-            resize((*it)->size());
-            move((*it)->pos() + kCascadeOffset);
+            setGeometry((*it)->geometry().translated(kCascadeOffset));
             return;
         }
     }
