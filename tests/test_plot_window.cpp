@@ -3,6 +3,7 @@
 // and what the window remembers.
 
 #include "GuiTestEnvironment.h"
+#include "MenuTexts.h"
 #include "SampleFlights.h"
 #include "core/Settings.h"
 #include "flights/Spectrum.h"
@@ -37,7 +38,7 @@ QStringList actionTexts(QMenu* menu)
 {
     QStringList texts;
     for (QAction* action : menu->actions())
-        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        texts << (action->isSeparator() ? QStringLiteral("-") : shownText(action));
     return texts;
 }
 
@@ -121,7 +122,7 @@ private slots:
         QCOMPARE(window->windowTitle(), QStringLiteral(" Tolm for Advanced Korvel  2.2.0 - Steady-State Data Viewer \u2013 F-GABC / Engine 2 / Flights 3, 8"));
         QStringList menus;
         for (QAction* entry : window->menuBar()->actions())
-            menus << entry->text();
+            menus << shownText(entry);
         QCOMPARE(menus, (QStringList{"File", "Parameter", "Transient Bin", "Setup", "Data", "Zoom", "Help"}));
         QCOMPARE(actionTexts(menu(*window, "menuFile")), (QStringList{"Print", "-", "Exit"}));
         QCOMPARE(action(*window, "actionExit")->shortcut(), QKeySequence("Ctrl+Q"));

@@ -10,14 +10,13 @@
 #include "plot/ui/PlotPresentation.h"
 #include "plot/ui/TabulateDialog.h"
 #include "plot/ui/XYPlot.h"
+#include "ui/MenuBarKey.h"
 #include "ui_PlotMainWindow.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QMessageBox>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -103,9 +102,7 @@ void PlotMainWindow::connectCommands()
     // R resets the view wherever the focus is in this window, not only on the chart.
     ui_->actionZoomReset->setShortcut(Qt::Key_R);
     ui_->actionZoomReset->setShortcutContext(Qt::WindowShortcut);
-    // F10 takes the keyboard to the menu bar, as on other desktops.
-    connect(new QShortcut(Qt::Key_F10, this), &QShortcut::activated, this,
-            [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
+    bindMenuBarKey(this);
 }
 
 // The bin buttons carry ids 0..25, the Parameter actions their parameter ids,
