@@ -170,6 +170,7 @@ void PlotMainWindow::refreshBinButtons()
     ui_->binGroupBox->setTitle(state.title);
     for (int i = 0; i < plot::kBinButtons; ++i) {
         binButtons_[i]->setText(state.buttons[i].text);
+        binButtons_[i]->setToolTip(state.buttons[i].text);  // a flight's long name may not fit the grid
         binButtons_[i]->setEnabled(state.buttons[i].enabled);
         binGroup_->setId(binButtons_[i], state.buttons[i].id);
     }
