@@ -37,6 +37,13 @@ const QPoint kCascadeOffset(30, 30);           // a further plot window opens be
 // A dialog closed but not yet deleted (deleted on close, later) counts as gone.
 bool isOpen(const QWidget* dialog) { return dialog && dialog->isVisible(); }
 
+void bringToFront(QWidget* dialog)
+{
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
 }  // namespace
 
 PlotMainWindow::PlotMainWindow(QWidget* parent, const FlightRecordList& flights)
@@ -239,9 +246,7 @@ void PlotMainWindow::on_actionDisplaySetup_triggered()
         displaySetup_ = new DisplaySetupDialog(this, displaySetup());
         connect(displaySetup_->flightGroup(), &QButtonGroup::buttonClicked, this, &PlotMainWindow::showHideDataSet);
     }
-    displaySetup_->show();
-    displaySetup_->raise();
-    displaySetup_->activateWindow();
+    bringToFront(displaySetup_);
 }
 
 void PlotMainWindow::on_actionZoomReset_triggered() { chart_->reset(); }
@@ -262,9 +267,7 @@ void PlotMainWindow::displayTabulateInfo()
         connect(this, &PlotMainWindow::posX, tabulation_, &TabulateDialog::highlight);
     }
     tabulation_->update(tabulatedSeries());
-    tabulation_->show();
-    tabulation_->raise();
-    tabulation_->activateWindow();
+    bringToFront(tabulation_);
 }
 
 void PlotMainWindow::saveStackedSpectra()
@@ -289,9 +292,7 @@ void PlotMainWindow::dataStatus()
 {
     if (!isOpen(dataStatus_))
         dataStatus_ = new DataStatusDialog(this, model_.dataStatus());
-    dataStatus_->show();
-    dataStatus_->raise();
-    dataStatus_->activateWindow();
+    bringToFront(dataStatus_);
 }
 
 void PlotMainWindow::showHideDataSet(QAbstractButton* button)
