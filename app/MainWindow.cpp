@@ -7,7 +7,8 @@
 #include "core/DataDirectories.h"
 #include "app/EngineDialog.h"
 #include "app/PasswordDialog.h"
-#include "app/WidgetPrompts.h"
+#include "ui/MenuBarKey.h"
+#include "ui/WidgetPrompts.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
 #include "app/SettingsDialog.h"
@@ -63,6 +64,7 @@ MainWindow::MainWindow(QWidget* parent)
     restoreGeometry(settings::value(settings::Geometry).toByteArray());
     buildStatusBar();
     setButtonToolTips();
+    bindMenuBarKey(this);
 
     settings::seedMissingKeys();
     checkDataTree();

@@ -3,7 +3,7 @@
 #include "core/AppIdentity.h"
 #include "core/Database.h"
 #include "app/MainWindow.h"
-#include "app/WidgetPrompts.h"
+#include "ui/WidgetPrompts.h"
 #include "core/Settings.h"
 #include "app/SingleInstance.h"
 

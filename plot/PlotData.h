@@ -44,6 +44,7 @@ struct PlotData {
     QStringList header;
     QStringList footer;
     QList<std::pair<double, QString>> xLabels;  // texts in place of numbers on the X axis; empty: numbers
+    bool integerX = false;                      // X counts bins or events: whole-number ticks only
     std::optional<XRange> xRange;               // the X range of the default view; unset: the data's
     bool yLog = false;
 

@@ -2,6 +2,7 @@
 
 #include "core/CheckedSaveFile.h"
 #include "core/NumberFormat.h"
+#include "plot/FlightNames.h"
 
 #include <algorithm>
 
@@ -28,7 +29,7 @@ QString lines(const QStringList& list)
 {
     QString text;
     for (const QString& line : list)
-        text += line + QLatin1Char('\n');
+        text += inFileForm(line) + QLatin1Char('\n');
     return text;
 }
 
@@ -65,9 +66,9 @@ QString imageSuffix(ImageFormat format)
     return QStringLiteral(".bmp");
 }
 
-bool writeStackedCsv(const QString& path, int flight, const PlotData& data, XRange shown)
+bool writeStackedCsv(const QString& path, const QString& flight, const PlotData& data, XRange shown)
 {
-    QString text = QStringLiteral("Flight # %1\n").arg(flight) + lines(data.header) + lines(data.footer);
+    QString text = lines({QStringLiteral("Flight # ") + flight}) + lines(data.header) + lines(data.footer);
     for (int i = 0; i < data.pointCount(); ++i) {
         if (!shown.contains(data.x[i]))
             continue;
@@ -111,7 +112,7 @@ QString writeDataTable(const QString& path, const QStringList& seriesNames, cons
 {
     QStringList columns{QStringLiteral("X")};
     columns += seriesNames;
-    QString text = columns.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    QString text = inFileForm(columns.join(QLatin1Char('\t'))) + QLatin1Char('\n');
     for (std::size_t i = 0; i < x.size(); ++i) {
         text += formatG(x[i]);
         for (const std::vector<double>& series : y)

@@ -23,11 +23,11 @@ QString imageFilters();
 ImageFormat imageFormatForFilter(const QString& filter);
 QString imageSuffix(ImageFormat format);
 
-// The stacked spectra as CSV: "Flight # " and the flight, the header and
+// The stacked spectra as CSV: "Flight # " and the flight's number text, the header and
 // footer lines, then one line per point whose X lies in `shown`: X and each
 // series' value less its stacking offset (series s is lifted by s + 1), with
 // five significant digits. False when the file could not be written.
-bool writeStackedCsv(const QString& path, int flight, const PlotData& data, XRange shown);
+bool writeStackedCsv(const QString& path, const QString& flight, const PlotData& data, XRange shown);
 
 // One curve as the tabulation window lists it.
 struct Tabulation {
@@ -57,12 +57,12 @@ struct TabulationSource {
 };
 
 Tabulation tabulate(const TabulationSource& source);
-// The four label lines, an empty line, then the rows that are not hidden as
+// The four label lines (flight names in their file form), an empty line, then the rows that are not hidden as
 // "index,x,y". False when the file could not be written.
 bool writeTabulation(const QString& path, const Tabulation& table);
 
 // The chart's data as a text table: a line naming the columns (X, then each
-// series), then one line per point, tab-separated, numbers as printf "%g".
+// series, flight names in their file form), then one line per point, tab-separated, numbers as printf "%g".
 // Returns the failure text, empty on success.
 QString writeDataTable(const QString& path, const QStringList& seriesNames, const std::vector<double>& x,
                        const std::vector<std::vector<double>>& y);

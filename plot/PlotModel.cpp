@@ -4,6 +4,7 @@
 #include "core/NumberFormat.h"
 #include "core/Settings.h"
 #include "flights/Spectrum.h"
+#include "plot/FlightNames.h"
 
 #include <algorithm>
 
@@ -147,7 +148,32 @@ void PlotModel::setTransientType(int type)
         transientType_ = type;
 }
 
-void PlotModel::chooseBin(int id) { (isStacked() ? lastFlight_ : lastSample_) = id; }
+void PlotModel::chooseBin(int id)
+{
+    if (!isStacked()) {
+        lastSample_ = id;
+    } else if (inRange(id, int(flights_.size()))) {
+        stackedIndex_ = id;
+        lastFlight_ = flights_[id]->flightNumber;
+    }
+}
+
+// The flight chosen for the stacked spectrum: the one picked by its button, else
+// the first with the stored number; -1 when none has it.
+int PlotModel::stackedFlightIndex() const
+{
+    if (inRange(stackedIndex_, int(flights_.size())) && flights_[stackedIndex_]->flightNumber == lastFlight_)
+        return stackedIndex_;
+    const auto match = std::find_if(flights_.begin(), flights_.end(),
+                                    [&](const auto& flight) { return flight->flightNumber == lastFlight_; });
+    return match == flights_.end() ? -1 : int(match - flights_.begin());
+}
+
+QString PlotModel::stackedFlightText() const
+{
+    const int index = stackedFlightIndex();
+    return index < 0 ? QString::number(lastFlight_) : flightNumberText(flights_, index);
+}
 
 void PlotModel::setFftWindow(int windowType)
 {
@@ -198,16 +224,11 @@ BinButtons PlotModel::updateBinButtons()
         hasWanted = true;
     } else if (isStacked()) {
         state.title = QStringLiteral("Flight #");
-        // One button per flight number: a second flight with the same number
-        // could not be told apart by the button's id.
-        int used = 0;
-        for (const auto& flight : flights_) {
-            const auto end = state.buttons.begin() + used;
-            if (std::none_of(state.buttons.begin(), end,
-                             [&](const BinButton& b) { return b.id == flight->flightNumber; }))
-                state.buttons[used++] = {QString::number(flight->flightNumber), flight->flightNumber, true};
-        }
-        wanted = lastFlight_;
+        // One button per flight, its id the list index: flights that share a
+        // number stay apart.
+        for (int f = 0; f < flights_.size(); ++f)
+            state.buttons[f] = {flightNumberText(flights_, f), f, true};
+        wanted = stackedFlightIndex();
         hasWanted = true;
     } else if (transient) {
         for (int i = 0; i < kEvents; ++i)
@@ -226,16 +247,16 @@ QString PlotModel::windowTitle() const
 {
     const QString viewer = mode_ == SteadyState ? QStringLiteral("Steady-State Data Viewer")
                                                 : QStringLiteral("Transient Data Viewer");
-    return QStringLiteral("%1 %2 - %3").arg(app::kShortTitle, app::versionString(), viewer);
-}
-
-const FlightRecord* PlotModel::findFlight(qint32 flightNumber, quint32 writeTime) const
-{
-    for (const auto& flight : flights_) {
-        if (flight->flightNumber == flightNumber && (writeTime == 0 || flight->header.creationTime == writeTime))
-            return flight.get();
-    }
-    return nullptr;
+    QString title = QStringLiteral("%1 %2 - %3").arg(app::kShortTitle, app::versionString(), viewer);
+    if (flights_.isEmpty())
+        return title;
+    // Which aircraft, engine and flights, so that several plot windows stay apart.
+    QStringList numbers;
+    for (const auto& flight : flights_)
+        numbers << QString::number(flight->flightNumber);
+    return title + QStringLiteral(" \u2013 ") + flights_.first()->registration + QStringLiteral(" / Engine ")
+           + QString::number(flights_.first()->enginePosition) + QStringLiteral(" / Flights ")
+           + numbers.join(QStringLiteral(", "));
 }
 
 QStringList PlotModel::headerLines() const
@@ -272,7 +293,7 @@ QStringList PlotModel::footerLines() const
     if (parameter_ == kTimeHistory || parameter_ == kSpectrum)
         return {timeHistoryFooter()};
     if (mode_ == SteadyState)
-        return isStacked() ? QStringList{QStringLiteral("Flight # %1").arg(lastFlight_)} : QStringList{};
+        return isStacked() ? QStringList{QStringLiteral("Flight # ") + stackedFlightText()} : QStringList{};
     const QString summary = summaryFooter(parameter_);
     return {summary.isEmpty() ? transientTypeText(transientType_) : summary};
 }
@@ -301,6 +322,7 @@ void PlotModel::buildParameters(PlotData& data) const
     const int row = transient ? parameter(parameter_).transientRow : parameter_;
     const int points = transient ? kEvents : kBins;
     data.xTitle = transient ? QStringLiteral("Time History Number") : QStringLiteral("Bin #");
+    data.integerX = true;
     setXValues(data, points);
     data.y = seriesPerFlight(points);
     for (int f = 0; f < flights_.size(); ++f) {
@@ -377,7 +399,8 @@ void PlotModel::buildStackedSpectra(PlotData& data) const
     setXValues(data, sampling::kBins);
     const bool steady = mode_ == SteadyState;
     const bool clearLine1 = steady && fftWindow_ == FftWindowHanning;
-    const FlightRecord* flight = findFlight(lastFlight_, 0);
+    const int index = stackedFlightIndex();
+    const FlightRecord* flight = index < 0 ? nullptr : flights_[index].get();
     const int count = steady ? kBins : kEvents;
     for (int s = 0; s < count; ++s) {
         const qint16* samples = nullptr;
@@ -415,7 +438,7 @@ PlotData PlotModel::build() const
         buildParameters(data);
     if (!isStacked()) {
         for (int f = 0; f < flights_.size(); ++f) {
-            data.seriesNames << QStringLiteral("Flight %1").arg(flights_[f]->flightNumber);
+            data.seriesNames << flightName(flights_, f);
             data.visible.push_back(visible_[f]);
         }
     }
@@ -451,15 +474,17 @@ FlightStatus PlotModel::status(const FlightRecord& flight)
     const float* a4r = flight.block.steadyParameters[kDefaultParameter];
     const float* transient = &flight.block.transientParameters[0][0][0];
     constexpr int transientCount = int(sizeof flight.block.transientParameters / sizeof(float));
-    return {flight.flightNumber, std::any_of(a4r, a4r + kBins, negative),
+    return {flight.flightNumber, QString::number(flight.flightNumber), std::any_of(a4r, a4r + kBins, negative),
             std::any_of(transient, transient + transientCount, negative)};
 }
 
 QList<FlightStatus> PlotModel::dataStatus() const
 {
     QList<FlightStatus> rows;
-    for (const auto& flight : flights_)
-        rows << status(*flight);
+    for (int f = 0; f < flights_.size(); ++f) {
+        rows << status(*flights_[f]);
+        rows.last().numberText = flightNumberText(flights_, f);
+    }
     return rows;
 }
 

@@ -69,6 +69,7 @@ struct Readout {
 // values and none of the transient parameters may be negative.
 struct FlightStatus {
     qint32 flightNumber = 0;
+    QString numberText;  // the flight as the plot names it, without "Flight "
     bool steadySuspect = false;
     bool transientSuspect = false;
 };
@@ -101,7 +102,7 @@ public:
     void setMode(int mode);
     void setParameter(int id);
     void setTransientType(int type);
-    // A bin button's id: the flight of a stacked spectrum, else the sample.
+    // A bin button's id: the list index of a stacked spectrum's flight, else the sample.
     void chooseBin(int id);
     void setFftWindow(int windowType);
     void setXGrid(bool on) { xGrid_ = on; }
@@ -119,6 +120,8 @@ public:
     BinButtons updateBinButtons();
 
     QString windowTitle() const;
+    // The stacked spectrum's flight as the plot names it, without "Flight ".
+    QString stackedFlightText() const;
     // Every series, point and text of the current plot.
     PlotData build() const;
     // The readout of point `point` of series `series` in `data`.
@@ -129,7 +132,7 @@ public:
     bool anySuspect() const;
 
 private:
-    const FlightRecord* findFlight(qint32 flightNumber, quint32 writeTime) const;
+    int stackedFlightIndex() const;
     QStringList headerLines() const;
     QStringList footerLines() const;
     QString timeHistoryFooter() const;
@@ -149,7 +152,8 @@ private:
     int parameter_ = plot::kDefaultParameter;
     int transientType_ = 0;
     int lastSample_ = -1;
-    int lastFlight_ = -1;
+    int lastFlight_ = -1;       // the stacked spectrum's flight number, as stored
+    int stackedIndex_ = -1;     // and which of the flights with that number
     int fftWindow_ = 0;
     bool xGrid_ = false;
     bool yGrid_ = false;

@@ -2,7 +2,7 @@
 // what the request dialog stores.
 
 #include "GuiTestEnvironment.h"
-#include "app/AcIdInputDialog.h"
+#include "ui/AcIdInputDialog.h"
 #include "core/AircraftCatalogue.h"
 #include "core/Database.h"
 #include "core/Registration.h"

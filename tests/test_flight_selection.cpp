@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -119,6 +120,10 @@ private slots:
         DataSelectionDialog dialog(nullptr, records);
         QCOMPARE(dialog.findChild<QComboBox*>("comboBoxAircraftId")->count(), 0);
         QCOMPARE(tree(dialog)->topLevelItemCount(), 0);
+        // The column titles are not cut ("Flight Date & Tim").
+        const QHeaderView* header = tree(dialog)->header();
+        for (int column = 0; column < header->count(); ++column)
+            QVERIFY(header->sectionSize(column) >= header->sectionSizeHint(column));
         dialog.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(records.isEmpty());

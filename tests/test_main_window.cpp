@@ -2,6 +2,7 @@
 
 #include "SimulatorProcess.h"
 #include "GuiTestEnvironment.h"
+#include "MenuTexts.h"
 #include "app/AboutMirvakDialog.h"
 #include "core/AppIdentity.h"
 #include "core/DataDirectories.h"
@@ -45,8 +46,41 @@ QStringList menuEntries(QMenu* menu)
 {
     QStringList entries;
     for (QAction* action : menu->actions())
-        entries << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + "=" + action->text());
+        entries << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + "=" + shownText(action));
     return entries;
+}
+
+// The character "&" marks in a menu text; a null character when there is none.
+QChar accessKey(const QAction* action)
+{
+    const QString text = action->text();
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&'))
+            return text[i + 1] == QLatin1Char('&') ? (++i, QChar()) : text[i + 1].toLower();
+    }
+    return {};
+}
+
+// Every entry has an access key; a key repeats only on an entry none of whose characters is left free.
+void checkAccessKeys(const QList<QAction*>& entries, QStringList& faults)
+{
+    QMap<QChar, int> uses;
+    for (const QAction* entry : entries)
+        uses[accessKey(entry)] += entry->isSeparator() ? 0 : 1;
+    for (const QAction* entry : entries) {
+        const QChar key = accessKey(entry);
+        if (entry->isSeparator())
+            continue;
+        if (key.isNull()) {
+            faults << entry->text() + ": no access key";
+            continue;
+        }
+        const QString shown = shownText(entry).toLower();
+        const bool freeLeft = std::any_of(shown.begin(), shown.end(),
+                                          [&](QChar c) { return c.isLetterOrNumber() && !uses.contains(c); });
+        if (uses[key] > 1 && freeLeft)
+            faults << entry->text() + ": repeats a key although another is free";
+    }
 }
 
 }  // namespace
@@ -79,6 +113,36 @@ private slots:
         env.clearPrompts();
     }
 
+    // Both windows' menus are reachable from the keyboard: access keys everywhere, F10 opens the menu bar.
+    void menusHaveAccessKeys_data()
+    {
+        QTest::addColumn<bool>("plotWindow");
+        QTest::newRow("main window") << false;
+        QTest::newRow("plot window") << true;
+    }
+    void menusHaveAccessKeys()
+    {
+        QFETCH(bool, plotWindow);
+        std::unique_ptr<QMainWindow> window;
+        if (plotWindow)
+            window = std::make_unique<PlotMainWindow>(
+                nullptr, readFlights(writeSampleRawFile(env.dataRoot(), "F-GABC", 2, "keys.raw", {{3, 0}})));
+        else
+            window = std::make_unique<MainWindow>();
+        QStringList faults;
+        const QList<QAction*> menus = window->menuBar()->actions();
+        checkAccessKeys(menus, faults);
+        for (const QAction* menu : menus)
+            checkAccessKeys(menu->menu()->actions(), faults);
+        QCOMPARE(faults, QStringList());
+
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_F10);
+        QCOMPARE(window->menuBar()->activeAction(), menus.first());
+    }
+
     void windowLayout()
     {
         MainWindow window;
@@ -100,7 +164,7 @@ private slots:
 
         QStringList menus;
         for (QAction* action : window.menuBar()->actions())
-            menus << action->text();
+            menus << shownText(action);
         QCOMPARE(menus, (QStringList{"File", "Aircraft", "Tools", "Help"}));
         QCOMPARE(menuEntries(window.findChild<QMenu*>("menuFile")),
                  (QStringList{"actionOpen=Open", "-", "actionArchiveData=Archive Data", "-", "actionExit=Exit"}));

@@ -7,6 +7,7 @@
 #include "core/NumberFormat.h"
 #include "core/Settings.h"
 #include "flights/Spectrum.h"
+#include "plot/FlightNames.h"
 #include "plot/PlotFiles.h"
 #include "plot/PlotModel.h"
 
@@ -65,6 +66,7 @@ class PlotModelTest : public QObject {
 private slots:
     void initTestCase()
     {
+        qputenv("TZ", "UTC");  // flight names show creation times in local time
         const QString path = writeSampleRawFile(env.dataRoot(), "F-GABC", 2, "known.raw", {{3, 0}, {8, 0}});
         flights = readFlights(path);
         QCOMPARE(flights.size(), 2);
@@ -226,7 +228,7 @@ private slots:
         PlotModel m = model({flights[0], flight});
         m.setFftWindow(FftWindowHanning);
         choose(m, plot::SteadyState, plot::kStackedSpectrum);
-        m.chooseBin(8);
+        m.chooseBin(1);  // flight 8, the second of the list
         const PlotData data = m.build();
         QCOMPARE(data.style, SeriesStyle::Stacked);
         QVERIFY(!data.legend);
@@ -374,7 +376,7 @@ private slots:
         QCOMPARE(bins.title, QString());
         QVERIFY(std::none_of(bins.buttons.begin(), bins.buttons.end(), [](const BinButton& b) { return b.enabled; }));
         QCOMPARE(m.build().pointCount(), 26);
-        QCOMPARE(m.windowTitle(), QStringLiteral(" Tolm for Advanced Korvel  2.2.0 - Steady-State Data Viewer"));
+        QCOMPARE(m.windowTitle(), QStringLiteral(" Tolm for Advanced Korvel  2.2.0 - Steady-State Data Viewer \u2013 F-GABC / Engine 2 / Flights 3, 8"));
     }
 
     void binButtonsFollowThePlot()
@@ -406,26 +408,73 @@ private slots:
         QVERIFY(bins.buttons[9].enabled && !bins.buttons[10].enabled);
     }
 
-    // Two selected flights with the same number: two series, but one flight button, and the stacked spectra of the first.
+    // A flight is named by its number; flights that share one get their raw file's creation time (local) as well.
+    void flightNames_data()
+    {
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::addColumn<QList<uint>>("created");
+        QTest::addColumn<QStringList>("names");
+        const uint noon = 1796737445;  // 2026.12.08 13:44:05 UTC
+        QTest::newRow("one flight") << QList<int>{26} << QList<uint>{noon} << QStringList{"Flight 26"};
+        QTest::newRow("numbers apart") << QList<int>{12, 13} << QList<uint>{noon, noon} << QStringList{"Flight 12", "Flight 13"};
+        QTest::newRow("a number shared")
+            << QList<int>{26, 12, 26} << QList<uint>{noon, noon, noon + 86400 + 1}
+            << QStringList{"Flight 26 \u00b7 2026.12.08 13:44:05", "Flight 12", "Flight 26 \u00b7 2026.12.09 13:44:06"};
+    }
+    void flightNames()
+    {
+        QFETCH(QList<int>, numbers);
+        QFETCH(QList<uint>, created);
+        QFETCH(QStringList, names);
+        FlightRecordList list;
+        for (int i = 0; i < numbers.size(); ++i) {
+            auto flight = copyOf(flights[0]);
+            flight->flightNumber = numbers[i];
+            flight->header.creationTime = created[i];
+            list << flight;
+        }
+        QStringList shown, filed, status;
+        for (int i = 0; i < list.size(); ++i) {
+            shown << flightName(list, i);
+            filed << inFileForm(flightName(list, i));
+        }
+        PlotModel m = model(list);
+        for (const FlightStatus& row : m.dataStatus())
+            status << "Flight " + row.numberText;
+        QCOMPARE(shown, names);
+        QCOMPARE(m.build().seriesNames, names);
+        QCOMPARE(status, names);
+        QCOMPARE(filed, names.replaceInStrings(QStringLiteral(" \u00b7 "), QStringLiteral(" - ")));
+    }
+
+    // Two selected flights with the same number: two series, two flight buttons, the stacked spectra of either.
     void twoFlightsWithTheSameNumber()
     {
         const QString other = writeSampleRawFile(env.dataRoot(), "F-GABC", 2, "other.raw", {{8, 0}});
+        auto first = copyOf(flights[1]);
+        first->header.creationTime = 1796737445;
         auto second = copyOf(readFlights(other).first());
+        second->header.creationTime = 1796737445 + 60;
         second->block.steadySamples[0][1] = 12345;
-        PlotModel m = model({flights[1], second, flights[0]});
-        QCOMPARE(m.build().seriesNames, (QStringList{"Flight 8", "Flight 8", "Flight 3"}));
+        PlotModel m = model({first, second, flights[0]});
         m.setParameter(plot::kStackedSpectrum);
-        const BinButtons bins = m.updateBinButtons();
+        BinButtons bins = m.updateBinButtons();
         QCOMPARE(bins.title, QStringLiteral("Flight #"));
-        QCOMPARE(bins.buttons[0].text, QStringLiteral("8"));
-        QCOMPARE(bins.buttons[1].text, QStringLiteral("3"));
-        QCOMPARE(bins.buttons[1].id, 3);
-        QVERIFY(!bins.buttons[2].enabled);
+        QCOMPARE(bins.buttons[0].text, QStringLiteral("8 \u00b7 2026.12.08 13:44:05"));
+        QCOMPARE(bins.buttons[1].text, QStringLiteral("8 \u00b7 2026.12.08 13:45:05"));
+        QCOMPARE(bins.buttons[2].text, QStringLiteral("3"));
+        QVERIFY(bins.buttons[2].enabled && !bins.buttons[3].enabled);
         QCOMPARE(m.lastFlight(), 8);
-        PlotModel firstOnly = model({flights[1]});
-        firstOnly.setParameter(plot::kStackedSpectrum);
-        firstOnly.updateBinButtons();
-        QCOMPARE(m.build().y, firstOnly.build().y);
+        m.chooseBin(1);
+        bins = m.updateBinButtons();
+        QCOMPARE(bins.checked, 1);
+        QCOMPARE(m.build().footer, QStringList{"Flight # 8 \u00b7 2026.12.08 13:45:05"});
+        PlotModel secondOnly = model({second});
+        secondOnly.setParameter(plot::kStackedSpectrum);
+        secondOnly.updateBinButtons();
+        QCOMPARE(m.build().y, secondOnly.build().y);
+        m.chooseBin(0);
+        QVERIFY(m.build().y != secondOnly.build().y);
     }
 
     void menuRules()
@@ -494,7 +543,7 @@ private slots:
         QVERIFY(settings::flag(settings::Plot2D_YAxisLog));  // stored at once
         QVERIFY(m.build().yLog);
         m.setParameter(plot::kStackedSpectrum);
-        m.chooseBin(8);
+        m.chooseBin(1);  // flight 8
         QVERIFY(!m.build().yLog);
         m.saveSettings();
         QCOMPARE(settings::integer(settings::Plot2D_PlotType), 1);
@@ -535,7 +584,7 @@ private slots:
         choose(m, plot::SteadyState, plot::kStackedSpectrum);
         const PlotData data = m.build();
         const QString path = env.path() + "/stacked.csv";
-        QVERIFY(writeStackedCsv(path, 3, data, {1430.0, 1440.0}));
+        QVERIFY(writeStackedCsv(path, "3", data, {1430.0, 1440.0}));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromLatin1(file.readAll()).split('\n');
@@ -552,7 +601,7 @@ private slots:
         QCOMPARE(values[2], formatG(data.y[1][300] - 2, 5));
 
         // A file that cannot be written leaves nothing behind.
-        QVERIFY(!writeStackedCsv(env.path() + "/missing/stacked.csv", 3, data, {0, 5000}));
+        QVERIFY(!writeStackedCsv(env.path() + "/missing/stacked.csv", "3", data, {0, 5000}));
         QVERIFY(!QFileInfo::exists(env.path() + "/missing"));
     }
 

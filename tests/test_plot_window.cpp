@@ -3,6 +3,7 @@
 // and what the window remembers.
 
 #include "GuiTestEnvironment.h"
+#include "MenuTexts.h"
 #include "SampleFlights.h"
 #include "core/Settings.h"
 #include "flights/Spectrum.h"
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPrintDialog>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -28,6 +30,7 @@
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QtTest>
+#include <qcustomplot.h>
 
 namespace {
 
@@ -35,7 +38,7 @@ QStringList actionTexts(QMenu* menu)
 {
     QStringList texts;
     for (QAction* action : menu->actions())
-        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        texts << (action->isSeparator() ? QStringLiteral("-") : shownText(action));
     return texts;
 }
 
@@ -103,6 +106,7 @@ class PlotWindowTest : public QObject {
 private slots:
     void initTestCase()
     {
+        qputenv("TZ", "UTC");  // flight names show creation times in local time
         flights = readFlights(writeSampleRawFile(env.dataRoot(), "F-GABC", 2, "known.raw", {{3, 0}, {8, 0}}));
     }
 
@@ -115,10 +119,10 @@ private slots:
     void formOnFirstUse()
     {
         auto window = open();
-        QCOMPARE(window->windowTitle(), QStringLiteral(" Tolm for Advanced Korvel  2.2.0 - Steady-State Data Viewer"));
+        QCOMPARE(window->windowTitle(), QStringLiteral(" Tolm for Advanced Korvel  2.2.0 - Steady-State Data Viewer \u2013 F-GABC / Engine 2 / Flights 3, 8"));
         QStringList menus;
         for (QAction* entry : window->menuBar()->actions())
-            menus << entry->text();
+            menus << shownText(entry);
         QCOMPARE(menus, (QStringList{"File", "Parameter", "Transient Bin", "Setup", "Data", "Zoom", "Help"}));
         QCOMPARE(actionTexts(menu(*window, "menuFile")), (QStringList{"Print", "-", "Exit"}));
         QCOMPARE(action(*window, "actionExit")->shortcut(), QKeySequence("Ctrl+Q"));
@@ -217,7 +221,7 @@ private slots:
         QVERIFY(!action(*window, "actionA4R_std_dev")->isEnabled());
         QVERIFY(action(*window, "actionTR4R_std_dev")->isEnabled());
         QVERIFY(menu(*window, "menuTransientBin")->menuAction()->isEnabled());
-        QCOMPARE(window->windowTitle(), QStringLiteral(" Tolm for Advanced Korvel  2.2.0 - Transient Data Viewer"));
+        QVERIFY(window->windowTitle().startsWith(" Tolm for Advanced Korvel  2.2.0 - Transient Data Viewer \u2013 "));
         chooseParameter(*window, 0);
         QVERIFY(!menu(*window, "menuTransientBin")->menuAction()->isEnabled());
         QCOMPARE(window->chart()->xTickLabels(), (QStringList{"TOC", "TOD", "AOD", "AOA"}));
@@ -416,18 +420,119 @@ private slots:
         suspect->block.steadyParameters[7][12] = -1.0f;
         auto window = open({flights[0], suspect});
         QVERIFY(window->globalStatusButton()->styleSheet().contains("yellow"));
-        QStringList rows;
-        env.dialogs().onDialog = [&](QDialog& dialog) {
-            auto* tree = dialog.findChild<QTreeWidget*>("treeWidget");
-            for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-                const QTreeWidgetItem* item = tree->topLevelItem(i);
-                rows << item->text(0) + " " + item->text(1) + " " + item->text(2);
-            }
-            return int(QDialog::Accepted);
-        };
         window->globalStatusButton()->click();
-        QCOMPARE(env.dialogs().dialogsRun, QStringList{"DataStatusDialog"});
+        auto* dialog = window->findChild<DataStatusDialog*>();
+        QVERIFY(dialog->isVisible() && !dialog->isModal());
+        QStringList rows;
+        auto* tree = dialog->findChild<QTreeWidget*>("treeWidget");
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = tree->topLevelItem(i);
+            rows << item->text(0) + " " + item->text(1) + " " + item->text(2);
+        }
         QCOMPARE(rows, (QStringList{"3 OK OK", "8 Suspect OK"}));
+    }
+
+    // Setup, tabulation and data status: a second request raises the open one, which goes when its window goes.
+    void oneDialogOfEachKind_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("display setup") << "actionDisplaySetup";
+        QTest::newRow("tabulate") << "actionTabulate";
+        QTest::newRow("data status") << "Global Status";
+    }
+    void oneDialogOfEachKind()
+    {
+        QFETCH(QString, command);
+        auto window = open();
+        const auto run = [&] {
+            if (QAction* entry = action(*window, command))
+                entry->trigger();
+            else
+                window->globalStatusButton()->click();
+        };
+        run();
+        run();
+        QList<QPointer<QDialog>> shown;
+        for (QDialog* dialog : window->findChildren<QDialog*>()) {
+            if (dialog->isVisible())
+                shown << dialog;
+        }
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(!shown[0]->isModal());
+        window->close();
+        QVERIFY(!shown[0] || !shown[0]->isVisible());
+    }
+
+    // The open setup follows a switch to the spectrum; the tabulation follows the flights shown.
+    void dialogsFollowThePlot()
+    {
+        auto window = open();
+        DisplaySetupDialog* setup = openDisplaySetup(*window);
+        action(*window, "actionTabulate")->trigger();
+        auto* table = window->findChild<TabulateDialog*>();
+        QVERIFY(!setup->findChild<QGroupBox*>("fftWindowGroupBox")->isEnabled());
+        chooseParameter(*window, plot::kSpectrum);
+        QVERIFY(setup->findChild<QGroupBox*>("fftWindowGroupBox")->isEnabled());
+        QVERIFY(setup->findChild<QGroupBox*>("yAxisGroupBox")->isEnabled());
+        QCOMPARE(table->table().tag, QStringLiteral("Selected Flight: Flight 3"));
+        setup->flightGroup()->button(0)->click();
+        QCOMPARE(table->table().tag, QStringLiteral("Selected Flight: Flight 8"));
+        window->showHideDataSet(setup->flightGroup()->button(0));  // as the setup's box is, now unchecked
+        window->setXGrid(true);
+        chooseParameter(*window, 7);
+        QVERIFY(setup->findChild<QCheckBox*>("xGridCheckBox")->isChecked());
+        QVERIFY(!setup->flightGroup()->button(0)->isChecked());
+    }
+
+    // Two downloads of one engine both hold flight 8: the legend and the saved data tell them apart.
+    void flightsWithTheSameNumberAreNamedApart()
+    {
+        auto earlier = std::make_shared<FlightRecord>(*flights[1]);
+        earlier->header.creationTime = 1796737445;  // 2026.12.08 13:44:05 UTC
+        auto later = std::make_shared<FlightRecord>(*flights[1]);
+        later->header.creationTime = 1796737445 + 3600;
+        auto window = open({earlier, later, flights[0]});
+        QCOMPARE(window->chart()->seriesName(0), QStringLiteral("Flight 8 \u00b7 2026.12.08 13:44:05"));
+        QCOMPARE(window->chart()->seriesName(1), QStringLiteral("Flight 8 \u00b7 2026.12.08 14:44:05"));
+        QCOMPARE(window->chart()->seriesName(2), QStringLiteral("Flight 3"));
+        env.prompts().fileAnswers << env.path() + "/twins";
+        window->chart()->saveDataToFile();
+        QCOMPARE(fileLines(env.path() + "/twins.dat").first(),
+                 QStringLiteral("X\tFlight 8 - 2026.12.08 13:44:05\tFlight 8 - 2026.12.08 14:44:05\tFlight 3"));
+    }
+
+    // R resets the view wherever the focus is in the window; a zoomed bin axis keeps to whole numbers.
+    void resetKeyAndWholeBinTicks()
+    {
+        auto window = open();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const double home = window->chart()->xRangeShown().lower;
+        window->chart()->setXRange(6.9, 8.1);
+        auto* canvas = qobject_cast<QCustomPlot*>(window->chart()->canvas());
+        canvas->replot();
+        QCOMPARE(canvas->xAxis->tickVector(), (QVector<double>{7, 8}));
+        QTest::keyClick(radio(*window, "steadyStateRadioButton"), Qt::Key_R);
+        QCOMPARE(window->chart()->xRangeShown().lower, home);
+    }
+
+    // The first plot window opens where the last one closed; each further one 30 px beside the last one shown.
+    void furtherWindowsCascade()
+    {
+        {
+            auto stored = open();
+            stored->setGeometry(140, 90, 800, 600);
+            stored->close();
+        }
+        QWidget main;
+        auto* first = new PlotMainWindow(&main, flights);
+        QCOMPARE(first->geometry(), QRect(140, 90, 800, 600));
+        first->show();
+        auto* second = new PlotMainWindow(&main, flights);
+        second->show();
+        auto* third = new PlotMainWindow(&main, flights);
+        QCOMPARE(second->geometry(), QRect(170, 120, 800, 600));
+        QCOMPARE(third->geometry(), QRect(200, 150, 800, 600));
     }
 
     void helpAndClose()

@@ -1,6 +1,6 @@
 #include "download/ui/DownloadClearDialog.h"
 
-#include "app/AcIdInputDialog.h"
+#include "ui/AcIdInputDialog.h"
 #include "core/AircraftCatalogue.h"
 #include "core/AppIdentity.h"
 #include "core/Prompts.h"

@@ -1,6 +1,6 @@
 #include "plot/ui/ColorPopup.h"
 
-#include "app/WidgetPrompts.h"
+#include "ui/WidgetPrompts.h"
 
 #include <QColorDialog>
 #include <QGridLayout>

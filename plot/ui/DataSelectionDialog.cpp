@@ -38,6 +38,8 @@ DataSelectionDialog::DataSelectionDialog(QWidget* parent, FlightRecordList& flig
     fillAircraftChoices();
     if (!query_.flights().isEmpty())
         buildFlightList();
+    else
+        fitColumns();  // an empty list still shows its column titles whole
 
     connect(engineGroup_, &QButtonGroup::idClicked, this, &DataSelectionDialog::buildFlightList);
     connect(memoryGroup_, &QButtonGroup::idClicked, this, &DataSelectionDialog::buildFlightList);
@@ -81,6 +83,12 @@ void DataSelectionDialog::buildFlightList()
         auto* row = new QTreeWidgetItem(tree, flight.texts());
         row->setData(0, Qt::UserRole, flight.flight);  // sorting must not lose the link to the list
     }
+    fitColumns();
+}
+
+void DataSelectionDialog::fitColumns()
+{
+    QTreeWidget* tree = ui_->flightDataTreeWidget;
     for (int column = 0; column < tree->columnCount(); ++column)
         tree->resizeColumnToContents(column);
 }

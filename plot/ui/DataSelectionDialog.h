@@ -31,6 +31,7 @@ private slots:
 
 private:
     void fillAircraftChoices();
+    void fitColumns();
     void showEngineSerialNumber(int engine);
     FlightFilter currentFilter() const;
     QList<qsizetype> selectedFlights() const;

@@ -10,10 +10,11 @@ DataStatusDialog::DataStatusDialog(QWidget* parent, const QList<FlightStatus>& f
     : QDialog(parent), ui_(std::make_unique<Ui::DataStatusDialogClass>())
 {
     ui_->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
     connect(ui_->buttonBox, &QDialogButtonBox::clicked, this, &QDialog::accept);
     QList<QTreeWidgetItem*> rows;
     for (const FlightStatus& flight : flights) {
-        rows << new QTreeWidgetItem(QStringList{QString::number(flight.flightNumber), verdict(flight.steadySuspect),
+        rows << new QTreeWidgetItem(QStringList{flight.numberText, verdict(flight.steadySuspect),
                                                 verdict(flight.transientSuspect)});
     }
     ui_->treeWidget->addTopLevelItems(rows);

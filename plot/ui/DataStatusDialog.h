@@ -8,6 +8,7 @@
 namespace Ui { class DataStatusDialogClass; }
 
 // Per selected flight: is its steady-state data and its transient data "OK" or "Suspect"?
+// Modeless, one per plot window; deleted when closed.
 class DataStatusDialog : public QDialog {
     Q_OBJECT
 public:

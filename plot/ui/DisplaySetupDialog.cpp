@@ -26,16 +26,28 @@ DisplaySetupDialog::DisplaySetupDialog(PlotMainWindow* window, const DisplaySetu
     setAttribute(Qt::WA_DeleteOnClose);
     flightGroup_->setExclusive(false);
     showButtonColor(storedBackgroundColor());
+    addFlightBoxes(setup);
     preset(setup);
 }
 
 DisplaySetupDialog::~DisplaySetupDialog() = default;
 
-// Shows the window's switches without sending them back to it.
+void DisplaySetupDialog::addFlightBoxes(const DisplaySetup& setup)
+{
+    for (int index = 0; index < setup.flights.size(); ++index) {
+        auto* box = new QCheckBox(setup.flights[index].label, ui_->selectedFlightsGroupBox);
+        box->setProperty("id", index);
+        flightGroup_->addButton(box, index);
+        ui_->selectedFlightsGroupBox->layout()->addWidget(box);
+    }
+}
+
 void DisplaySetupDialog::preset(const DisplaySetup& setup)
 {
-    const QList<QWidget*> switches{ui_->xGridCheckBox, ui_->yGridCheckBox,   ui_->fftWindowNone, ui_->fftWindowHanning,
-                                   ui_->fftWindowHamming, ui_->linYAxis, ui_->logYAxis};
+    QList<QWidget*> switches{ui_->xGridCheckBox,    ui_->yGridCheckBox, ui_->fftWindowNone, ui_->fftWindowHanning,
+                             ui_->fftWindowHamming, ui_->linYAxis,      ui_->logYAxis};
+    for (QAbstractButton* box : flightGroup_->buttons())
+        switches << box;
     for (QWidget* widget : switches)
         widget->blockSignals(true);
     ui_->xGridCheckBox->setChecked(setup.xGrid);
@@ -46,17 +58,14 @@ void DisplaySetupDialog::preset(const DisplaySetup& setup)
     case FftWindowHamming: ui_->fftWindowHamming->setChecked(true); break;
     default: ui_->fftWindowNone->setChecked(true); break;
     }
+    for (int index = 0; index < setup.flights.size(); ++index) {
+        if (QAbstractButton* box = flightGroup_->button(index))
+            box->setChecked(setup.flights[index].visible);
+    }
     for (QWidget* widget : switches)
         widget->blockSignals(false);
     ui_->yAxisGroupBox->setEnabled(setup.spectrumOptions);
     ui_->fftWindowGroupBox->setEnabled(setup.spectrumOptions);
-    for (int index = 0; index < setup.flights.size(); ++index) {
-        auto* box = new QCheckBox(QString::number(setup.flights[index].number), ui_->selectedFlightsGroupBox);
-        box->setChecked(setup.flights[index].visible);
-        box->setProperty("id", index);
-        flightGroup_->addButton(box, index);
-        ui_->selectedFlightsGroupBox->layout()->addWidget(box);
-    }
 }
 
 void DisplaySetupDialog::on_xGridCheckBox_toggled(bool checked) { window_->setXGrid(checked); }

@@ -13,7 +13,7 @@ namespace Ui { class DisplaySetupDialogClass; }
 // The plot window's switches as the display setup opens with them.
 struct DisplaySetup {
     struct Flight {
-        qint32 number = 0;
+        QString label;  // the flight's number text
         bool visible = true;
     };
     bool xGrid = false;
@@ -29,7 +29,7 @@ QColor storedBackgroundColor();
 
 // Grids, background colour, FFT window, Y axis and the flights shown. Every
 // change acts on the plot window at once; the window keeps the values.
-// Modeless; deleted when closed.
+// Modeless, one per plot window, following its changes; deleted when closed.
 class DisplaySetupDialog : public QDialog {
     Q_OBJECT
 public:
@@ -38,6 +38,8 @@ public:
 
     // One check box per flight; the button id and the property "id" are its list index.
     QButtonGroup* flightGroup() const { return flightGroup_; }
+    // Shows the window's switches without sending them back to it.
+    void preset(const DisplaySetup& setup);
 
 private slots:
     void on_xGridCheckBox_toggled(bool checked);
@@ -51,7 +53,7 @@ private slots:
     void on_buttonBox_clicked(QAbstractButton* button);
 
 private:
-    void preset(const DisplaySetup& setup);
+    void addFlightBoxes(const DisplaySetup& setup);
     void showButtonColor(const QColor& color);
     void applyBackground(const QColor& color);
 

@@ -1,16 +1,17 @@
 #include "plot/ui/PlotMainWindow.h"
 
-#include "app/WidgetPrompts.h"
 #include "core/DataDirectories.h"
 #include "core/MessageText.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
+#include "plot/FlightNames.h"
 #include "plot/PlotFiles.h"
 #include "plot/ui/DataStatusDialog.h"
 #include "plot/ui/DisplaySetupDialog.h"
 #include "plot/ui/PlotPresentation.h"
 #include "plot/ui/TabulateDialog.h"
 #include "plot/ui/XYPlot.h"
+#include "ui/MenuBarKey.h"
 #include "ui_PlotMainWindow.h"
 
 #include <QButtonGroup>
@@ -32,6 +33,17 @@ const QString kUserInteractions = QStringLiteral(
 
 const QColor kReadoutNegative(255, 255, 0);   // yellow
 const QColor kReadoutPositive(204, 204, 255);  // light blue
+const QPoint kCascadeOffset(30, 30);           // a further plot window opens beside the last one
+
+// A dialog closed but not yet deleted (deleted on close, later) counts as gone.
+bool isOpen(const QWidget* dialog) { return dialog && dialog->isVisible(); }
+
+void bringToFront(QWidget* dialog)
+{
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
 
 }  // namespace
 
@@ -43,7 +55,7 @@ PlotMainWindow::PlotMainWindow(QWidget* parent, const FlightRecordList& flights)
       globalStatusButton_(new QPushButton(QStringLiteral("Global Status")))
 {
     ui_->setupUi(this);
-    restoreGeometry(settings::value(settings::PlotWindowGeometry).toByteArray());
+    placeWindow(parent);
     readoutFont_ = QFont(QStringLiteral("Courier New"));
     readoutFont_.setPixelSize(12);
     model_.loadSettings();
@@ -60,6 +72,22 @@ PlotMainWindow::PlotMainWindow(QWidget* parent, const FlightRecordList& flights)
 }
 
 PlotMainWindow::~PlotMainWindow() = default;
+
+// The first plot window takes the stored geometry; a further one opens 30 px
+// below and right of the last one still shown, so none hides another.
+void PlotMainWindow::placeWindow(QWidget* parent)
+{
+    restoreGeometry(settings::value(settings::PlotWindowGeometry).toByteArray());
+    if (!parent)
+        return;
+    const QList<PlotMainWindow*> siblings = parent->findChildren<PlotMainWindow*>(Qt::FindDirectChildrenOnly);
+    for (auto it = siblings.rbegin(); it != siblings.rend(); ++it) {
+        if (*it != this && (*it)->isVisible()) {
+            setGeometry((*it)->geometry().translated(kCascadeOffset));
+            return;
+        }
+    }
+}
 
 void PlotMainWindow::placeChart()
 {
@@ -79,6 +107,10 @@ void PlotMainWindow::connectCommands()
     connect(ui_->actionTabulate, &QAction::triggered, this, &PlotMainWindow::displayTabulateInfo);
     connect(globalStatusButton_, &QPushButton::clicked, this, &PlotMainWindow::dataStatus);
     connect(binGroup_, &QButtonGroup::idClicked, this, &PlotMainWindow::binButtonClicked);
+    // R resets the view wherever the focus is in this window, not only on the chart.
+    ui_->actionZoomReset->setShortcut(Qt::Key_R);
+    ui_->actionZoomReset->setShortcutContext(Qt::WindowShortcut);
+    bindMenuBarKey(this);
 }
 
 // The bin buttons carry ids 0..25, the Parameter actions their parameter ids,
@@ -146,6 +178,7 @@ void PlotMainWindow::refreshBinButtons()
     ui_->binGroupBox->setTitle(state.title);
     for (int i = 0; i < plot::kBinButtons; ++i) {
         binButtons_[i]->setText(state.buttons[i].text);
+        binButtons_[i]->setToolTip(state.buttons[i].text);  // a flight's long name may not fit the grid
         binButtons_[i]->setEnabled(state.buttons[i].enabled);
         binGroup_->setId(binButtons_[i], state.buttons[i].id);
     }
@@ -161,13 +194,19 @@ void PlotMainWindow::rebuildPlot()
     showPlot(*chart_, data_);
     chart_->hideMarkers();
     chart_->hideReadout();
-    if (model_.isStacked()) {
-        if (tabulation_)
-            tabulation_->close();
-    } else if (tabulation_) {
-        tabulation_->update(tabulatedSeries());
-    }
+    if (model_.isStacked() && tabulation_)
+        tabulation_->close();
+    followPlot();
     emit plotRebuilt();
+}
+
+// The open display setup and tabulation show what the chart shows now.
+void PlotMainWindow::followPlot()
+{
+    if (isOpen(displaySetup_))
+        displaySetup_->preset(displaySetup());
+    if (isOpen(tabulation_))
+        tabulation_->update(tabulatedSeries());
 }
 
 void PlotMainWindow::on_actionPrint_triggered() { chart_->print(); }
@@ -193,15 +232,22 @@ void PlotMainWindow::on_menuTransientBin_triggered(QAction* action)
     rebuildPlot();
 }
 
-void PlotMainWindow::on_actionDisplaySetup_triggered()
+DisplaySetup PlotMainWindow::displaySetup() const
 {
     DisplaySetup setup{model_.xGrid(), model_.yGrid(), model_.yAxisLog(), model_.fftWindow(),
                        model_.parameterId() == plot::kSpectrum, {}};
     for (int f = 0; f < model_.flights().size(); ++f)
-        setup.flights.append({model_.flights()[f]->flightNumber, model_.flightVisible(f)});
-    auto* dialog = new DisplaySetupDialog(this, setup);
-    connect(dialog->flightGroup(), &QButtonGroup::buttonClicked, this, &PlotMainWindow::showHideDataSet);
-    dialog->show();
+        setup.flights.append({flightNumberText(model_.flights(), f), model_.flightVisible(f)});
+    return setup;
+}
+
+void PlotMainWindow::on_actionDisplaySetup_triggered()
+{
+    if (!isOpen(displaySetup_)) {
+        displaySetup_ = new DisplaySetupDialog(this, displaySetup());
+        connect(displaySetup_->flightGroup(), &QButtonGroup::buttonClicked, this, &PlotMainWindow::showHideDataSet);
+    }
+    bringToFront(displaySetup_);
 }
 
 void PlotMainWindow::on_actionZoomReset_triggered() { chart_->reset(); }
@@ -217,13 +263,12 @@ void PlotMainWindow::displayTabulateInfo()
         saveStackedSpectra();
         return;
     }
-    if (!tabulation_) {
+    if (!isOpen(tabulation_)) {
         tabulation_ = new TabulateDialog(this, chart_);
         connect(this, &PlotMainWindow::posX, tabulation_, &TabulateDialog::highlight);
     }
     tabulation_->update(tabulatedSeries());
-    tabulation_->show();
-    tabulation_->raise();
+    bringToFront(tabulation_);
 }
 
 void PlotMainWindow::saveStackedSpectra()
@@ -233,7 +278,7 @@ void PlotMainWindow::saveStackedSpectra()
     if (name.isEmpty())
         return;
     name = withSuffix(name, QStringLiteral(".csv"), Qt::CaseSensitive);
-    if (!writeStackedCsv(name, binGroup_->checkedId(), data_, chart_->xRangeShown()))
+    if (!writeStackedCsv(name, model_.stackedFlightText(), data_, chart_->xRangeShown()))
         prompts().information(this, QStringLiteral("Error"), QStringLiteral("Cannot open %1").arg(messageText(name)));
 }
 
@@ -246,8 +291,9 @@ int PlotMainWindow::tabulatedSeries() const
 
 void PlotMainWindow::dataStatus()
 {
-    DataStatusDialog dialog(this, model_.dataStatus());
-    runDialog(dialog);
+    if (!isOpen(dataStatus_))
+        dataStatus_ = new DataStatusDialog(this, model_.dataStatus());
+    bringToFront(dataStatus_);
 }
 
 void PlotMainWindow::showHideDataSet(QAbstractButton* button)
@@ -259,6 +305,7 @@ void PlotMainWindow::showHideDataSet(QAbstractButton* button)
         return;
     data_.visible[index] = button->isChecked();
     chart_->setSeriesVisible(index, button->isChecked());
+    followPlot();
 }
 
 void PlotMainWindow::mouseMove(QPoint position)
@@ -312,7 +359,10 @@ void PlotMainWindow::closeEvent(QCloseEvent* event)
 {
     settings::setValue(settings::PlotWindowGeometry, saveGeometry());
     model_.saveSettings();
-    if (tabulation_)
-        tabulation_->close();
+    // Its dialogs belong to this plot: they go when it goes.
+    for (QDialog* dialog : std::initializer_list<QDialog*>{tabulation_, displaySetup_, dataStatus_}) {
+        if (dialog)
+            dialog->close();
+    }
     QMainWindow::closeEvent(event);
 }

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <memory>
 
+class DataStatusDialog;
+class DisplaySetupDialog;
 class QAbstractButton;
 class QButtonGroup;
 class QPushButton;
@@ -63,6 +65,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void placeWindow(QWidget* parent);
     void placeChart();
     void connectCommands();
     void numberActions();
@@ -73,6 +76,8 @@ private:
     void rebuildPlot();
     void saveStackedSpectra();
     int tabulatedSeries() const;
+    struct DisplaySetup displaySetup() const;
+    void followPlot();
 
     std::unique_ptr<Ui::PlotMainWindowClass> ui_;
     PlotModel model_;
@@ -83,4 +88,6 @@ private:
     QPushButton* globalStatusButton_;
     QFont readoutFont_;
     QPointer<TabulateDialog> tabulation_;
+    QPointer<DisplaySetupDialog> displaySetup_;
+    QPointer<DataStatusDialog> dataStatus_;
 };

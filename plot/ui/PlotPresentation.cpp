@@ -40,6 +40,7 @@ void showPlot(XYPlot& chart, const PlotData& data)
     chart.setSeriesNames(data.seriesNames);
     chart.setLegendVisible(data.legend);
     chart.setAxisTitles(data.xTitle, data.yTitle);
+    chart.setIntegerXTicks(data.integerX);
     chart.setXValueLabels(data.xLabels);
     chart.setHeaderLines(data.header);
     chart.setFooterLines(data.footer);

@@ -1,6 +1,6 @@
 #include "plot/ui/XYPlot.h"
 
-#include "app/WidgetPrompts.h"
+#include "ui/WidgetPrompts.h"
 #include "core/DataDirectories.h"
 #include "core/MessageText.h"
 #include "core/Prompts.h"
@@ -316,7 +316,12 @@ QString XYPlot::yAxisTitle() const { return canvas_->yAxis->label(); }
 void XYPlot::setXValueLabels(const QList<std::pair<double, QString>>& labels)
 {
     QSharedPointer<QCPAxisTicker> ticker;
-    if (labels.isEmpty()) {
+    if (labels.isEmpty() && integerXTicks_) {
+        auto* whole = new QCPAxisTickerFixed;
+        whole->setTickStep(1.0);
+        whole->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
+        ticker.reset(whole);
+    } else if (labels.isEmpty()) {
         ticker.reset(new QCPAxisTicker);
     } else {
         auto* texts = new QCPAxisTickerText;
@@ -327,6 +332,13 @@ void XYPlot::setXValueLabels(const QList<std::pair<double, QString>>& labels)
     canvas_->xAxis->setTicker(ticker);
     canvas_->xAxis2->setTicker(ticker);
     redraw();
+}
+
+void XYPlot::setIntegerXTicks(bool on)
+{
+    integerXTicks_ = on;
+    if (xTickLabels().isEmpty())
+        setXValueLabels({});
 }
 
 QStringList XYPlot::xTickLabels() const

@@ -76,6 +76,8 @@ public:
     // Texts in place of numbers at the given X positions; empty: numbers.
     void setXValueLabels(const QList<std::pair<double, QString>>& labels);
     QStringList xTickLabels() const;
+    // Whole numbers only on a numbered X axis (bins, events): a zoom never shows 7.5.
+    void setIntegerXTicks(bool on);
     void setHeaderLines(const QStringList& lines);
     QStringList headerLines() const { return header_; }
     void setFooterLines(const QStringList& lines);
@@ -175,6 +177,7 @@ private:
     std::vector<std::vector<double>> y_;
     QStringList names_;
     bool legendVisible_ = true;
+    bool integerXTicks_ = false;
     bool legendDirty_ = false;
     QStringList header_;
     QStringList footer_;

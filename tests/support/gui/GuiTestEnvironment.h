@@ -4,7 +4,7 @@
 // the desktop's opener (xdg-open, first on PATH) recorded instead of opened.
 
 #include "TestEnvironment.h"
-#include "app/WidgetPrompts.h"
+#include "ui/WidgetPrompts.h"
 
 #include <QObject>
 #include <QStringList>

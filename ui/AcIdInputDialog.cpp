@@ -1,7 +1,7 @@
-#include "app/AcIdInputDialog.h"
+#include "ui/AcIdInputDialog.h"
 
 #include "core/AircraftInfo.h"
-#include "app/WidgetPrompts.h"
+#include "ui/WidgetPrompts.h"
 #include "core/Prompts.h"
 #include "core/Registration.h"
 #include "ui_AcIdInputDialog.h"

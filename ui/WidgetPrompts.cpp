@@ -1,4 +1,4 @@
-#include "app/WidgetPrompts.h"
+#include "ui/WidgetPrompts.h"
 
 #include <QCoreApplication>
 #include <QDialog>
