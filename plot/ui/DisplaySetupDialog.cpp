@@ -59,6 +59,12 @@ void DisplaySetupDialog::preset(const DisplaySetup& setup)
     }
 }
 
+void DisplaySetupDialog::showFlightVisible(int index, bool visible)
+{
+    if (QAbstractButton* box = flightGroup_->button(index))
+        box->setChecked(visible);
+}
+
 void DisplaySetupDialog::on_xGridCheckBox_toggled(bool checked) { window_->setXGrid(checked); }
 void DisplaySetupDialog::on_yGridCheckBox_toggled(bool checked) { window_->setYGrid(checked); }
 

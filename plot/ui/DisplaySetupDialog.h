@@ -39,6 +39,10 @@ public:
     // One check box per flight; the button id and the property "id" are its list index.
     QButtonGroup* flightGroup() const { return flightGroup_; }
 
+public slots:
+    // A flight shown or hidden elsewhere (a legend click): its check box follows.
+    void showFlightVisible(int index, bool visible);
+
 private slots:
     void on_xGridCheckBox_toggled(bool checked);
     void on_yGridCheckBox_toggled(bool checked);

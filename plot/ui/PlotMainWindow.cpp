@@ -8,6 +8,7 @@
 #include "plot/ui/DataStatusDialog.h"
 #include "plot/ui/DisplaySetupDialog.h"
 #include "plot/ui/PlotPresentation.h"
+#include "plot/ui/PlotTools.h"
 #include "plot/ui/TabulateDialog.h"
 #include "plot/ui/XYPlot.h"
 #include "ui_PlotMainWindow.h"
@@ -50,6 +51,7 @@ PlotMainWindow::PlotMainWindow(QWidget* parent, const FlightRecordList& flights)
     RedrawSuspension once(*chart_);
     statusBar()->addPermanentWidget(globalStatusButton_);
     connectCommands();
+    tools_ = new PlotTools(this);
     numberActions();
     showGlobalStatus();
     chart_->setXGrid(model_.xGrid());
@@ -200,6 +202,7 @@ void PlotMainWindow::on_actionDisplaySetup_triggered()
         setup.flights.append({model_.flights()[f]->flightNumber, model_.flightVisible(f)});
     auto* dialog = new DisplaySetupDialog(this, setup);
     connect(dialog->flightGroup(), &QButtonGroup::buttonClicked, this, &PlotMainWindow::showHideDataSet);
+    connect(this, &PlotMainWindow::flightVisibilityChanged, dialog, &DisplaySetupDialog::showFlightVisible);
     dialog->show();
 }
 
@@ -251,13 +254,18 @@ void PlotMainWindow::dataStatus()
 
 void PlotMainWindow::showHideDataSet(QAbstractButton* button)
 {
-    const int index = button->property("id").toInt();
-    model_.setFlightVisible(index, button->isChecked());
+    setFlightVisible(button->property("id").toInt(), button->isChecked());
+}
+
+void PlotMainWindow::setFlightVisible(int index, bool visible)
+{
+    model_.setFlightVisible(index, visible);
     // A stacked spectrum's series are the bins of one flight, not the flights.
-    if (model_.isStacked() || index < 0 || index >= data_.seriesCount())
-        return;
-    data_.visible[index] = button->isChecked();
-    chart_->setSeriesVisible(index, button->isChecked());
+    if (!model_.isStacked() && index >= 0 && index < data_.seriesCount()) {
+        data_.visible[index] = visible;
+        chart_->setSeriesVisible(index, visible);
+    }
+    emit flightVisibilityChanged(index, visible);
 }
 
 void PlotMainWindow::mouseMove(QPoint position)

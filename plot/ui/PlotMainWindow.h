@@ -10,6 +10,7 @@
 class QAbstractButton;
 class QButtonGroup;
 class QPushButton;
+class PlotTools;
 class QRadioButton;
 class TabulateDialog;
 class XYPlot;
@@ -37,12 +38,17 @@ public:
     void setYAxisLog(bool on);
     void setFftWindowType(int windowType);
     void setChartBackground(const QColor& color);
+    // Shows or hides flight `index`, as its display setup check box does.
+    void setFlightVisible(int index, bool visible);
+    PlotTools* tools() const { return tools_; }
 
 signals:
     // The point under the cursor readout; the tabulation highlights its row.
     void posX(int point);
     // Every series was computed and put on the chart again.
     void plotRebuilt();
+    // A flight was shown or hidden; an open display setup follows.
+    void flightVisibilityChanged(int index, bool visible);
 
 public slots:
     void on_steadyStateRadioButton_toggled(bool checked);
@@ -83,4 +89,5 @@ private:
     QPushButton* globalStatusButton_;
     QFont readoutFont_;
     QPointer<TabulateDialog> tabulation_;
+    PlotTools* tools_ = nullptr;
 };
