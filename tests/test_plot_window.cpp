@@ -491,7 +491,7 @@ private slots:
         QVERIFY(!tools->peaksAction()->isEnabled());
         chooseParameter(*window, plot::kSpectrum);
         QVERIFY(!tools->peaksAction()->isChecked() && !tools->shaftOrdersAction()->isChecked());
-        QCOMPARE(actionTexts(menu(*window, "menuData")).mid(1), (QStringList{"&Peaks", "Shaft &Orders"}));
+        QCOMPARE(actionTexts(menu(*window, "menuData")).mid(1), (QStringList{"Pea&ks", "Shaft &Orders"}));
 
         tools->shaftOrdersAction()->trigger();
         XYPlot* chart = window->chart();
@@ -549,8 +549,10 @@ private slots:
         QApplication::sendEvent(chart->canvas(), &hover);
         QCOMPARE(chart->readoutText(), QString());
         chart->setHoverReadout(true);
+        const int redraws = chart->redrawCount();
         QApplication::sendEvent(chart->canvas(), &hover);
         QCOMPARE(chart->readoutText(), QStringLiteral("Flight 3   X = 0.4096 (ms)   Y = -0.0428636 (Volt)"));
+        QCOMPARE(chart->redrawCount(), redraws);  // the cursor layer alone is drawn again
 
         // Two clicks: the differences from the first point to the second.
         chart->setTwoCursors(true);

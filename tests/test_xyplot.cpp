@@ -186,8 +186,16 @@ private slots:
         auto* menu = chart->findChild<QMenu*>();
         QVERIFY(menu);
         QStringList texts;
-        for (QAction* action : menu->actions())
+        QSet<QChar> keys;  // access keys, unique within the menu
+        for (QAction* action : menu->actions()) {
+            const int amp = action->text().indexOf('&');
+            if (amp >= 0) {
+                const QChar key = action->text().at(amp + 1).toLower();
+                QVERIFY2(!keys.contains(key), qPrintable(action->text()));
+                keys.insert(key);
+            }
             texts << (action->isSeparator() ? QStringLiteral("-") : action->text().remove('&'));
+        }
         QCOMPARE(texts, (QStringList{"Save Graph As...", "Save Data to File...", "Copy", "Print", "Reset", "-", "Fit All",
                                      "Auto Y", "Back", "Forward", "-", "Hover Readout", "Two Cursors"}));
     }

@@ -1,136 +1,160 @@
 #include "plot/ui/ChartAnnotations.h"
 
-#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QPixmap>
 #include <algorithm>
+#include <optional>
 #include <qcustomplot.h>
 
 namespace {
 
 const QString kLayer = QStringLiteral("annotations");
-constexpr int kLabelGap = 6;  // pixels between a mark and its label
+constexpr double kLabelGap = 6;   // pixels between a mark and its label
+constexpr double kMarkRadius = 4;
+constexpr int kFrequencyRows = 4;  // rows of frequency labels below the top of the plotting area
 
-// Where a label may go, in order of preference, relative to its anchor pixel.
-struct Placement {
-    Qt::Alignment alignment;
-    QPointF offset;
-};
-
-QList<Placement> placementsOf(Annotation::Kind kind, double lineHeight)
+// Where a label may go, in order of preference: its top left corner relative to its anchor pixel.
+QList<QPointF> placementsOf(Annotation::Kind kind, QSizeF size)
 {
     if (kind == Annotation::Kind::Point) {
-        return {{Qt::AlignHCenter | Qt::AlignBottom, {0, -kLabelGap}},
-                {Qt::AlignLeft | Qt::AlignVCenter, {kLabelGap, 0}},
-                {Qt::AlignRight | Qt::AlignVCenter, {-kLabelGap, 0}},
-                {Qt::AlignHCenter | Qt::AlignTop, {0, kLabelGap}}};
+        return {{-size.width() / 2, -kLabelGap - size.height()},
+                {kLabelGap, -size.height() / 2},
+                {-kLabelGap - size.width(), -size.height() / 2},
+                {-size.width() / 2, kLabelGap}};
     }
-    QList<Placement> rows;
-    for (int row = 0; row < 4; ++row)
-        rows.append({Qt::AlignLeft | Qt::AlignTop, {3, 2 + row * lineHeight}});
+    QList<QPointF> rows;
+    for (int row = 0; row < kFrequencyRows; ++row)
+        rows.append({3, 2 + row * size.height()});
     return rows;
-}
-
-QRectF alignedRect(QPointF anchor, QSizeF size, Qt::Alignment alignment)
-{
-    QPointF topLeft = anchor;
-    if (alignment & Qt::AlignHCenter)
-        topLeft.rx() -= size.width() / 2;
-    else if (alignment & Qt::AlignRight)
-        topLeft.rx() -= size.width();
-    if (alignment & Qt::AlignVCenter)
-        topLeft.ry() -= size.height() / 2;
-    else if (alignment & Qt::AlignBottom)
-        topLeft.ry() -= size.height();
-    return QRectF(topLeft, size);
 }
 
 }  // namespace
 
+// Draws every mark itself: a full replot costs one pass over the marks, and
+// on screen each label is a pixmap made once. Printers and vector files get
+// the labels as text.
+class AnnotationLayerable : public QCPLayerable {
+public:
+    struct Mark {
+        Annotation annotation;
+        QSizeF size;
+        QPixmap pixmap;
+        bool labelShown = false;
+    };
+
+    explicit AnnotationLayerable(QCustomPlot* canvas) : QCPLayerable(canvas, kLayer) {}
+
+    QList<Mark> marks;
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter* painter) const override
+    {
+        applyAntialiasingHint(painter, true, QCP::aeItems);
+    }
+
+    QRect clipRect() const override { return mParentPlot->axisRect()->rect(); }
+
+    void draw(QCPPainter* painter) override
+    {
+        const QRectF area = mParentPlot->axisRect()->rect();
+        QList<QRectF> taken;
+        for (Mark& mark : marks) {
+            const Annotation& a = mark.annotation;
+            const double x = mParentPlot->xAxis->coordToPixel(a.x);
+            const QPointF anchor(x, a.kind == Annotation::Kind::Point ? mParentPlot->yAxis->coordToPixel(a.y) : area.top());
+            mark.labelShown = false;
+            if (x < area.left() || x > area.right())
+                continue;
+            drawMark(painter, mark, anchor, area);
+            if (const std::optional<QRectF> rect = freePlace(a.kind, anchor, mark.size, area, taken)) {
+                drawLabel(painter, mark, *rect);
+                taken << *rect;
+                mark.labelShown = true;
+            }
+        }
+    }
+
+private:
+    // The first place beside the anchor inside the area that covers no label
+    // taken; then the same places pushed into the area (a peak at its edge).
+    static std::optional<QRectF> freePlace(Annotation::Kind kind, QPointF anchor, QSizeF size, const QRectF& area,
+                                           const QList<QRectF>& taken)
+    {
+        const auto free = [&](const QRectF& rect) {
+            return std::none_of(taken.begin(), taken.end(), [&](const QRectF& t) { return t.intersects(rect); });
+        };
+        for (bool pushed : {false, true}) {
+            for (const QPointF& corner : placementsOf(kind, size)) {
+                QRectF rect(anchor + corner, size);
+                if (pushed && rect.width() <= area.width() && rect.height() <= area.height()) {
+                    rect.moveLeft(std::clamp(rect.left(), area.left(), area.right() - rect.width()));
+                    rect.moveTop(std::clamp(rect.top(), area.top(), area.bottom() - rect.height()));
+                }
+                if (area.contains(rect) && free(rect))
+                    return rect;
+            }
+        }
+        return std::nullopt;
+    }
+
+    static void drawMark(QCPPainter* painter, const Mark& mark, QPointF anchor, const QRectF& area)
+    {
+        if (mark.annotation.kind == Annotation::Kind::Point) {
+            painter->setPen(QPen(mark.annotation.color, 1.5));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawEllipse(anchor, kMarkRadius, kMarkRadius);
+        } else {
+            painter->setPen(QPen(mark.annotation.color, 1, Qt::DashLine));
+            painter->drawLine(QPointF(anchor.x(), area.top()), QPointF(anchor.x(), area.bottom()));
+        }
+    }
+
+    void drawLabel(QCPPainter* painter, const Mark& mark, const QRectF& rect) const
+    {
+        if (painter->modes().testFlag(QCPPainter::pmVectorized)) {
+            painter->setFont(mParentPlot->font());
+            painter->setPen(mark.annotation.color);
+            painter->drawText(rect, Qt::AlignCenter, mark.annotation.label);
+        } else {
+            painter->drawPixmap(rect.topLeft(), mark.pixmap);
+        }
+    }
+};
+
 ChartAnnotations::ChartAnnotations(QCustomPlot* canvas) : QObject(canvas), canvas_(canvas)
 {
     canvas_->addLayer(kLayer, canvas_->layer(QStringLiteral("main")), QCustomPlot::limAbove);
-    connect(canvas_, &QCustomPlot::beforeReplot, this, &ChartAnnotations::placeLabels);
-}
-
-void ChartAnnotations::clearItems()
-{
-    for (QCPAbstractItem* item : items_)
-        canvas_->removeItem(item);
-    items_.clear();
-    labels_.clear();
+    layerable_ = new AnnotationLayerable(canvas_);  // the chart owns it
 }
 
 void ChartAnnotations::set(const QList<Annotation>& annotations)
 {
-    clearItems();
     annotations_ = annotations;
-    QCPLayer* layer = canvas_->layer(kLayer);
+    const QFont font = canvas_->font();
+    const QFontMetricsF metrics(font);
+    const qreal ratio = canvas_->devicePixelRatioF();
+    layerable_->marks.clear();
     for (const Annotation& annotation : annotations_) {
-        if (annotation.kind == Annotation::Kind::Point) {
-            auto* mark = new QCPItemTracer(canvas_);
-            mark->setStyle(QCPItemTracer::tsCircle);
-            mark->setSize(8);
-            mark->setPen(QPen(annotation.color, 1.5));
-            mark->position->setCoords(annotation.x, annotation.y);
-            items_ << mark;
-        } else {
-            auto* line = new QCPItemLine(canvas_);
-            line->start->setTypeY(QCPItemPosition::ptAxisRectRatio);
-            line->end->setTypeY(QCPItemPosition::ptAxisRectRatio);
-            line->start->setCoords(annotation.x, 0.0);
-            line->end->setCoords(annotation.x, 1.0);
-            line->setPen(QPen(annotation.color, 1, Qt::DashLine));
-            items_ << line;
-        }
-        auto* label = new QCPItemText(canvas_);
-        label->setText(annotation.label);
-        label->setColor(annotation.color);
-        label->position->setType(QCPItemPosition::ptAbsolute);
-        items_ << label;
-        labels_ << label;
-    }
-    for (QCPAbstractItem* item : items_)
-        item->setLayer(layer);
-}
-
-// Anchors are computed from the axes as they are now, so labels follow every zoom.
-void ChartAnnotations::placeLabels()
-{
-    const QRectF area = canvas_->axisRect()->rect();
-    QList<QRectF> taken;
-    for (int i = 0; i < labels_.size(); ++i) {
-        const Annotation& annotation = annotations_[i];
-        QCPItemText* label = labels_[i];
-        const QFontMetricsF metrics(label->font());
-        const QSizeF size = metrics.boundingRect(QRectF(), Qt::AlignCenter, label->text()).size()
-                            + QSizeF(label->padding().left() + label->padding().right(),
-                                     label->padding().top() + label->padding().bottom());
-        const double x = canvas_->xAxis->coordToPixel(annotation.x);
-        const QPointF anchor = annotation.kind == Annotation::Kind::Point
-                                   ? QPointF(x, canvas_->yAxis->coordToPixel(annotation.y))
-                                   : QPointF(x, area.top());
-        label->setVisible(false);
-        if (!area.contains(anchor))
-            continue;
-        for (const Placement& placement : placementsOf(annotation.kind, size.height())) {
-            const QRectF rect = alignedRect(anchor + placement.offset, size, placement.alignment);
-            const bool free = std::none_of(taken.begin(), taken.end(), [&](const QRectF& t) { return t.intersects(rect); });
-            if (area.contains(rect) && free) {
-                label->setPositionAlignment(placement.alignment);
-                label->position->setCoords(anchor + placement.offset);
-                label->setVisible(true);
-                taken << rect;
-                break;
-            }
-        }
+        AnnotationLayerable::Mark mark{annotation, {}, {}, false};
+        mark.size = metrics.boundingRect(QRectF(), Qt::AlignCenter, annotation.label).size() + QSizeF(2, 2);
+        mark.pixmap = QPixmap((mark.size * ratio).toSize());
+        mark.pixmap.setDevicePixelRatio(ratio);
+        mark.pixmap.fill(Qt::transparent);
+        QPainter painter(&mark.pixmap);
+        painter.setFont(font);
+        painter.setPen(annotation.color);
+        painter.drawText(QRectF(QPointF(), mark.size), Qt::AlignCenter, annotation.label);
+        painter.end();
+        layerable_->marks.append(std::move(mark));
     }
 }
 
 QStringList ChartAnnotations::labelsShown() const
 {
     QStringList shown;
-    for (const QCPItemText* label : labels_) {
-        if (label->visible())
-            shown << label->text();
+    for (const AnnotationLayerable::Mark& mark : layerable_->marks) {
+        if (mark.labelShown)
+            shown << mark.annotation.label;
     }
     return shown;
 }

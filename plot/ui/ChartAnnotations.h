@@ -1,18 +1,18 @@
 #pragma once
 // Marks drawn on a chart's plotting area on a layer of their own: points
-// (spectrum peaks) with a label beside them, and frequencies (shaft orders)
-// as dashed vertical lines labelled at the top. Before every replot the
-// labels are placed where they fit inside the plotting area without
-// covering a label placed before them; one that finds no room is left out
-// (its mark stays).
+// (spectrum peaks) as circles with a label beside them, and frequencies
+// (shaft orders) as dashed vertical lines labelled at the top. At every
+// replot the labels are placed where they fit inside the plotting area
+// without covering a label placed before them; one that finds no room is
+// left out (its mark stays).
 
 #include <QColor>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
-class QCPAbstractItem;
-class QCPItemText;
+class AnnotationLayerable;
 class QCustomPlot;
 
 struct Annotation {
@@ -36,11 +36,7 @@ public:
     QStringList labelsShown() const;
 
 private:
-    void clearItems();
-    void placeLabels();
-
     QCustomPlot* canvas_;
     QList<Annotation> annotations_;
-    QList<QCPAbstractItem*> items_;
-    QList<QCPItemText*> labels_;  // one per annotation
+    AnnotationLayerable* layerable_;  // owned by the chart
 };

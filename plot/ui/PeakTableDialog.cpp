@@ -37,6 +37,7 @@ void PeakTableDialog::setPeaks(const QList<SpectrumPeak>& peaks)
         }
     }
     ui_->peakTable->resizeColumnsToContents();
+    ui_->peakTable->resizeRowsToContents();
 }
 
 void PeakTableDialog::copy() { QGuiApplication::clipboard()->setText(peakTableCsv(peaks_)); }

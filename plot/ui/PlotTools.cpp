@@ -13,7 +13,7 @@ PlotTools::PlotTools(PlotMainWindow* window)
     : QObject(window),
       window_(window),
       chart_(window->chart()),
-      peaks_(new QAction(QStringLiteral("&Peaks"), this)),
+      peaks_(new QAction(QStringLiteral("Pea&ks"), this)),
       orders_(new QAction(QStringLiteral("Shaft &Orders"), this))
 {
     peaks_->setCheckable(true);
@@ -50,8 +50,10 @@ void PlotTools::refresh()
     const PlotData& data = window_->plotData();
     const QList<SpectrumPeak> peaks =
         peaks_->isChecked() ? window_->model().peaks(data, chart_->xRangeShown()) : QList<SpectrumPeak>();
-    QList<Annotation> marks = orders_->isChecked() ? orderMarks() : QList<Annotation>();
-    marks += peakMarks(peaks);
+    // Peak labels first: an order's label can take another row.
+    QList<Annotation> marks = peakMarks(peaks);
+    if (orders_->isChecked())
+        marks += orderMarks();
     if (!marks.isEmpty() || !chart_->annotations().isEmpty())
         chart_->setAnnotations(marks);
     if (table_)

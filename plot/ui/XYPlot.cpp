@@ -505,7 +505,7 @@ void XYPlot::setReadoutFont(const QFont& font) { readout_->setFont(font); }
 void XYPlot::refreshOverlay()
 {
     if (suspended_ > 0)
-        redrawPending_ = true;
+        overlayPending_ = true;
     else
         overlay_->replot();
 }
@@ -520,9 +520,14 @@ void XYPlot::suspendRedraw() { ++suspended_; }
 
 void XYPlot::resumeRedraw()
 {
-    if (--suspended_ == 0 && redrawPending_) {
-        redrawPending_ = false;
+    if (--suspended_ > 0)
+        return;
+    if (redrawPending_) {
+        redrawPending_ = overlayPending_ = false;
         redraw();
+    } else if (overlayPending_) {
+        overlayPending_ = false;
+        overlay_->replot();
     }
 }
 

@@ -253,6 +253,7 @@ private:
 
     int suspended_ = 0;
     bool redrawPending_ = false;
+    bool overlayPending_ = false;  // only the cursor layer changed
     int redraws_ = 0;
 
     Gesture gesture_ = Gesture::None;

@@ -29,7 +29,7 @@ void XYPlot::buildTools()
 {
     annotations_ = new ChartAnnotations(canvas_);
     menu_->addSeparator();
-    fitAllAction_ = addMenuAction(QStringLiteral("&Fit All"), QKeySequence(Qt::Key_A), false);
+    fitAllAction_ = addMenuAction(QStringLiteral("Fit &All"), QKeySequence(Qt::Key_A), false);
     autoYAction_ = addMenuAction(QStringLiteral("Auto &Y"), QKeySequence(), true);
     autoYAction_->setChecked(true);
     backAction_ = addMenuAction(QStringLiteral("&Back"), QKeySequence(Qt::Key_Backspace), false);
