@@ -28,17 +28,26 @@ QList<QPointF> placementsOf(Annotation::Kind kind, QSizeF size)
     return rows;
 }
 
+QPixmap transparentPixmap(QSizeF size, qreal ratio)
+{
+    QPixmap pixmap((size * ratio).toSize());
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
 }  // namespace
 
 // Draws every mark itself: a full replot costs one pass over the marks, and
-// on screen each label is a pixmap made once. Printers and vector files get
-// the labels as text.
+// on screen each label and circle is a pixmap made once. Printers and vector
+// files get them as text and curves.
 class AnnotationLayerable : public QCPLayerable {
 public:
     struct Mark {
         Annotation annotation;
         QSizeF size;
-        QPixmap pixmap;
+        QPixmap pixmap;  // the label
+        QPixmap circle;  // points only
         bool labelShown = false;
     };
 
@@ -47,9 +56,10 @@ public:
     QList<Mark> marks;
 
 protected:
+    // The circles come antialiased in their pixmaps; the lines are vertical.
     void applyDefaultAntialiasingHint(QCPPainter* painter) const override
     {
-        applyAntialiasingHint(painter, true, QCP::aeItems);
+        applyAntialiasingHint(painter, painter->modes().testFlag(QCPPainter::pmVectorized), QCP::aeItems);
     }
 
     QRect clipRect() const override { return mParentPlot->axisRect()->rect(); }
@@ -99,7 +109,10 @@ private:
 
     static void drawMark(QCPPainter* painter, const Mark& mark, QPointF anchor, const QRectF& area)
     {
-        if (mark.annotation.kind == Annotation::Kind::Point) {
+        if (mark.annotation.kind == Annotation::Kind::Point && !painter->modes().testFlag(QCPPainter::pmVectorized)) {
+            const double half = mark.circle.width() / mark.circle.devicePixelRatio() / 2;
+            painter->drawPixmap(anchor - QPointF(half, half), mark.circle);
+        } else if (mark.annotation.kind == Annotation::Kind::Point) {
             painter->setPen(QPen(mark.annotation.color, 1.5));
             painter->setBrush(Qt::NoBrush);
             painter->drawEllipse(anchor, kMarkRadius, kMarkRadius);
@@ -135,16 +148,22 @@ void ChartAnnotations::set(const QList<Annotation>& annotations)
     const qreal ratio = canvas_->devicePixelRatioF();
     layerable_->marks.clear();
     for (const Annotation& annotation : annotations_) {
-        AnnotationLayerable::Mark mark{annotation, {}, {}, false};
+        AnnotationLayerable::Mark mark{annotation, {}, {}, {}, false};
         mark.size = metrics.boundingRect(QRectF(), Qt::AlignCenter, annotation.label).size() + QSizeF(2, 2);
-        mark.pixmap = QPixmap((mark.size * ratio).toSize());
-        mark.pixmap.setDevicePixelRatio(ratio);
-        mark.pixmap.fill(Qt::transparent);
+        mark.pixmap = transparentPixmap(mark.size, ratio);
         QPainter painter(&mark.pixmap);
         painter.setFont(font);
         painter.setPen(annotation.color);
         painter.drawText(QRectF(QPointF(), mark.size), Qt::AlignCenter, annotation.label);
         painter.end();
+        if (annotation.kind == Annotation::Kind::Point) {
+            const double side = 2 * kMarkRadius + 3;
+            mark.circle = transparentPixmap(QSizeF(side, side), ratio);
+            QPainter circle(&mark.circle);
+            circle.setRenderHint(QPainter::Antialiasing);
+            circle.setPen(QPen(annotation.color, 1.5));
+            circle.drawEllipse(QPointF(side / 2, side / 2), kMarkRadius, kMarkRadius);
+        }
         layerable_->marks.append(std::move(mark));
     }
 }
