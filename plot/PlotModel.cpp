@@ -468,6 +468,42 @@ Readout PlotModel::readout(const PlotData& data, int series, int point) const
     return result;
 }
 
+QList<SpectrumPeak> PlotModel::peaks(const PlotData& data, XRange shown) const
+{
+    if (!spectrumToolsEnabled())
+        return {};
+    // Line 0, and line 1 of steady-state spectra under the Hanning window, are forced to 0.
+    const int firstLine = mode_ == SteadyState && fftWindow_ == FftWindowHanning ? 2 : 1;
+    return spectrumPeaks(data, shown, firstLine);
+}
+
+OrderMarks PlotModel::shaftOrderMarks(const PlotData& data) const
+{
+    if (!spectrumToolsEnabled())
+        return {};
+    const auto shown = std::find(data.visible.begin(), data.visible.end(), true);
+    const int series = int(shown - data.visible.begin());
+    if (shown == data.visible.end() || series >= flights_.size())
+        return {};
+    const ShaftSpeeds speeds = shaftSpeeds(flights_[series]->block, mode_ == Transient, transientType_, lastSample_);
+    return {series, shaftOrders(speeds)};
+}
+
+QString PlotModel::deltaReadout(const PlotData& data, const CursorPair& cursors) const
+{
+    const double x1 = data.x[cursors.point1];
+    const double x2 = data.x[cursors.point2];
+    const double dx = x2 - x1;
+    const double dy = data.y[cursors.series2][cursors.point2] - data.y[cursors.series1][cursors.point1];
+    if (parameter_ != kSpectrum)
+        return QStringLiteral("\u0394X = ") + formatG(dx) + QStringLiteral("   \u0394Y = ") + formatG(dy);
+    QString text = QStringLiteral("\u0394X = ") + formatG(dx) + QStringLiteral(" (Hz)   \u0394Y = ") + formatG(dy)
+                   + QStringLiteral(" (G pk)");
+    if (x1 != 0.0)
+        text += QStringLiteral("   f2/f1 = ") + formatG(x2 / x1);
+    return text;
+}
+
 FlightStatus PlotModel::status(const FlightRecord& flight)
 {
     const auto negative = [](float value) { return value < 0.0f; };

@@ -6,7 +6,9 @@
 
 #include "flights/CorrectionTable.h"
 #include "flights/FlightRecord.h"
+#include "plot/PeakFinder.h"
 #include "plot/PlotData.h"
+#include "plot/ShaftOrders.h"
 
 #include <QString>
 #include <array>
@@ -63,6 +65,20 @@ struct BinButtons {
 struct Readout {
     QString text;
     bool negative = false;  // the point's value is below zero
+};
+
+// Two points picked on the chart: series and point index of each.
+struct CursorPair {
+    int series1 = 0;
+    int point1 = 0;
+    int series2 = 0;
+    int point2 = 0;
+};
+
+// The shaft orders marked on a spectrum and the series whose speeds they come from.
+struct OrderMarks {
+    int series = -1;  // -1: none shown
+    QList<ShaftOrder> orders;
 };
 
 // Whether a flight's values are plausible: none of the steady-state A4R
@@ -126,6 +142,15 @@ public:
     PlotData build() const;
     // The readout of point `point` of series `series` in `data`.
     Readout readout(const PlotData& data, int series, int point) const;
+
+    // The spectrum's tools: peaks and shaft orders.
+    bool spectrumToolsEnabled() const { return parameter_ == plot::kSpectrum; }
+    // The peaks of the shown flights of a spectrum within the X range shown; none for other plots.
+    QList<SpectrumPeak> peaks(const PlotData& data, XRange shown) const;
+    // The orders of the first shown flight's shaft speeds; none for other plots.
+    OrderMarks shaftOrderMarks(const PlotData& data) const;
+    // "ΔX = ...   ΔY = ..." from the first point to the second; on a spectrum also their frequency ratio.
+    QString deltaReadout(const PlotData& data, const CursorPair& cursors) const;
 
     static FlightStatus status(const FlightRecord& flight);
     QList<FlightStatus> dataStatus() const;

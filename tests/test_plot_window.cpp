@@ -5,18 +5,22 @@
 #include "GuiTestEnvironment.h"
 #include "MenuTexts.h"
 #include "SampleFlights.h"
+#include "core/NumberFormat.h"
 #include "core/Settings.h"
 #include "flights/Spectrum.h"
 #include "plot/ui/ColorPopup.h"
 #include "plot/ui/DataStatusDialog.h"
 #include "plot/ui/DisplaySetupDialog.h"
+#include "plot/ui/PeakTableDialog.h"
 #include "plot/ui/PlotMainWindow.h"
+#include "plot/ui/PlotTools.h"
 #include "plot/ui/TabulateDialog.h"
 #include "plot/ui/XYPlot.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -578,6 +582,91 @@ private slots:
         QFile file(pdf);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.read(5), QByteArray("%PDF-"));
+    }
+
+    // Peaks and shaft orders on the spectrum: marks that follow the view, a table to copy and save.
+    void peaksAndShaftOrders()
+    {
+        auto first = std::make_shared<FlightRecord>(*flights[0]);
+        first->block.steadyParameters[9][0] = 60000;   // N1-4R: 1000 Hz
+        first->block.steadyParameters[10][0] = 0;      // N2-4R missing: N2-3B
+        first->block.steadyParameters[21][0] = 150000;  // 2500 Hz
+        auto window = open({first, flights[1]});
+        PlotTools* tools = window->tools();
+        QVERIFY(!tools->peaksAction()->isEnabled());
+        chooseParameter(*window, plot::kSpectrum);
+        QVERIFY(!tools->peaksAction()->isChecked() && !tools->shaftOrdersAction()->isChecked());
+        QCOMPARE(actionTexts(menu(*window, "menuData")).mid(1), (QStringList{"Pea&ks", "Shaft &Orders"}));
+
+        tools->shaftOrdersAction()->trigger();
+        XYPlot* chart = window->chart();
+        QStringList orders;
+        for (const Annotation& mark : chart->annotations()) {
+            orders << mark.label + " " + QString::number(mark.x);
+            QCOMPARE(mark.color, chart->seriesStyle(0).color);
+        }
+        QCOMPARE(orders, (QStringList{"1×N1 1000", "2×N1 2000", "3×N1 3000", "1×N2 2500", "2×N2 5000", "3×N2 7500"}));
+
+        tools->peaksAction()->trigger();
+        PeakTableDialog* table = tools->peakTable();
+        QVERIFY(table && table->isVisible());
+        QCOMPARE(table->peaks().size(), 10);
+        QCOMPARE(table->peaks().first().line, 300);  // 1430.5 Hz, in the default view
+        chart->grab();  // labels are placed as the chart draws
+        QVERIFY(chart->annotationLabelsShown().contains("1430.5 Hz\n" + formatG(table->peaks().first().amplitude, 3) + " g"));
+        chart->setXRange(1500, 4500);
+        QVERIFY(table->peaks().first().line != 300);
+
+        env.prompts().fileAnswers << env.path() + "/peaks";
+        table->save();
+        const QString saved = fileLines(env.path() + "/peaks.csv").join('\n');
+        QVERIFY(saved.startsWith("Flight,Rank,Line,Hz,G pk\nFlight 3,1,"));
+        table->copy();
+        QCOMPARE(QApplication::clipboard()->text(), saved);
+
+        // Other plots have neither.
+        chooseParameter(*window, plot::kTimeHistory);
+        QVERIFY(!tools->peaksAction()->isEnabled());
+        QVERIFY(chart->annotations().isEmpty());
+        QVERIFY(table->peaks().isEmpty());
+    }
+
+    // A legend click shows or hides a flight as its display setup check box does, and the box follows.
+    void legendClickHoverAndTwoCursors()
+    {
+        auto window = open();
+        chooseParameter(*window, plot::kTimeHistory);
+        XYPlot* chart = window->chart();
+        DisplaySetupDialog* setup = openDisplaySetup(*window);
+        emit chart->legendClicked(1);
+        QVERIFY(!chart->seriesVisible(1));
+        QVERIFY(!setup->flightGroup()->button(1)->isChecked());
+        QVERIFY(!window->model().flightVisible(1));
+        emit chart->legendClicked(1);
+        QVERIFY(chart->seriesVisible(1) && setup->flightGroup()->button(1)->isChecked());
+
+        // Hovering reads out as dragging does, once switched on.
+        chart->setXRange(0, 1.2);
+        chart->setSeriesVisible(1, false);
+        const QPoint at = pixelOf(*window, 0, 4);
+        QMouseEvent hover(QEvent::MouseMove, at, chart->canvas()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(chart->canvas(), &hover);
+        QCOMPARE(chart->readoutText(), QString());
+        chart->setHoverReadout(true);
+        const int redraws = chart->redrawCount();
+        QApplication::sendEvent(chart->canvas(), &hover);
+        QCOMPARE(chart->readoutText(), QStringLiteral("Flight 3   X = 0.4096 (ms)   Y = -0.0428636 (Volt)"));
+        QCOMPARE(chart->redrawCount(), redraws);  // the cursor layer alone is drawn again
+
+        // Two clicks: the differences from the first point to the second.
+        chart->setTwoCursors(true);
+        moveWithLeftButton(chart, pixelOf(*window, 0, 2));
+        QVERIFY(chart->cursorShown(0) && !chart->cursorShown(1));
+        moveWithLeftButton(chart, pixelOf(*window, 0, 4));
+        QVERIFY(chart->cursorShown(1));
+        const std::vector<double>& y = chart->yValues(0);
+        QCOMPARE(chart->deltaText(), "\u0394X = 0.2048   \u0394Y = " + formatG(y[4] - y[2]));
     }
 };
 

@@ -186,9 +186,18 @@ private slots:
         auto* menu = chart->findChild<QMenu*>();
         QVERIFY(menu);
         QStringList texts;
-        for (QAction* action : menu->actions())
-            texts << action->text();
-        QCOMPARE(texts, (QStringList{"Save Graph As...", "Save Data to File...", "Copy", "Print", "Reset"}));
+        QSet<QChar> keys;  // access keys, unique within the menu
+        for (QAction* action : menu->actions()) {
+            const int amp = action->text().indexOf('&');
+            if (amp >= 0) {
+                const QChar key = action->text().at(amp + 1).toLower();
+                QVERIFY2(!keys.contains(key), qPrintable(action->text()));
+                keys.insert(key);
+            }
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text().remove('&'));
+        }
+        QCOMPARE(texts, (QStringList{"Save Graph As...", "Save Data to File...", "Copy", "Print", "Reset", "-", "Fit All",
+                                     "Auto Y", "Back", "Forward", "-", "Hover Readout", "Two Cursors"}));
     }
 
     void textsAreReadBack()
@@ -306,6 +315,7 @@ private slots:
         QVERIFY(near(home.lower, 0, 1e-9) && near(home.upper, 100, 1e-9));
 
         // Shift + left drag: one axis, the one dragged along.
+        chart->setAutoY(false);
         drag(canvas, pixel(20, 50), pixel(60, 45), {Qt::LeftButton}, Qt::ShiftModifier);
         QVERIFY(near(chart->xRangeShown().lower, 20, 0.5) && near(chart->xRangeShown().upper, 60, 0.5));
         QCOMPARE(chart->yRangeShown().lower, homeY.lower);
@@ -333,6 +343,7 @@ private slots:
         chart->reset();
 
         // The wheel zooms in around the cursor: the value under it stays put.
+        chart->setAutoY(false);
         const QPoint at = pixel(25, 75);
         QWheelEvent wheel(at, canvas->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
                           Qt::NoScrollPhase, false);
@@ -390,6 +401,102 @@ private slots:
         chart->setData({1, 2, 3, 4, 5}, {{1, qQNaN(), 3, 3.4e38, -qInf()}});
         chart->resetView();
         QVERIFY(chart->yRangeShown().lower > 0.8 && chart->yRangeShown().upper < 3.2);
+    }
+
+    // While "Auto Y" is on the values follow the X range: zooms and pans along X
+    // keep it on, those that set Y turn it off.
+    void autoYFollowsTheXRange_data()
+    {
+        QTest::addColumn<QPointF>("from");
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<bool>("bothButtons");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("autoYAfter");
+        QTest::newRow("X-axis zoom") << QPointF(20, 50) << QPointF(60, 49) << false << int(Qt::ShiftModifier) << true;
+        QTest::newRow("Y-axis zoom") << QPointF(50, 70) << QPointF(52, 20) << false << int(Qt::ShiftModifier) << false;
+        QTest::newRow("rectangle") << QPointF(20, 60) << QPointF(40, 30) << false << int(Qt::ControlModifier) << false;
+        QTest::newRow("pan along X") << QPointF(50, 50) << QPointF(30, 50) << true << int(Qt::ShiftModifier) << true;
+        QTest::newRow("pan up") << QPointF(50, 50) << QPointF(50, 30) << true << int(Qt::ShiftModifier) << false;
+        QTest::newRow("scale in") << QPointF(50, 50) << QPointF(50, 30) << true << int(Qt::ControlModifier) << true;
+    }
+    void autoYFollowsTheXRange()
+    {
+        QFETCH(QPointF, from);
+        QFETCH(QPointF, to);
+        QFETCH(bool, bothButtons);
+        QFETCH(int, modifiers);
+        QFETCH(bool, autoYAfter);
+        QVERIFY(chart->autoY());
+        QList<Qt::MouseButton> buttons{Qt::LeftButton};
+        if (bothButtons)
+            buttons << Qt::RightButton;
+        drag(chart->canvas(), pixel(from.x(), from.y()), pixel(to.x(), to.y()), buttons,
+             Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(chart->autoY(), autoYAfter);
+        // The values of both lines within the X range shown, 5 % wider on either side.
+        const double first = std::max(std::ceil(chart->xRangeShown().lower), 0.0);
+        const double last = std::min(std::floor(chart->xRangeShown().upper), 100.0);
+        const double lower = std::min(first, 100 - last);
+        const double upper = std::max(last, 100 - first);
+        const bool followed = near(chart->yRangeShown().lower, lower - (upper - lower) * 0.05, 1e-9)
+                              && near(chart->yRangeShown().upper, upper + (upper - lower) * 0.05, 1e-9);
+        QCOMPARE(followed, autoYAfter);
+
+        // Fit All (A) and Reset turn it on again.
+        QApplication::setActiveWindow(chart.get());
+        QTest::keyClick(chart->canvas(), Qt::Key_A);
+        QVERIFY(chart->autoY());
+        QCOMPARE(chart->xRangeShown().lower, 0.0);
+        QCOMPARE(chart->xRangeShown().upper, 100.0);
+        chart->setYRange(10, 20);
+        QVERIFY(!chart->autoY());
+        chart->reset();
+        QVERIFY(chart->autoY());
+        QCOMPARE(chart->yRangeShown().lower, -5.0);
+    }
+
+    void backAndForwardThroughTheViews()
+    {
+        QWidget* canvas = chart->canvas();
+        QApplication::setActiveWindow(chart.get());
+        const auto shown = [&] { return std::pair(std::lround(chart->xRangeShown().lower), std::lround(chart->xRangeShown().upper)); };
+        drag(canvas, pixel(20, 50), pixel(60, 50), {Qt::LeftButton}, Qt::ShiftModifier);
+        drag(canvas, pixel(30, 50), pixel(40, 50), {Qt::LeftButton}, Qt::ShiftModifier);
+        QCOMPARE(shown(), std::pair(30L, 40L));
+        QTest::keyClick(canvas, Qt::Key_Backspace);
+        QCOMPARE(shown(), std::pair(20L, 60L));
+        QTest::keyClick(canvas, Qt::Key_Backspace);
+        QCOMPARE(shown(), std::pair(0L, 100L));
+        QVERIFY(!chart->back());
+        QTest::keyClick(canvas, Qt::Key_Backspace, Qt::ShiftModifier);
+        QCOMPARE(shown(), std::pair(20L, 60L));
+        // A Y zoom recorded with the view: going back and forward restores it with Auto Y off.
+        drag(canvas, pixel(50, 70), pixel(51, 30), {Qt::LeftButton}, Qt::ShiftModifier);
+        const XRange zoomedY = chart->yRangeShown();
+        QVERIFY(!chart->forward());
+        QVERIFY(chart->back());
+        QVERIFY(chart->autoY());
+        QVERIFY(chart->forward());
+        QVERIFY(!chart->autoY());
+        QCOMPARE(chart->yRangeShown().lower, zoomedY.lower);
+        // New data start a new history.
+        fill(*chart);
+        QVERIFY(!chart->back());
+    }
+
+    void legendEntriesAreClickable()
+    {
+        QSignalSpy clicks(chart.get(), &XYPlot::legendClicked);
+        chart->setSeriesVisible(1, false);
+        chart->redraw();
+        QApplication::processEvents();
+        // The hidden series keeps its entry, below the first one.
+        const QPoint legendTop = pixel(100, chart->yRangeShown().upper) + QPoint(30, 12);
+        const QPoint secondEntry = legendTop + QPoint(0, 16);
+        mouse(chart->canvas(), QEvent::MouseButtonPress, secondEntry, Qt::LeftButton, Qt::LeftButton);
+        mouse(chart->canvas(), QEvent::MouseButtonRelease, secondEntry, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(clicks.size(), 1);
+        QCOMPARE(clicks[0][0].toInt(), 1);
     }
 };
 

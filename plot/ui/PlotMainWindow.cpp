@@ -9,6 +9,7 @@
 #include "plot/ui/DataStatusDialog.h"
 #include "plot/ui/DisplaySetupDialog.h"
 #include "plot/ui/PlotPresentation.h"
+#include "plot/ui/PlotTools.h"
 #include "plot/ui/TabulateDialog.h"
 #include "plot/ui/XYPlot.h"
 #include "ui/MenuBarKey.h"
@@ -63,6 +64,7 @@ PlotMainWindow::PlotMainWindow(QWidget* parent, const FlightRecordList& flights)
     RedrawSuspension once(*chart_);
     statusBar()->addPermanentWidget(globalStatusButton_);
     connectCommands();
+    tools_ = new PlotTools(this);
     numberActions();
     showGlobalStatus();
     chart_->setXGrid(model_.xGrid());
@@ -298,14 +300,19 @@ void PlotMainWindow::dataStatus()
 
 void PlotMainWindow::showHideDataSet(QAbstractButton* button)
 {
-    const int index = button->property("id").toInt();
-    model_.setFlightVisible(index, button->isChecked());
+    setFlightVisible(button->property("id").toInt(), button->isChecked());
+}
+
+void PlotMainWindow::setFlightVisible(int index, bool visible)
+{
+    model_.setFlightVisible(index, visible);
     // A stacked spectrum's series are the bins of one flight, not the flights.
-    if (model_.isStacked() || index < 0 || index >= data_.seriesCount())
-        return;
-    data_.visible[index] = button->isChecked();
-    chart_->setSeriesVisible(index, button->isChecked());
+    if (!model_.isStacked() && index >= 0 && index < data_.seriesCount()) {
+        data_.visible[index] = visible;
+        chart_->setSeriesVisible(index, visible);
+    }
     followPlot();
+    emit flightVisibilityChanged(index, visible);
 }
 
 void PlotMainWindow::mouseMove(QPoint position)

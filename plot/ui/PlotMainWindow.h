@@ -12,6 +12,7 @@ class DisplaySetupDialog;
 class QAbstractButton;
 class QButtonGroup;
 class QPushButton;
+class PlotTools;
 class QRadioButton;
 class TabulateDialog;
 class XYPlot;
@@ -39,12 +40,17 @@ public:
     void setYAxisLog(bool on);
     void setFftWindowType(int windowType);
     void setChartBackground(const QColor& color);
+    // Shows or hides flight `index`, as its display setup check box does.
+    void setFlightVisible(int index, bool visible);
+    PlotTools* tools() const { return tools_; }
 
 signals:
     // The point under the cursor readout; the tabulation highlights its row.
     void posX(int point);
     // Every series was computed and put on the chart again.
     void plotRebuilt();
+    // A flight was shown or hidden; an open display setup follows.
+    void flightVisibilityChanged(int index, bool visible);
 
 public slots:
     void on_steadyStateRadioButton_toggled(bool checked);
@@ -90,4 +96,5 @@ private:
     QPointer<TabulateDialog> tabulation_;
     QPointer<DisplaySetupDialog> displaySetup_;
     QPointer<DataStatusDialog> dataStatus_;
+    PlotTools* tools_ = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "core/DataDirectories.h"
 #include "core/MessageText.h"
 #include "core/Prompts.h"
+#include "plot/AutoscaleRange.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -27,8 +28,6 @@ constexpr int kTickPointSize = 9;
 constexpr double kWheelZoomPerStep = 0.85;   // range factor per wheel notch towards the user
 constexpr double kScalePerPixel = 0.99;      // range factor per pixel moved down with Ctrl + both buttons
 constexpr int kMinBand = 3;                  // a smaller dragged band is taken as a slip, not a zoom
-constexpr int kPaddedPointCount = 32;        // point plots up to this size get half a step of room at each end
-constexpr double kValueMargin = 0.05;        // room above and below the values of the default view
 
 QCPScatterStyle::ScatterShape shapeOf(XYPlot::Marker marker)
 {
@@ -153,6 +152,7 @@ XYPlot::XYPlot(QWidget* parent)
     readout_->setColor(Qt::black);
     readout_->setVisible(false);
     setBackground(background_);
+    buildTools();
 }
 
 XYPlot::~XYPlot() = default;
@@ -217,6 +217,9 @@ void XYPlot::setData(std::vector<double> x, std::vector<std::vector<double>> y)
         graph(s)->data()->set(points, true);
     }
     legendDirty_ = true;
+    history_ = {};
+    annotations_->set({});
+    hideCursors();
     redraw();
 }
 
@@ -236,14 +239,15 @@ void XYPlot::setLegendVisible(bool visible)
     redraw();
 }
 
-// The legend names the shown series, in order; without one its column gives its room to the plot.
+// The legend names every series, in order, the hidden ones greyed, so that a
+// click on an entry can show its series again; without one its column gives its room to the plot.
 void XYPlot::refreshLegend()
 {
     QCPLegend* legend = canvas_->legend;
     legend->clearItems();
     for (int s = 0; s < canvas_->graphCount() && legendVisible_; ++s) {
-        if (graph(s)->visible())
-            graph(s)->addToLegend(legend);
+        graph(s)->addToLegend(legend);
+        legend->itemWithPlottable(graph(s))->setTextColor(graph(s)->visible() ? Qt::black : Qt::gray);
     }
     const bool shown = legend->itemCount() > 0;
     legend->setVisible(shown);
@@ -264,6 +268,7 @@ void XYPlot::setSeriesVisible(int series, bool visible)
         return;
     graph(series)->setVisible(visible);
     legendDirty_ = true;
+    followValues();
     redraw();
 }
 
@@ -389,6 +394,7 @@ void XYPlot::setXRange(double lower, double upper)
 
 void XYPlot::setYRange(double lower, double upper)
 {
+    setAutoY(false);
     canvas_->yAxis->setRange(lower, upper);
     redraw();
 }
@@ -404,6 +410,7 @@ void XYPlot::setYLog(bool on)
         axis->setScaleType(scale);
         axis->setTicker(ticker);
     }
+    followValues();
     redraw();
 }
 
@@ -511,60 +518,29 @@ void XYPlot::setReadoutFont(const QFont& font) { readout_->setFont(font); }
 void XYPlot::refreshOverlay()
 {
     if (suspended_ > 0)
-        redrawPending_ = true;
+        overlayPending_ = true;
     else
         overlay_->replot();
 }
 
 void XYPlot::resetView()
 {
-    XRange xRange{0.0, 1.0};
-    if (defaultXRange_) {
-        xRange = *defaultXRange_;
-    } else if (!x_.empty()) {
-        xRange = {x_.front(), x_.back()};
-        const double step = x_.size() > 1 ? x_[1] - x_[0] : 1.0;
-        if (pointCount() <= kPaddedPointCount) {
-            xRange.lower -= step / 2;
-            xRange.upper += step / 2;
-        }
-    }
-    const bool log = yLog();
-    double lower = std::numeric_limits<double>::infinity();
-    double upper = -lower;
-    for (int s = 0; s < seriesCount(); ++s) {
-        for (int i = 0; i < pointCount() && seriesVisible(s); ++i) {
-            const double value = y_[s][i];
-            if (!xRange.contains(x_[i]) || !plottable(value) || (log && value <= 0.0))
-                continue;
-            lower = std::min(lower, value);
-            upper = std::max(upper, value);
-        }
-    }
-    if (lower > upper) {  // nothing shown
-        lower = log ? 0.1 : 0.0;
-        upper = log ? 10.0 : 1.0;
-    } else if (log) {
-        const double factor = lower == upper ? 2.0 : std::pow(upper / lower, kValueMargin);
-        lower /= factor;
-        upper *= factor;
-    } else {
-        const double margin = lower == upper ? 1.0 : (upper - lower) * kValueMargin;
-        lower -= margin;
-        upper += margin;
-    }
-    canvas_->xAxis->setRange(xRange.lower, xRange.upper);
-    canvas_->yAxis->setRange(lower, upper);
-    redraw();
+    showView({defaultXRange_ ? *defaultXRange_ : dataXRange(x_), {}, true});
+    recordView();
 }
 
 void XYPlot::suspendRedraw() { ++suspended_; }
 
 void XYPlot::resumeRedraw()
 {
-    if (--suspended_ == 0 && redrawPending_) {
-        redrawPending_ = false;
+    if (--suspended_ > 0)
+        return;
+    if (redrawPending_) {
+        redrawPending_ = overlayPending_ = false;
         redraw();
+    } else if (overlayPending_) {
+        overlayPending_ = false;
+        overlay_->replot();
     }
 }
 
@@ -692,6 +668,7 @@ bool XYPlot::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Wheel: {
         const auto* wheel = static_cast<QWheelEvent*>(event);
         scaleAround(std::pow(kWheelZoomPerStep, wheel->angleDelta().y() / 120.0), wheel->position().toPoint());
+        recordView(true);
         return true;
     }
     case QEvent::KeyPress:
@@ -700,6 +677,10 @@ bool XYPlot::eventFilter(QObject* watched, QEvent* event)
         emit reset(QLatin1Char('r'));
         reset();
         return true;
+    case QEvent::Leave:
+        if (hoverReadout())
+            emit mouseHover(QPoint(-1, -1));
+        return false;
     case QEvent::ContextMenu: {
         // Not while a button gesture is under way (a right press with Shift or Ctrl).
         const auto* request = static_cast<QContextMenuEvent*>(event);
@@ -724,6 +705,12 @@ bool XYPlot::mousePressed(QMouseEvent* event)
     const Qt::KeyboardModifiers modifiers = gestureModifiers(event->modifiers());
     const bool shift = modifiers.testFlag(Qt::ShiftModifier);
     const bool control = modifiers.testFlag(Qt::ControlModifier);
+    const int legendSeries = legendSeriesAt(event->position().toPoint());
+    if (buttons == Qt::LeftButton && modifiers == Qt::NoModifier && legendSeries >= 0) {
+        startGesture(Gesture::None, event->position().toPoint());
+        emit legendClicked(legendSeries);
+        return true;
+    }
     Gesture gesture = Gesture::None;
     if (buttons == (Qt::LeftButton | Qt::RightButton))
         gesture = shift ? Gesture::Translate : control ? Gesture::Scale : Gesture::None;
@@ -742,6 +729,8 @@ bool XYPlot::mouseMoved(QMouseEvent* event)
     case Gesture::Readout:
         if (event->buttons() == Qt::LeftButton && gestureModifiers(event->modifiers()) == Qt::NoModifier)
             emit mouseMove(at);
+        else if (event->buttons() == Qt::NoButton && hoverReadout())
+            emit mouseHover(at);
         break;
     case Gesture::RectZoom:
     case Gesture::AxisZoom: showBand(at); break;
@@ -754,9 +743,15 @@ bool XYPlot::mouseMoved(QMouseEvent* event)
 
 bool XYPlot::mouseReleased(QMouseEvent* event)
 {
+    const QPoint at = event->position().toPoint();
     if ((gesture_ == Gesture::RectZoom || gesture_ == Gesture::AxisZoom) && event->button() == Qt::LeftButton)
-        zoomToBand(event->position().toPoint());
-    startGesture(Gesture::None, event->position().toPoint());
+        zoomToBand(at);
+    const bool click = (at - pressPosition_).manhattanLength() < kMinBand;
+    if (gesture_ == Gesture::Readout && click && twoCursors())
+        emit pointClicked(at);
+    if (gesture_ != Gesture::None && gesture_ != Gesture::Readout)
+        recordView();
+    startGesture(Gesture::None, at);
     return true;
 }
 
@@ -785,6 +780,8 @@ void XYPlot::zoomToBand(QPoint to)
     const bool zoomY = gesture_ == Gesture::RectZoom || !alongX;
     QCPAxis* xAxis = canvas_->xAxis;
     QCPAxis* yAxis = canvas_->yAxis;
+    if (zoomY && std::abs(drag.y()) >= kMinBand)
+        setAutoY(false);
     if (zoomX && std::abs(drag.x()) >= kMinBand)
         xAxis->setRange(xAxis->pixelToCoord(band.left()), xAxis->pixelToCoord(band.right()));
     if (zoomY && std::abs(drag.y()) >= kMinBand)
@@ -792,10 +789,15 @@ void XYPlot::zoomToBand(QPoint to)
     redraw();
 }
 
-// The chart follows the cursor.
+// The chart follows the cursor; along X alone while the values follow the X
+// range, until the cursor has moved up or down by more than a slip.
 void XYPlot::translate(QPoint from, QPoint to)
 {
+    if (autoY() && std::abs(to.y() - pressPosition_.y()) >= kMinBand)
+        setAutoY(false);
     for (QCPAxis* axis : {canvas_->xAxis, canvas_->yAxis}) {
+        if (axis == canvas_->yAxis && autoY())
+            continue;
         const bool horizontal = axis->orientation() == Qt::Horizontal;
         const double start = axis->pixelToCoord(horizontal ? from.x() : from.y());
         const double end = axis->pixelToCoord(horizontal ? to.x() : to.y());
@@ -807,9 +809,11 @@ void XYPlot::translate(QPoint from, QPoint to)
     redraw();
 }
 
+// While the values follow the X range, only X is scaled.
 void XYPlot::scaleAround(double factor, QPoint center)
 {
     canvas_->xAxis->scaleRange(factor, canvas_->xAxis->pixelToCoord(center.x()));
-    canvas_->yAxis->scaleRange(factor, canvas_->yAxis->pixelToCoord(center.y()));
+    if (!autoY())
+        canvas_->yAxis->scaleRange(factor, canvas_->yAxis->pixelToCoord(center.y()));
     redraw();
 }

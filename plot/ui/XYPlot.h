@@ -10,11 +10,23 @@
 //   Ctrl + left drag            zoom into the dragged rectangle
 //   Shift + left drag           zoom one axis into the dragged span
 //   R                           reset(QChar) and back to the default view
-//   wheel                       zoom around the cursor
-//   right click                 "Save Graph As...", "Save Data to File...", "Copy", "Print", "Reset"
+//   wheel                       zoom around the cursor (along X while the values follow it)
+//   right click                 "Save Graph As...", "Save Data to File...", "Copy", "Print", "Reset",
+//                               then the view and cursor tools below
+//   A                           "Fit All": every point of the data
+//   Backspace, Shift+Backspace  back and forward through the last views
+//   mouse over, "Hover Readout" mouseHover(QPoint) for each move without a button
+//   click, "Two Cursors"        pointClicked(QPoint)
+//   click on a legend entry     legendClicked(series)
+//
+// "Auto Y", on by default, makes the values shown follow the X range: they
+// span the shown series' values within it. A gesture that zooms or moves the
+// Y axis on its own turns it off; Reset and Fit All turn it on.
 
 #include "plot/PlotData.h"
 #include "plot/PlotFiles.h"
+#include "plot/ViewHistory.h"
+#include "plot/ui/ChartAnnotations.h"
 
 #include <QColor>
 #include <QFont>
@@ -22,7 +34,9 @@
 #include <optional>
 #include <vector>
 
+class QAction;
 class QCPGraph;
+class QKeySequence;
 class QCPItemLine;
 class QCPItemText;
 class QCPLayer;
@@ -114,6 +128,35 @@ public:
 
     // The default view: the default X range (or the data's) and the shown series' values.
     void resetView();
+    // Both axes to every point of the data; the values follow the X range again.
+    void fitAll();
+    bool autoY() const;
+    void setAutoY(bool on);
+    // Back and forward through the views shown since the data was set; false when there is none.
+    bool back();
+    bool forward();
+    // "Fit All", "Auto Y", "Back", "Forward": in the context menu, for the window's menus too.
+    QList<QAction*> viewActions() const;
+    // More entries for the context menu, after the chart's own.
+    void addContextActions(const QList<QAction*>& actions);
+
+    bool hoverReadout() const;
+    void setHoverReadout(bool on);
+    bool twoCursors() const;
+    void setTwoCursors(bool on);
+    // Cursor 0 or 1 at a point, a dashed line through it labelled with its number.
+    void showCursor(int cursor, int series, int point);
+    // The cursors and the delta box go.
+    void hideCursors();
+    bool cursorShown(int cursor) const;
+    // A text box at the bottom left of the plotting area with the two cursors' differences.
+    void showDelta(const QString& text);
+    QString deltaText() const;
+
+    // Marks of points and frequencies; they follow zooms and go with the next data.
+    void setAnnotations(const QList<Annotation>& annotations);
+    const QList<Annotation>& annotations() const;
+    QStringList annotationLabelsShown() const;
     // While suspended (the calls nest), changes are not drawn; the last
     // resume draws once if anything changed.
     void suspendRedraw();
@@ -137,6 +180,11 @@ public slots:
 
 signals:
     void mouseMove(QPoint position);
+    void mouseHover(QPoint position);  // outside the chart when the mouse left it
+    void pointClicked(QPoint position);
+    void legendClicked(int series);
+    // The X range shown changed.
+    void viewChanged();
     void reset(QChar key);
 
 protected:
@@ -160,6 +208,15 @@ private:
     void scaleAround(double factor, QPoint center);
     void refreshOverlay();
     void refreshLegend();
+    void buildTools();
+    QAction* addMenuAction(const QString& text, const QKeySequence& key, bool checkable);
+    void followValues();
+    ChartView currentView() const;
+    void showView(const ChartView& view);
+    void recordView(bool wheelStep = false);
+    std::vector<bool> shownSeries() const;
+    int legendSeriesAt(QPoint position) const;
+    QCPItemText* makeOverlayText(Qt::Alignment corner);
 
     QCustomPlot* canvas_;
     QCPLayoutGrid* body_;  // the plotting area and the legend beside it
@@ -170,8 +227,21 @@ private:
     QCPItemLine* xMarker_;
     QCPItemLine* yMarker_;
     QCPItemText* readout_;
+    QCPItemText* delta_;
+    QCPItemLine* cursors_[2];
+    QCPItemText* cursorLabels_[2];
     QRubberBand* band_;
     QMenu* menu_;
+    ChartAnnotations* annotations_;
+    QAction* fitAllAction_;
+    QAction* autoYAction_;
+    QAction* backAction_;
+    QAction* forwardAction_;
+    QAction* hoverAction_;
+    QAction* twoCursorsAction_;
+    ViewHistory history_;
+    bool lastRecordWasWheel_ = false;
+    bool settingView_ = false;  // the Y range is being set with the X range
 
     std::vector<double> x_;
     std::vector<std::vector<double>> y_;
@@ -186,6 +256,7 @@ private:
 
     int suspended_ = 0;
     bool redrawPending_ = false;
+    bool overlayPending_ = false;  // only the cursor layer changed
     int redraws_ = 0;
 
     Gesture gesture_ = Gesture::None;

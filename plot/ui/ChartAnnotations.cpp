@@ -1,0 +1,179 @@
+#include "plot/ui/ChartAnnotations.h"
+
+#include <QFontMetricsF>
+#include <QPixmap>
+#include <algorithm>
+#include <optional>
+#include <qcustomplot.h>
+
+namespace {
+
+const QString kLayer = QStringLiteral("annotations");
+constexpr double kLabelGap = 6;   // pixels between a mark and its label
+constexpr double kMarkRadius = 4;
+constexpr int kFrequencyRows = 4;  // rows of frequency labels below the top of the plotting area
+
+// Where a label may go, in order of preference: its top left corner relative to its anchor pixel.
+QList<QPointF> placementsOf(Annotation::Kind kind, QSizeF size)
+{
+    if (kind == Annotation::Kind::Point) {
+        return {{-size.width() / 2, -kLabelGap - size.height()},
+                {kLabelGap, -size.height() / 2},
+                {-kLabelGap - size.width(), -size.height() / 2},
+                {-size.width() / 2, kLabelGap}};
+    }
+    QList<QPointF> rows;
+    for (int row = 0; row < kFrequencyRows; ++row)
+        rows.append({3, 2 + row * size.height()});
+    return rows;
+}
+
+QPixmap transparentPixmap(QSizeF size, qreal ratio)
+{
+    QPixmap pixmap((size * ratio).toSize());
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+}  // namespace
+
+// Draws every mark itself: a full replot costs one pass over the marks, and
+// on screen each label and circle is a pixmap made once. Printers and vector
+// files get them as text and curves.
+class AnnotationLayerable : public QCPLayerable {
+public:
+    struct Mark {
+        Annotation annotation;
+        QSizeF size;
+        QPixmap pixmap;  // the label
+        QPixmap circle;  // points only
+        bool labelShown = false;
+    };
+
+    explicit AnnotationLayerable(QCustomPlot* canvas) : QCPLayerable(canvas, kLayer) {}
+
+    QList<Mark> marks;
+
+protected:
+    // The circles come antialiased in their pixmaps; the lines are vertical.
+    void applyDefaultAntialiasingHint(QCPPainter* painter) const override
+    {
+        applyAntialiasingHint(painter, painter->modes().testFlag(QCPPainter::pmVectorized), QCP::aeItems);
+    }
+
+    QRect clipRect() const override { return mParentPlot->axisRect()->rect(); }
+
+    void draw(QCPPainter* painter) override
+    {
+        const QRectF area = mParentPlot->axisRect()->rect();
+        QList<QRectF> taken;
+        for (Mark& mark : marks) {
+            const Annotation& a = mark.annotation;
+            const double x = mParentPlot->xAxis->coordToPixel(a.x);
+            const QPointF anchor(x, a.kind == Annotation::Kind::Point ? mParentPlot->yAxis->coordToPixel(a.y) : area.top());
+            mark.labelShown = false;
+            if (x < area.left() || x > area.right())
+                continue;
+            drawMark(painter, mark, anchor, area);
+            if (const std::optional<QRectF> rect = freePlace(a.kind, anchor, mark.size, area, taken)) {
+                drawLabel(painter, mark, *rect);
+                taken << *rect;
+                mark.labelShown = true;
+            }
+        }
+    }
+
+private:
+    // The first place beside the anchor inside the area that covers no label
+    // taken; then the same places pushed into the area (a peak at its edge).
+    static std::optional<QRectF> freePlace(Annotation::Kind kind, QPointF anchor, QSizeF size, const QRectF& area,
+                                           const QList<QRectF>& taken)
+    {
+        const auto free = [&](const QRectF& rect) {
+            return std::none_of(taken.begin(), taken.end(), [&](const QRectF& t) { return t.intersects(rect); });
+        };
+        for (bool pushed : {false, true}) {
+            for (const QPointF& corner : placementsOf(kind, size)) {
+                QRectF rect(anchor + corner, size);
+                if (pushed && rect.width() <= area.width() && rect.height() <= area.height()) {
+                    rect.moveLeft(std::clamp(rect.left(), area.left(), area.right() - rect.width()));
+                    rect.moveTop(std::clamp(rect.top(), area.top(), area.bottom() - rect.height()));
+                }
+                if (area.contains(rect) && free(rect))
+                    return rect;
+            }
+        }
+        return std::nullopt;
+    }
+
+    static void drawMark(QCPPainter* painter, const Mark& mark, QPointF anchor, const QRectF& area)
+    {
+        if (mark.annotation.kind == Annotation::Kind::Point && !painter->modes().testFlag(QCPPainter::pmVectorized)) {
+            const double half = mark.circle.width() / mark.circle.devicePixelRatio() / 2;
+            painter->drawPixmap(anchor - QPointF(half, half), mark.circle);
+        } else if (mark.annotation.kind == Annotation::Kind::Point) {
+            painter->setPen(QPen(mark.annotation.color, 1.5));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawEllipse(anchor, kMarkRadius, kMarkRadius);
+        } else {
+            painter->setPen(QPen(mark.annotation.color, 1, Qt::DashLine));
+            painter->drawLine(QPointF(anchor.x(), area.top()), QPointF(anchor.x(), area.bottom()));
+        }
+    }
+
+    void drawLabel(QCPPainter* painter, const Mark& mark, const QRectF& rect) const
+    {
+        if (painter->modes().testFlag(QCPPainter::pmVectorized)) {
+            painter->setFont(mParentPlot->font());
+            painter->setPen(mark.annotation.color);
+            painter->drawText(rect, Qt::AlignCenter, mark.annotation.label);
+        } else {
+            painter->drawPixmap(rect.topLeft(), mark.pixmap);
+        }
+    }
+};
+
+ChartAnnotations::ChartAnnotations(QCustomPlot* canvas) : QObject(canvas), canvas_(canvas)
+{
+    canvas_->addLayer(kLayer, canvas_->layer(QStringLiteral("main")), QCustomPlot::limAbove);
+    layerable_ = new AnnotationLayerable(canvas_);  // the chart owns it
+}
+
+void ChartAnnotations::set(const QList<Annotation>& annotations)
+{
+    annotations_ = annotations;
+    const QFont font = canvas_->font();
+    const QFontMetricsF metrics(font);
+    const qreal ratio = canvas_->devicePixelRatioF();
+    layerable_->marks.clear();
+    for (const Annotation& annotation : annotations_) {
+        AnnotationLayerable::Mark mark{annotation, {}, {}, {}, false};
+        mark.size = metrics.boundingRect(QRectF(), Qt::AlignCenter, annotation.label).size() + QSizeF(2, 2);
+        mark.pixmap = transparentPixmap(mark.size, ratio);
+        QPainter painter(&mark.pixmap);
+        painter.setFont(font);
+        painter.setPen(annotation.color);
+        painter.drawText(QRectF(QPointF(), mark.size), Qt::AlignCenter, annotation.label);
+        painter.end();
+        if (annotation.kind == Annotation::Kind::Point) {
+            const double side = 2 * kMarkRadius + 3;
+            mark.circle = transparentPixmap(QSizeF(side, side), ratio);
+            QPainter circle(&mark.circle);
+            circle.setRenderHint(QPainter::Antialiasing);
+            circle.setPen(QPen(annotation.color, 1.5));
+            circle.drawEllipse(QPointF(side / 2, side / 2), kMarkRadius, kMarkRadius);
+        }
+        layerable_->marks.append(std::move(mark));
+    }
+}
+
+QStringList ChartAnnotations::labelsShown() const
+{
+    QStringList shown;
+    for (const AnnotationLayerable::Mark& mark : layerable_->marks) {
+        if (mark.labelShown)
+            shown << mark.annotation.label;
+    }
+    return shown;
+}
