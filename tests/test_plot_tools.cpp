@@ -154,12 +154,13 @@ private slots:
         QTest::addColumn<QList<float>>("speeds");  // N1-4R, N2-4R, N1-3B, N2-3B
         QTest::addColumn<QStringList>("orders");
         const float inf = std::numeric_limits<float>::infinity();
+        const float nan = std::numeric_limits<float>::quiet_NaN();
         const QStringList both{"1×N1 150", "2×N1 300", "3×N1 450", "1×N2 250", "2×N2 500", "3×N2 750"};
         QTest::newRow("4R") << false << QList<float>{9000, 15000, 6000, 6000} << both;
         QTest::newRow("4R, transient") << true << QList<float>{9000, 15000, 6000, 6000} << both;
         QTest::newRow("3B where 4R is 0") << false << QList<float>{0, 15000, 9000, 6000} << both;
-        QTest::newRow("3B where 4R is not finite") << true << QList<float>{qQNaN(), inf, 9000, 15000} << both;
-        QTest::newRow("none where both are") << false << QList<float>{0, qQNaN(), inf, 0} << QStringList();
+        QTest::newRow("3B where 4R is not finite") << true << QList<float>{nan, inf, 9000, 15000} << both;
+        QTest::newRow("none where both are") << false << QList<float>{0, nan, inf, 0} << QStringList();
         QTest::newRow("negative is no speed") << false << QList<float>{-9000, 15000, 0, 0}
                                               << QStringList{"1×N2 250", "2×N2 500", "3×N2 750"};
     }
