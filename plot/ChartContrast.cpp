@@ -42,9 +42,8 @@ bool isDarkBackground(Rgb background) { return relativeLuminance(background) < k
 
 ChartInk inkFor(Rgb background)
 {
-    if (isDarkBackground(background))
-        return {kWhite, {230, 230, 230}, {150, 150, 150}, {200, 200, 200}};
-    return {kBlack, kBlack, {200, 200, 200}, {128, 128, 128}};
+    const Rgb ink = isDarkBackground(background) ? kWhite : kBlack;
+    return {ink, mix(background, ink, 3), mix(background, ink, 5)};
 }
 
 Rgb seriesColorOn(Rgb color, Rgb background)

@@ -22,10 +22,9 @@ bool isDarkBackground(Rgb background);
 
 // The colours of everything drawn on a background that is not data.
 struct ChartInk {
-    Rgb text;   // titles, header, footer, tick labels, legend names
-    Rgb lines;  // axes, ticks, the legend's frame
-    Rgb grid;
-    Rgb cursor; // the readout's marker lines
+    Rgb ink;     // titles, header, footer, tick labels, legend names, axes, ticks, the legend's frame
+    Rgb grid;    // faint: three tenths of the way from the background to the ink
+    Rgb cursor;  // the readout's marker lines: half way
 };
 ChartInk inkFor(Rgb background);
 

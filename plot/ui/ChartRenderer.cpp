@@ -17,13 +17,12 @@ namespace {
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMetersPerInch = 0.0254;
 
-// For the life of a render every font of the chart is sized in layout units of
-// one point: a font of n points becomes n units high (a font sized in screen
-// pixels keeps its size on screen). Sized in pixels, a font no longer follows
+// For the life of a render every font of the chart is sized in the screen's
+// pixels, the render's layout unit: sized in pixels, a font no longer follows
 // the resolution of the device, so the painter's scale alone takes it there.
-class FontsInPoints {
+class FontsInPixels {
 public:
-    explicit FontsInPoints(QCustomPlot& plot) : screenDpi_(plot.logicalDpiY())
+    explicit FontsInPixels(QCustomPlot& plot) : screenDpi_(plot.logicalDpiY())
     {
         for (QCPLayoutElement* element : plot.plotLayout()->elements(true))
             convert(element);
@@ -32,13 +31,13 @@ public:
                 swap(text, &QCPItemText::font, &QCPItemText::setFont);
         }
     }
-    ~FontsInPoints()
+    ~FontsInPixels()
     {
         for (auto restore = restores_.rbegin(); restore != restores_.rend(); ++restore)
             (*restore)();
     }
-    FontsInPoints(const FontsInPoints&) = delete;
-    FontsInPoints& operator=(const FontsInPoints&) = delete;
+    FontsInPixels(const FontsInPixels&) = delete;
+    FontsInPixels& operator=(const FontsInPixels&) = delete;
 
 private:
     void convert(QCPLayoutElement* element)
@@ -59,11 +58,11 @@ private:
     void swap(Owner* owner, QFont (Owner::*get)() const, void (Owner::*set)(const QFont&))
     {
         const QFont original = (owner->*get)();
-        const double points = original.pointSizeF() > 0 ? original.pointSizeF()
-                                                        : original.pixelSize() * kPointsPerInch / screenDpi_;
-        QFont inPoints = original;
-        inPoints.setPixelSize(std::max(1, qRound(points)));
-        (owner->*set)(inPoints);
+        if (original.pointSizeF() <= 0)
+            return;  // sized in pixels already
+        QFont inPixels = original;
+        inPixels.setPixelSize(std::max(1, qRound(original.pointSizeF() * screenDpi_ / kPointsPerInch)));
+        (owner->*set)(inPixels);
         restores_.push_back([owner, set, original] { (owner->*set)(original); });
     }
 
@@ -93,17 +92,19 @@ void ChartRenderer::render(QPainter& painter, const QRectF& target) const
     QCustomPlot& plot = *chart_.canvas_;
     const QPaintDevice& device = *painter.device();
     const QRectF onDevice = painter.combinedTransform().mapRect(target);
-    const QSize points(std::max(1, qRound(onDevice.width() * kPointsPerInch / device.logicalDpiX())),
-                       std::max(1, qRound(onDevice.height() * kPointsPerInch / device.logicalDpiY())));
+    // The layout unit is a pixel of the screen, so tick lengths, paddings and
+    // legend symbols keep their proportions to the text.
+    const QSize layout(std::max(1, qRound(onDevice.width() * plot.logicalDpiX() / device.logicalDpiX())),
+                       std::max(1, qRound(onDevice.height() * plot.logicalDpiY() / device.logicalDpiY())));
     QPicture picture;
     {
-        FontsInPoints fonts(plot);
-        chart_.arrangeLegend(points);
+        FontsInPixels fonts(plot);
+        chart_.arrangeLegend(layout);
         QCPPainter recorder(&picture);
         recorder.setMode(QCPPainter::pmVectorized);
         recorder.setMode(QCPPainter::pmNoCaching);
         recorder.setMode(QCPPainter::pmNonCosmetic);
-        plot.toPainter(&recorder, points.width(), points.height());
+        plot.toPainter(&recorder, layout.width(), layout.height());
     }
     chart_.arrangeLegend(plot.size());
     plot.replot(QCustomPlot::rpQueuedRefresh);  // the screen's layout back for picking
@@ -111,8 +112,8 @@ void ChartRenderer::render(QPainter& painter, const QRectF& target) const
     // A picture plays itself scaled from the screen's resolution to the device's; that is undone here.
     painter.save();
     painter.translate(target.topLeft());
-    painter.scale(target.width() / points.width() * picture.logicalDpiX() / device.logicalDpiX(),
-                  target.height() / points.height() * picture.logicalDpiY() / device.logicalDpiY());
+    painter.scale(target.width() / layout.width() * picture.logicalDpiX() / device.logicalDpiX(),
+                  target.height() / layout.height() * picture.logicalDpiY() / device.logicalDpiY());
     painter.drawPicture(0, 0, picture);
     painter.restore();
 }

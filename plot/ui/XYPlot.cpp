@@ -56,6 +56,8 @@ QCPScatterStyle::ScatterShape shapeOf(XYPlot::Marker marker)
 
 QFont textFont(int pointSize) { return QFont(kTextFont, pointSize); }
 
+int rowsFor(int entries, int columns) { return (entries + columns - 1) / columns; }
+
 Rgb rgbOf(const QColor& color) { return {color.red(), color.green(), color.blue()}; }
 QColor colorOf(Rgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
 
@@ -222,10 +224,11 @@ QCPGraph* XYPlot::graph(int series) const { return canvas_->graph(series); }
 void XYPlot::ensureGraphs(int count)
 {
     while (canvas_->graphCount() < count)
-        new DenseLineGraph(canvas_->xAxis, canvas_->yAxis);  // the chart takes it
-    while (canvas_->graphCount() > count)
+        colors_.push_back((new DenseLineGraph(canvas_->xAxis, canvas_->yAxis))->pen().color());  // the chart takes it
+    while (canvas_->graphCount() > count) {
         canvas_->removeGraph(canvas_->graphCount() - 1);
-    colors_.resize(count);
+        colors_.pop_back();
+    }
 }
 
 void XYPlot::setData(std::vector<double> x, std::vector<std::vector<double>> y)
@@ -300,24 +303,29 @@ void XYPlot::arrangeLegend(QSize size)
     const int width = size.width() - edge.left() - edge.right();
 
     int columns = 1;
-    QSize beside = legendSize(entries, QCPLayoutGrid::foRowsFirst);
-    while (beside.height() > height && columns < entries) {
+    while (columns < entries && legendSize(rowsFor(entries, columns), QCPLayoutGrid::foRowsFirst).height() > height)
         ++columns;
-        beside = legendSize((entries + columns - 1) / columns, QCPLayoutGrid::foRowsFirst);
-    }
-    if (beside.height() <= height && beside.width() + kLegendGap <= kLegendShare * width) {
-        legendBeside_->addElement(0, 0, canvas_->legend);
-        body_->addElement(0, 1, legendBeside_);
-        body_->setColumnStretchFactor(1, kNoStretch);
-        return;
-    }
+    const int besideRows = rowsFor(entries, columns);
+    const QSize beside = legendSize(besideRows, QCPLayoutGrid::foRowsFirst);
     columns = entries;
     while (columns > 1 && legendSize(columns, QCPLayoutGrid::foColumnsFirst).width() > width)
         --columns;
-    legendSize(columns, QCPLayoutGrid::foColumnsFirst);
-    legendBelow_->addElement(0, 1, canvas_->legend);
-    body_->addElement(1, 0, legendBelow_);
-    body_->setRowStretchFactor(1, kNoStretch);
+    const QSize below = legendSize(columns, QCPLayoutGrid::foColumnsFirst);
+
+    // Beside while it takes little of the width; otherwise where it leaves the larger plot.
+    const bool besideFits = beside.height() <= height;
+    const double besidePlot = double(width - beside.width() - kLegendGap) * height;
+    const double belowPlot = double(width) * (height - below.height() - kLegendGap / 2);
+    if (besideFits && (beside.width() + kLegendGap <= kLegendShare * width || besidePlot >= belowPlot)) {
+        legendSize(besideRows, QCPLayoutGrid::foRowsFirst);
+        legendBeside_->addElement(0, 0, canvas_->legend);
+        body_->addElement(0, 1, legendBeside_);
+        body_->setColumnStretchFactor(1, kNoStretch);
+    } else {
+        legendBelow_->addElement(0, 1, canvas_->legend);
+        body_->addElement(1, 0, legendBelow_);
+        body_->setRowStretchFactor(1, kNoStretch);
+    }
 }
 
 // The legend's size when it wraps after `wrap` entries, down the columns or along the rows.
@@ -505,26 +513,25 @@ QColor XYPlot::drawnColor(int series) const
 // Texts, axes, ticks, grid, the legend's frame and the cursor's lines in the background's ink.
 void XYPlot::applyInk()
 {
-    const ChartInk ink = inkFor(rgbOf(background_));
-    const QColor text = colorOf(ink.text);
-    const QColor lines = colorOf(ink.lines);
+    const ChartInk colors = inkFor(rgbOf(background_));
+    const QColor ink = colorOf(colors.ink);
     for (QCPAxis* axis : canvas_->axisRect()->axes()) {
-        axis->setBasePen(QPen(lines));
-        axis->setTickPen(QPen(lines));
-        axis->setSubTickPen(QPen(lines));
-        axis->setLabelColor(text);
-        axis->setTickLabelColor(text);
-        axis->grid()->setPen(QPen(colorOf(ink.grid), 0, Qt::DotLine));
+        axis->setBasePen(QPen(ink));
+        axis->setTickPen(QPen(ink));
+        axis->setSubTickPen(QPen(ink));
+        axis->setLabelColor(ink);
+        axis->setTickLabelColor(ink);
+        axis->grid()->setPen(QPen(colorOf(colors.grid), 0, Qt::DotLine));
     }
-    headerText_->setTextColor(text);
-    footerText_->setTextColor(text);
+    headerText_->setTextColor(ink);
+    footerText_->setTextColor(ink);
     QCPLegend* legend = canvas_->legend;
-    legend->setBorderPen(QPen(lines));
-    legend->setTextColor(text);
+    legend->setBorderPen(QPen(ink));
+    legend->setTextColor(ink);
     for (int i = 0; i < legend->itemCount(); ++i)
-        legend->item(i)->setTextColor(text);
+        legend->item(i)->setTextColor(ink);
     for (QCPItemLine* marker : {xMarker_, yMarker_})
-        marker->setPen(QPen(colorOf(ink.cursor), 1, Qt::DashLine));
+        marker->setPen(QPen(colorOf(colors.cursor), 1, Qt::DashLine));
 }
 
 QPointF XYPlot::pixelOf(double x, double y) const
