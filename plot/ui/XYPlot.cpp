@@ -277,8 +277,9 @@ void XYPlot::refreshLegend()
 }
 
 // The legend goes beside the plotting area, in as many columns as the height
-// asks for, while it leaves the plot most of the width; otherwise below it,
-// in as many columns as the width takes. `size` is the whole chart's.
+// asks for, while it leaves the plot most of the width; otherwise below it, in
+// as many columns as the width takes, unless beside leaves the larger plot.
+// `size` is the whole chart's.
 void XYPlot::arrangeLegend(QSize size)
 {
     for (QCPLayoutGrid* place : {legendBeside_, legendBelow_}) {
@@ -329,7 +330,7 @@ void XYPlot::arrangeLegend(QSize size)
 }
 
 // The legend's size when it wraps after `wrap` entries, down the columns or along the rows.
-QSize XYPlot::legendSize(int wrap, int fillOrder) const
+QSize XYPlot::legendSize(int wrap, int fillOrder)
 {
     QCPLegend* legend = canvas_->legend;
     legend->setWrap(wrap);
@@ -446,7 +447,8 @@ void XYPlot::arrangeTexts()
     if (!footer_.isEmpty())
         top->addElement(top->rowCount(), 0, footerText_);
     for (int row = 0; row < top->rowCount(); ++row)
-        top->setRowStretchFactor(row, top->element(row, 0) == body_ ? 1.0 : 0.001);
+        top->setRowStretchFactor(row, top->element(row, 0) == body_ ? 1.0 : kNoStretch);
+    legendDirty_ = true;  // the legend's room changed
     redraw();
 }
 

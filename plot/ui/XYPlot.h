@@ -170,7 +170,7 @@ private:
     void refreshOverlay();
     void refreshLegend();
     void arrangeLegend(QSize size);
-    QSize legendSize(int wrap, int fillOrder) const;
+    QSize legendSize(int wrap, int fillOrder);
     void applyInk();
 
     QCustomPlot* canvas_;
