@@ -489,6 +489,8 @@ private slots:
         window->resize(asked);
         QApplication::processEvents();
         QCOMPARE(window->size(), size);
+        const QSize needed = window->minimumSizeHint();  // what the form's widgets need
+        QVERIFY(needed.width() <= 640 && needed.height() <= 480);
 
         XYPlot* chart = window->chart();
         const QList<XYPlot::Box> boxes = chart->layoutBoxes();
