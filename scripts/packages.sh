@@ -9,6 +9,7 @@ TOLM_PACKAGES=(g++ cmake pkg-config make
   xdg-utils        # File > Open and the Help menu hand documents to the desktop's opener
   dpkg-dev file    # CPack's scan of the programs' shared libraries
   libbenchmark-dev libfftw3-dev
+  poppler-utils    # the tests read printed and saved charts back with pdftotext
   xvfb xauth)
 
 ensure_packages() {

@@ -4,6 +4,7 @@
 
 #include "GuiTestEnvironment.h"
 #include "MenuTexts.h"
+#include "PdfText.h"
 #include "SampleFlights.h"
 #include "core/NumberFormat.h"
 #include "core/Settings.h"
@@ -72,6 +73,7 @@ class PlotWindowTest : public QObject {
     Q_OBJECT
     GuiTestEnvironment env;
     FlightRecordList flights;  // flights 3 and 8 of "F-GABC", engine 2
+    FlightRecordList tenFlights;  // flights 21 to 30 of the same engine
 
     std::unique_ptr<PlotMainWindow> open(FlightRecordList list = {})
     {
@@ -112,6 +114,10 @@ private slots:
     {
         qputenv("TZ", "UTC");  // flight names show creation times in local time
         flights = readFlights(writeSampleRawFile(env.dataRoot(), "F-GABC", 2, "known.raw", {{3, 0}, {8, 0}}));
+        QList<SampleSlot> ten;
+        for (qint32 flight = 21; flight <= 30; ++flight)
+            ten.append({flight, 0});
+        tenFlights = readFlights(writeSampleRawFile(env.dataRoot(), "F-GABC", 2, "ten.raw", ten));
     }
 
     void init()
@@ -568,6 +574,62 @@ private slots:
         QVERIFY(next->chart()->xGrid());
     }
 
+    // At every size the window allows, the chart's texts and legend lie whole
+    // inside it and apart, on screen and in the chart saved as PDF.
+    void chartFitsEverySize_data()
+    {
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("flightCount");
+        for (int count : {1, 10}) {
+            QTest::addRow("form's size, %d flights", count) << QSize(749, 566) << QSize(749, 566) << count;
+            QTest::addRow("minimum size, %d flights", count) << QSize(640, 480) << QSize(640, 480) << count;
+            QTest::addRow("1920 x 1200, %d flights", count) << QSize(1920, 1200) << QSize(1920, 1200) << count;
+        }
+        QTest::addRow("below the minimum") << QSize(500, 400) << QSize(640, 480) << 10;
+    }
+    void chartFitsEverySize()
+    {
+        QFETCH(QSize, asked);
+        QFETCH(QSize, size);
+        QFETCH(int, flightCount);
+        auto window = open(tenFlights.mid(0, flightCount));
+        chooseParameter(*window, 23);  // a spectrum: three header lines and a footer
+        window->resize(asked);
+        QApplication::processEvents();
+        QCOMPARE(window->size(), size);
+        const QSize needed = window->minimumSizeHint();  // what the form's widgets need
+        QVERIFY(needed.width() <= 640 && needed.height() <= 480);
+
+        XYPlot* chart = window->chart();
+        const QList<XYPlot::Box> boxes = chart->layoutBoxes();
+        QCOMPARE(boxes.size(), 4);  // header, footer, legend, plot
+        for (const XYPlot::Box& box : boxes) {
+            QVERIFY2(chart->canvas()->rect().contains(box.drawn), qPrintable(box.name));
+            QVERIFY2(box.drawn.width() >= box.needed.width() && box.drawn.height() >= box.needed.height(),
+                     qPrintable(box.name));
+            for (const XYPlot::Box& other : boxes)
+                QVERIFY2(&box == &other || !box.drawn.intersects(other.drawn), qPrintable(box.name + "/" + other.name));
+        }
+
+        const QString pdf = env.path() + "/fits.pdf";
+        QCOMPARE(chart->saveImage(pdf, ImageFormat::Pdf), QString());
+        const PdfText text = readPdfText(pdf);
+        const QRectF page(QPointF(), text.page);
+        for (const PdfWord& word : text.words) {
+            QVERIFY2(page.contains(word.box), qPrintable(word.text));
+            for (const PdfWord& other : text.words) {
+                const QRectF overlap = word.box & other.box;
+                QVERIFY2(&word == &other || overlap.width() < 0.5 || overlap.height() < 0.5,
+                         qPrintable(word.text + " over " + other.text));
+            }
+        }
+        const QStringList phrases = text.phraseTexts();
+        for (int f = 21; f < 21 + flightCount; ++f)
+            QVERIFY(phrases.contains(QStringLiteral("Flight %1").arg(f)));
+    }
+
+    // File > Print: the page shows the plot's texts as text, at their own sizes.
     void printsTheChart()
     {
         auto window = open();
@@ -579,9 +641,15 @@ private slots:
             return int(QDialog::Accepted);
         };
         action(*window, "actionPrint")->trigger();
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(5), QByteArray("%PDF-"));
+        const PdfText text = readPdfText(pdf);
+        const QStringList phrases = text.phraseTexts();
+        for (const QString expected :
+             {"Steady State Data: Aircraft F-GABC / Engine 2", "Pre-Defect", "Flight 3", "Flight 8", "Bin #", "A4R"})
+            QVERIFY2(phrases.contains(expected), qPrintable(expected + " not in " + phrases.join('|')));
+        const QList<PdfWord> ticks = text.numbers();
+        QVERIFY(ticks.size() >= 3);
+        for (const PdfWord& tick : ticks)
+            QVERIFY2(tick.box.height() <= 0.04 * text.page.height(), qPrintable(tick.text));
     }
 
     // Peaks and shaft orders on the spectrum: marks that follow the view, a table to copy and save.

@@ -2,6 +2,8 @@
 // the plot window's help text, picking and the texts around the plot.
 
 #include "GuiTestEnvironment.h"
+#include "PdfText.h"
+#include "plot/ChartContrast.h"
 #include "plot/ui/XYPlot.h"
 
 #include <QApplication>
@@ -158,8 +160,12 @@ private slots:
         QVERIFY(!QFileInfo::exists(env.path() + "/VALUES.DAT.dat"));
     }
 
+    // A printed page shows the chart's texts as text, at their own sizes.
     void printsThroughThePrintDialog()
     {
+        chart->setHeaderLines({"Steady State Data: Aircraft F-GABC / Engine 2", "Pre-Defect"});
+        chart->setFooterLines({"Bin #3"});
+        chart->setAxisTitles("Bin #", "A4R");
         const QString pdf = env.path() + "/printed.pdf";
         env.dialogs().onDialog = [&](QDialog& dialog) {
             QPrinter* printer = static_cast<QPrintDialog&>(dialog).printer();
@@ -169,8 +175,16 @@ private slots:
         };
         chart->print();
         QCOMPARE(env.dialogs().dialogsRun, QStringList{"QPrintDialog"});
-        QCOMPARE(head(pdf, 5), QByteArray("%PDF-"));
         QVERIFY(env.prompts().calls.isEmpty());
+        const PdfText text = readPdfText(pdf);
+        const QStringList phrases = text.phraseTexts();
+        for (const QString expected :
+             {"Steady State Data: Aircraft F-GABC / Engine 2", "Pre-Defect", "Bin #3", "Rising", "Falling", "Bin #", "A4R"})
+            QVERIFY2(phrases.contains(expected), qPrintable(expected + " not in " + phrases.join('|')));
+        const QList<PdfWord> ticks = text.numbers();
+        QVERIFY(ticks.size() >= 3);
+        for (const PdfWord& tick : ticks)
+            QVERIFY2(tick.box.height() <= 0.04 * text.page.height(), qPrintable(tick.text));
     }
 
     void copiesAnImage()
@@ -179,6 +193,33 @@ private slots:
         chart->copy();
         const QImage copied = QApplication::clipboard()->image();
         QCOMPARE(copied.size(), chart->canvas()->size());
+    }
+
+    // On a dark background the texts and axes turn light and no series fades into it, in a saved image too.
+    void darkBackgroundKeepsTheChartReadable()
+    {
+        chart->setHeaderLines({"Steady State Data: Aircraft F-GABC / Engine 2"});
+        chart->setAxisTitles("Bin #", "A4R");
+        chart->setSeriesStyle(0, {QColor(0, 0, 200), Qt::SolidLine, XYPlot::Marker::None});
+        chart->setBackground(Qt::darkBlue);
+        const QString path = env.path() + "/dark.png";
+        QCOMPARE(chart->saveImage(path, ImageFormat::Png), QString());
+        const QImage image(path);
+        const Rgb background{0, 0, 128};
+        const QColor series = chart->drawnColor(0);
+        int light = 0;
+        int seriesPixels = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                QVERIFY2(pixel.red() + pixel.green() + pixel.blue() > 60, "nothing black is left");
+                light += pixel.lightness() > 200;
+                seriesPixels += pixel == series;
+            }
+        }
+        QVERIFY(light > 500);  // texts, ticks, axes
+        QVERIFY(seriesPixels > 100);
+        QVERIFY(contrastRatio({series.red(), series.green(), series.blue()}, background) >= kMinSeriesContrast);
     }
 
     void contextMenuOffersTheChartCommands()

@@ -5,6 +5,8 @@
 #include "core/MessageText.h"
 #include "core/Prompts.h"
 #include "plot/AutoscaleRange.h"
+#include "plot/ChartContrast.h"
+#include "plot/ui/ChartRenderer.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -13,7 +15,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRubberBand>
-#include <QSvgGenerator>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -28,6 +29,13 @@ constexpr int kTickPointSize = 9;
 constexpr double kWheelZoomPerStep = 0.85;   // range factor per wheel notch towards the user
 constexpr double kScalePerPixel = 0.99;      // range factor per pixel moved down with Ctrl + both buttons
 constexpr int kMinBand = 3;                  // a smaller dragged band is taken as a slip, not a zoom
+constexpr int kEdge = 4;                     // room around the whole chart, so no frame or text touches its edge
+constexpr int kLegendGap = 12;               // between the plotting area (and its last tick label) and the legend
+constexpr double kLegendShare = 0.4;         // the most of the chart's width a legend beside the plot may take
+constexpr double kNoStretch = 0.001;         // a layout cell that keeps to the size it needs
+// The chart shrinks to what its window allows and arranges its legend to fit; a
+// minimum drawn from its current arrangement would hold the window at that size.
+const QSize kMinimumSize(320, 200);
 
 QCPScatterStyle::ScatterShape shapeOf(XYPlot::Marker marker)
 {
@@ -47,6 +55,11 @@ QCPScatterStyle::ScatterShape shapeOf(XYPlot::Marker marker)
 }
 
 QFont textFont(int pointSize) { return QFont(kTextFont, pointSize); }
+
+int rowsFor(int entries, int columns) { return (entries + columns - 1) / columns; }
+
+Rgb rgbOf(const QColor& color) { return {color.red(), color.green(), color.blue()}; }
+QColor colorOf(Rgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
 
 // A line through far more points than pixel columns (a time history of 2048
 // samples) is drawn as one vertical run per column, from the end nearer the
@@ -133,6 +146,7 @@ XYPlot::XYPlot(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(canvas_);
+    canvas_->setMinimumSize(kMinimumSize);
     canvas_->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(canvas_);
     canvas_->installEventFilter(this);
@@ -163,16 +177,27 @@ void XYPlot::buildLayout()
     QCPLayoutGrid* top = canvas_->plotLayout();
     top->take(area);
     top->simplify();
+    top->setMargins(QMargins(kEdge, kEdge, kEdge, kEdge));
     top->addElement(0, 0, body_);
     body_->addElement(0, 0, area);
-    // The legend beside the plotting area, at its top, so it never hides a curve.
+    // The legend never hides a curve: it sits beside the plotting area, at its
+    // top, or below it, centred. Each place is a grid with empty room around it.
     area->insetLayout()->take(canvas_->legend);
-    legendColumn_ = new QCPLayoutGrid;
-    legendColumn_->addElement(0, 0, canvas_->legend);
-    legendColumn_->addElement(1, 0, new QCPLayoutElement(canvas_));
-    legendColumn_->setRowStretchFactor(0, 0.001);
-    body_->addElement(0, 1, legendColumn_);  // placed, so the chart owns it from now on
-    body_->setColumnStretchFactor(1, 0.001);
+    // Placed while they are filled, so the chart owns both from now on; out of the layout they stay its children.
+    legendBeside_ = new QCPLayoutGrid;
+    body_->addElement(0, 1, legendBeside_);
+    legendBeside_->setMargins(QMargins(kLegendGap, 0, 0, 0));
+    legendBeside_->addElement(1, 0, new QCPLayoutElement(canvas_));
+    legendBeside_->setRowStretchFactors({kNoStretch, 1.0});
+    legendBelow_ = new QCPLayoutGrid;
+    body_->addElement(1, 0, legendBelow_);
+    legendBelow_->setMargins(QMargins(0, kLegendGap / 2, 0, 0));
+    legendBelow_->addElement(0, 0, new QCPLayoutElement(canvas_));
+    legendBelow_->addElement(0, 2, new QCPLayoutElement(canvas_));
+    legendBelow_->setColumnStretchFactors({1.0, kNoStretch, 1.0});
+    body_->take(legendBeside_);
+    body_->take(legendBelow_);
+    body_->simplify();
     canvas_->legend->setFont(textFont(kTextPointSize));
     canvas_->legend->setVisible(false);
 
@@ -200,9 +225,11 @@ QCPGraph* XYPlot::graph(int series) const { return canvas_->graph(series); }
 void XYPlot::ensureGraphs(int count)
 {
     while (canvas_->graphCount() < count)
-        new DenseLineGraph(canvas_->xAxis, canvas_->yAxis);  // the chart takes it
-    while (canvas_->graphCount() > count)
+        colors_.push_back((new DenseLineGraph(canvas_->xAxis, canvas_->yAxis))->pen().color());  // the chart takes it
+    while (canvas_->graphCount() > count) {
         canvas_->removeGraph(canvas_->graphCount() - 1);
+        colors_.pop_back();
+    }
 }
 
 void XYPlot::setData(std::vector<double> x, std::vector<std::vector<double>> y)
@@ -245,21 +272,74 @@ void XYPlot::refreshLegend()
 {
     QCPLegend* legend = canvas_->legend;
     legend->clearItems();
-    for (int s = 0; s < canvas_->graphCount() && legendVisible_; ++s) {
+    for (int s = 0; s < canvas_->graphCount() && legendVisible_; ++s)
         graph(s)->addToLegend(legend);
-        legend->itemWithPlottable(graph(s))->setTextColor(graph(s)->visible() ? Qt::black : Qt::gray);
-    }
-    const bool shown = legend->itemCount() > 0;
-    legend->setVisible(shown);
-    const bool placed = body_->elements(false).contains(legendColumn_);
-    if (shown && !placed) {
-        body_->addElement(0, 1, legendColumn_);
-        body_->setColumnStretchFactor(1, 0.001);
-    } else if (!shown && placed) {
-        body_->take(legendColumn_);
-        body_->simplify();
-    }
+    colorLegendNames(inkFor(rgbOf(background_)));
+    legend->setVisible(legend->itemCount() > 0);
+    arrangeLegend(canvas_->size());
     legendDirty_ = false;
+}
+
+// The legend goes beside the plotting area, in as many columns as the height
+// asks for, while it leaves the plot most of the width; otherwise below it, in
+// as many columns as the width takes, unless beside leaves the larger plot.
+// `size` is the whole chart's.
+void XYPlot::arrangeLegend(QSize size)
+{
+    for (QCPLayoutGrid* place : {legendBeside_, legendBelow_}) {
+        if (body_->elements(false).contains(place))
+            body_->take(place);
+        if (place->elements(false).contains(canvas_->legend))
+            place->take(canvas_->legend);
+    }
+    body_->simplify();
+    const int entries = canvas_->legend->itemCount();
+    if (!canvas_->legend->visible() || entries == 0)
+        return;
+
+    QCPLayoutGrid* top = canvas_->plotLayout();
+    const QMargins edge = top->margins();
+    int textHeight = 0;
+    for (QCPLayoutElement* element : top->elements(false)) {
+        if (element != body_)
+            textHeight += element->minimumOuterSizeHint().height() + top->rowSpacing();
+    }
+    const int height = size.height() - edge.top() - edge.bottom() - textHeight;
+    const int width = size.width() - edge.left() - edge.right();
+
+    int columns = 1;
+    while (columns < entries && legendSize(rowsFor(entries, columns), QCPLayoutGrid::foRowsFirst).height() > height)
+        ++columns;
+    const int besideRows = rowsFor(entries, columns);
+    const QSize beside = legendSize(besideRows, QCPLayoutGrid::foRowsFirst);
+    columns = entries;
+    while (columns > 1 && legendSize(columns, QCPLayoutGrid::foColumnsFirst).width() > width)
+        --columns;
+    const QSize below = legendSize(columns, QCPLayoutGrid::foColumnsFirst);
+
+    // Beside while it takes little of the width; otherwise where it leaves the larger plot.
+    const bool besideFits = beside.height() <= height;
+    const double besidePlot = double(width - beside.width() - kLegendGap) * height;
+    const double belowPlot = double(width) * (height - below.height() - kLegendGap / 2);
+    if (besideFits && (beside.width() + kLegendGap <= kLegendShare * width || besidePlot >= belowPlot)) {
+        legendSize(besideRows, QCPLayoutGrid::foRowsFirst);
+        legendBeside_->addElement(0, 0, canvas_->legend);
+        body_->addElement(0, 1, legendBeside_);
+        body_->setColumnStretchFactor(1, kNoStretch);
+    } else {
+        legendBelow_->addElement(0, 1, canvas_->legend);
+        body_->addElement(1, 0, legendBelow_);
+        body_->setRowStretchFactor(1, kNoStretch);
+    }
+}
+
+// The legend's size when it wraps after `wrap` entries, down the columns or along the rows.
+QSize XYPlot::legendSize(int wrap, int fillOrder)
+{
+    QCPLegend* legend = canvas_->legend;
+    legend->setWrap(wrap);
+    legend->setFillOrder(QCPLayoutGrid::FillOrder(fillOrder), true);
+    return legend->minimumOuterSizeHint();
 }
 
 void XYPlot::setSeriesVisible(int series, bool visible)
@@ -282,12 +362,14 @@ void XYPlot::setSeriesStyle(int series, const SeriesStyle& style)
     QCPGraph* target = graph(series);
     if (!target)
         return;
-    QPen pen(style.color);
+    colors_[series] = style.color;
+    const QColor drawn = drawnColor(series);
+    QPen pen(drawn);
     pen.setStyle(style.line == Qt::NoPen ? Qt::SolidLine : style.line);
     target->setPen(pen);
     target->setLineStyle(style.line == Qt::NoPen ? QCPGraph::lsNone : QCPGraph::lsLine);
     target->setScatterStyle(style.marker == Marker::None ? QCPScatterStyle()
-                                                         : QCPScatterStyle(shapeOf(style.marker), style.color, 7));
+                                                         : QCPScatterStyle(shapeOf(style.marker), drawn, 7));
     redraw();
 }
 
@@ -297,7 +379,7 @@ XYPlot::SeriesStyle XYPlot::seriesStyle(int series) const
     if (!source)
         return {};
     SeriesStyle style;
-    style.color = source->pen().color();
+    style.color = colors_[series];
     style.line = source->lineStyle() == QCPGraph::lsNone ? Qt::NoPen : source->pen().style();
     const QCPScatterStyle::ScatterShape shape = source->scatterStyle().shape();
     for (Marker marker : {Marker::Circle, Marker::Square, Marker::Diamond, Marker::Triangle, Marker::TriangleInverted,
@@ -382,7 +464,8 @@ void XYPlot::arrangeTexts()
     if (!footer_.isEmpty())
         top->addElement(top->rowCount(), 0, footerText_);
     for (int row = 0; row < top->rowCount(); ++row)
-        top->setRowStretchFactor(row, top->element(row, 0) == body_ ? 1.0 : 0.001);
+        top->setRowStretchFactor(row, top->element(row, 0) == body_ ? 1.0 : kNoStretch);
+    legendDirty_ = true;  // the legend's room changed
     redraw();
 }
 
@@ -433,10 +516,50 @@ bool XYPlot::yGrid() const { return canvas_->yAxis->grid()->visible(); }
 
 void XYPlot::setBackground(const QColor& color)
 {
+    RedrawSuspension once(*this);
     background_ = color;
     canvas_->setBackground(QBrush(color));
     canvas_->legend->setBrush(QBrush(color));
+    applyInk();
+    for (int s = 0; s < canvas_->graphCount(); ++s)
+        setSeriesStyle(s, seriesStyle(s));
     redraw();
+}
+
+QColor XYPlot::drawnColor(int series) const
+{
+    return colorOf(seriesColorOn(rgbOf(colors_.at(series)), rgbOf(background_)));
+}
+
+// Texts, axes, ticks, grid, the legend's frame and the cursor's lines in the background's ink.
+void XYPlot::applyInk()
+{
+    const ChartInk colors = inkFor(rgbOf(background_));
+    const QColor ink = colorOf(colors.ink);
+    for (QCPAxis* axis : canvas_->axisRect()->axes()) {
+        axis->setBasePen(QPen(ink));
+        axis->setTickPen(QPen(ink));
+        axis->setSubTickPen(QPen(ink));
+        axis->setLabelColor(ink);
+        axis->setTickLabelColor(ink);
+        axis->grid()->setPen(QPen(colorOf(colors.grid), 0, Qt::DotLine));
+    }
+    headerText_->setTextColor(ink);
+    footerText_->setTextColor(ink);
+    QCPLegend* legend = canvas_->legend;
+    legend->setBorderPen(QPen(ink));
+    legend->setTextColor(ink);
+    colorLegendNames(colors);
+    for (QCPItemLine* marker : {xMarker_, yMarker_})
+        marker->setPen(QPen(colorOf(colors.cursor), 1, Qt::DashLine));
+}
+
+// Shown series are named in the ink, hidden ones half way to the background.
+void XYPlot::colorLegendNames(const ChartInk& colors)
+{
+    for (int s = 0; s < canvas_->graphCount(); ++s)
+        if (QCPAbstractLegendItem* item = canvas_->legend->itemWithPlottable(graph(s)))
+            item->setTextColor(colorOf(graph(s)->visible() ? colors.ink : colors.cursor));
 }
 
 QPointF XYPlot::pixelOf(double x, double y) const
@@ -556,52 +679,20 @@ void XYPlot::redraw()
     canvas_->replot(QCustomPlot::rpQueuedRefresh);
 }
 
-QString XYPlot::saveImage(const QString& path, ImageFormat format)
-{
-    switch (format) {
-    case ImageFormat::Png:
-        return canvas_->savePng(path) ? QString() : QStringLiteral("Error saving as PNG!");
-    case ImageFormat::Jpg:
-        return canvas_->saveJpg(path, 0, 0, 1.0, 100) ? QString() : QStringLiteral("Error saving as JPG!");
-    case ImageFormat::Bmp:
-        if (canvas_->saveBmp(path))
-            return {};
-        break;
-    case ImageFormat::Pdf:
-        if (canvas_->savePdf(path))
-            return {};
-        break;
-    case ImageFormat::Svg: {
-        QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setSize(canvas_->size());
-        svg.setViewBox(QRect(QPoint(), canvas_->size()));
-        QCPPainter painter;
-        if (painter.begin(&svg)) {
-            painter.setMode(QCPPainter::pmVectorized);
-            painter.setMode(QCPPainter::pmNoCaching);
-            canvas_->toPainter(&painter, canvas_->width(), canvas_->height());
-            if (painter.end())
-                return {};
-        }
-        break;
-    }
-    }
-    return QStringLiteral("Failed to save to file!");
-}
+QString XYPlot::saveImage(const QString& path, ImageFormat format) { return ChartRenderer(*this).save(path, format); }
 
-bool XYPlot::render(QPagedPaintDevice& device)
+QList<XYPlot::Box> XYPlot::layoutBoxes() const
 {
-    QCPPainter painter;
-    if (!painter.begin(&device))
-        return false;
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
-    const QSize size = canvas_->size();
-    const double scale = std::min(device.width() / double(size.width()), device.height() / double(size.height()));
-    painter.scale(scale, scale);
-    canvas_->toPainter(&painter, size.width(), size.height());
-    return painter.end();
+    QList<Box> boxes;
+    const auto add = [&](const QString& name, QCPLayoutElement* element, int frame) {
+        if (element->layout() && element->visible())
+            boxes.append({name, element->outerRect().adjusted(0, 0, frame, frame), element->minimumOuterSizeHint()});
+    };
+    add(QStringLiteral("header"), headerText_, 0);
+    add(QStringLiteral("footer"), footerText_, 0);
+    add(QStringLiteral("legend"), canvas_->legend, canvas_->legend->borderPen().width());  // the frame's line lies just outside
+    add(QStringLiteral("plot"), canvas_->axisRect(), 0);
+    return boxes;
 }
 
 void XYPlot::saveAs()
@@ -635,7 +726,7 @@ void XYPlot::print()
     QPrintDialog dialog(&printer, this);
     if (runDialog(dialog) != QDialog::Accepted)
         return;
-    if (!render(printer))
+    if (!ChartRenderer(*this).print(printer))
         prompts().warning(this, QStringLiteral("Print"), QStringLiteral("Failed to print!"));
 }
 
@@ -644,7 +735,7 @@ void XYPlot::reset()
     resetView();
 }
 
-void XYPlot::copy() { QGuiApplication::clipboard()->setImage(canvas_->toPixmap().toImage()); }
+void XYPlot::copy() { QGuiApplication::clipboard()->setImage(ChartRenderer(*this).image()); }
 
 // ---- gestures
 
@@ -662,6 +753,9 @@ bool XYPlot::eventFilter(QObject* watched, QEvent* event)
     if (watched != canvas_)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::Resize:  // before the chart lays itself out at the new size
+        arrangeLegend(static_cast<QResizeEvent*>(event)->size());
+        return false;
     case QEvent::MouseButtonPress: return mousePressed(static_cast<QMouseEvent*>(event));
     case QEvent::MouseMove: return mouseMoved(static_cast<QMouseEvent*>(event));
     case QEvent::MouseButtonRelease: return mouseReleased(static_cast<QMouseEvent*>(event));

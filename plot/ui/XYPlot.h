@@ -35,6 +35,7 @@
 #include <vector>
 
 class QAction;
+struct ChartInk;
 class QCPGraph;
 class QKeySequence;
 class QCPItemLine;
@@ -45,7 +46,6 @@ class QCPTextElement;
 class QCustomPlot;
 class QMenu;
 class QMouseEvent;
-class QPagedPaintDevice;
 class QRubberBand;
 
 class XYPlot : public QWidget {
@@ -109,8 +109,11 @@ public:
     void setYGrid(bool on);
     bool xGrid() const;
     bool yGrid() const;
+    // Text, axes, grid and series too dark or too light for it change with it (ChartContrast.h).
     void setBackground(const QColor& color);
     QColor background() const { return background_; }
+    // The colour a series is drawn in on the current background.
+    QColor drawnColor(int series) const;
 
     Pick pick(QPoint position) const;
     // Where a value pair is drawn, in the chart's pixels.
@@ -167,9 +170,17 @@ public:
 
     // Writes the chart as shown; the failure text, empty on success.
     QString saveImage(const QString& path, ImageFormat format);
-    // Draws the chart scaled onto the pages of a printer or PDF writer.
-    bool render(QPagedPaintDevice& device);
     QWidget* canvas() const;
+
+    // Where the header, the footer, the legend (with its frame) and the
+    // plotting area (with its ticks and axis titles) are drawn, and the size
+    // each needs; only those shown.
+    struct Box {
+        QString name;
+        QRect drawn;
+        QSize needed;
+    };
+    QList<Box> layoutBoxes() const;
 
 public slots:
     virtual void saveAs();
@@ -191,6 +202,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class ChartRenderer;  // lays the chart out again at the size of its target
     enum class Gesture { None, Readout, RectZoom, AxisZoom, Translate, Scale };
 
     void buildLayout();
@@ -217,10 +229,15 @@ private:
     std::vector<bool> shownSeries() const;
     int legendSeriesAt(QPoint position) const;
     QCPItemText* makeOverlayText(Qt::Alignment corner);
+    void arrangeLegend(QSize size);
+    QSize legendSize(int wrap, int fillOrder);
+    void applyInk();
+    void colorLegendNames(const ChartInk& colors);
 
     QCustomPlot* canvas_;
-    QCPLayoutGrid* body_;  // the plotting area and the legend beside it
-    QCPLayoutGrid* legendColumn_;  // the legend at the top, room below; out of the layout while empty
+    QCPLayoutGrid* body_;  // the plotting area and the legend beside or below it
+    QCPLayoutGrid* legendBeside_;  // the legend at the top, room below; out of the layout while not used
+    QCPLayoutGrid* legendBelow_;   // the legend centred, room at both sides; out of the layout while not used
     QCPTextElement* headerText_;
     QCPTextElement* footerText_;
     QCPLayer* overlay_;  // markers and readout: redrawn alone while the cursor moves
@@ -246,6 +263,7 @@ private:
     std::vector<double> x_;
     std::vector<std::vector<double>> y_;
     QStringList names_;
+    std::vector<QColor> colors_;  // [series] as set; drawn as drawnColor()
     bool legendVisible_ = true;
     bool integerXTicks_ = false;
     bool legendDirty_ = false;
