@@ -531,9 +531,13 @@ private slots:
         chart->setSeriesVisible(1, false);
         chart->redraw();
         QApplication::processEvents();
-        // The hidden series keeps its entry, below the first one.
-        const QPoint legendTop = pixel(100, chart->yRangeShown().upper) + QPoint(30, 12);
-        const QPoint secondEntry = legendTop + QPoint(0, 16);
+        // The hidden series keeps its entry: the lower of the two in the legend's column.
+        QRect legend;
+        for (const XYPlot::Box& box : chart->layoutBoxes())
+            if (box.name == "legend")
+                legend = box.drawn;
+        QVERIFY(!legend.isEmpty());
+        const QPoint secondEntry(legend.center().x(), legend.top() + legend.height() * 3 / 4);
         mouse(chart->canvas(), QEvent::MouseButtonPress, secondEntry, Qt::LeftButton, Qt::LeftButton);
         mouse(chart->canvas(), QEvent::MouseButtonRelease, secondEntry, Qt::LeftButton, Qt::NoButton);
         QCOMPARE(clicks.size(), 1);
