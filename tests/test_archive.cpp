@@ -7,10 +7,12 @@
 #include "export/ui/ArchiveCommand.h"
 #include "export/TempCleanup.h"
 
+#include <QScopeGuard>
 #include <QtTest>
 #include <archive.h>
 #include <archive_entry.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -185,7 +187,9 @@ private slots:
         QFETCH(QByteArrayList, archived);
         QFETCH(QString, box);
         // A tree of its own: a name that is not UTF-8 cannot be removed through QString.
-        const QString tree = env.path() + '/' + QTest::currentDataTag() + "/T";
+        const QString own = env.path() + '/' + QTest::currentDataTag();
+        const QString tree = own + "/T";
+        const auto removeTree = qScopeGuard([&] { std::filesystem::remove_all(QFile::encodeName(own).toStdString()); });
         touch(tree + "/a.raw");
         const QByteArray path = QFile::encodeName(tree) + '/' + entry;
         if (entry.contains('/'))
