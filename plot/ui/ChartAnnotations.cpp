@@ -1,5 +1,7 @@
 #include "plot/ui/ChartAnnotations.h"
 
+#include "plot/ChartContrast.h"
+
 #include <QFontMetricsF>
 #include <QPixmap>
 #include <algorithm>
@@ -7,6 +9,14 @@
 #include <qcustomplot.h>
 
 namespace {
+
+// The series' own colour where it stands out from the background, else its readable variant.
+QColor readableOn(const QColor& color, const QColor& background)
+{
+    const Rgb drawn = seriesColorOn({color.red(), color.green(), color.blue()},
+                                    {background.red(), background.green(), background.blue()});
+    return QColor(drawn.red, drawn.green, drawn.blue);
+}
 
 const QString kLayer = QStringLiteral("annotations");
 constexpr double kLabelGap = 6;   // pixels between a mark and its label
@@ -143,11 +153,23 @@ ChartAnnotations::ChartAnnotations(QCustomPlot* canvas) : QObject(canvas), canva
 void ChartAnnotations::set(const QList<Annotation>& annotations)
 {
     annotations_ = annotations;
+    rebuild();
+}
+
+void ChartAnnotations::setBackground(const QColor& background)
+{
+    background_ = background;
+    rebuild();
+}
+
+void ChartAnnotations::rebuild()
+{
     const QFont font = canvas_->font();
     const QFontMetricsF metrics(font);
     const qreal ratio = canvas_->devicePixelRatioF();
     layerable_->marks.clear();
-    for (const Annotation& annotation : annotations_) {
+    for (Annotation annotation : annotations_) {
+        annotation.color = readableOn(annotation.color, background_);
         AnnotationLayerable::Mark mark{annotation, {}, {}, {}, false};
         mark.size = metrics.boundingRect(QRectF(), Qt::AlignCenter, annotation.label).size() + QSizeF(2, 2);
         mark.pixmap = transparentPixmap(mark.size, ratio);

@@ -34,9 +34,14 @@ public:
     const QList<Annotation>& annotations() const { return annotations_; }
     // The labels drawn at the last replot.
     QStringList labelsShown() const;
+    // Marks and labels take the variant of their colour that reads on it.
+    void setBackground(const QColor& background);
 
 private:
     QCustomPlot* canvas_;
-    QList<Annotation> annotations_;
+    void rebuild();
+
+    QList<Annotation> annotations_;  // in the colours given
+    QColor background_ = Qt::white;
     AnnotationLayerable* layerable_;  // owned by the chart
 };

@@ -165,8 +165,8 @@ XYPlot::XYPlot(QWidget* parent)
     readout_->setPen(QPen(Qt::black));
     readout_->setColor(Qt::black);
     readout_->setVisible(false);
-    setBackground(background_);
     buildTools();
+    setBackground(background_);
 }
 
 XYPlot::~XYPlot() = default;
@@ -520,6 +520,7 @@ void XYPlot::setBackground(const QColor& color)
     background_ = color;
     canvas_->setBackground(QBrush(color));
     canvas_->legend->setBrush(QBrush(color));
+    annotations_->setBackground(color);
     applyInk();
     for (int s = 0; s < canvas_->graphCount(); ++s)
         setSeriesStyle(s, seriesStyle(s));
