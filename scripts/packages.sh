@@ -10,6 +10,9 @@ TOLM_PACKAGES=(g++ cmake pkg-config make
   dpkg-dev file    # CPack's scan of the programs' shared libraries
   libbenchmark-dev libfftw3-dev
   poppler-utils    # the tests read printed and saved charts back with pdftotext
+  qpdf             # the tests read the documents' outlines back
+  help2man         # the programs' manual pages, written from their --help at build time
+  lintian          # the package test checks the Debian package against the policy
   xvfb xauth)
 
 ensure_packages() {
