@@ -34,13 +34,13 @@ export TOLM_FIXED_CLOCK=2026-12-08T13:44:00 TZ=UTC LC_ALL=C.UTF-8 TERM=dumb
 export PATH="$(cd "$(dirname "$cli")" && pwd):$PATH"
 fixed_time=202612081344.30  # the download's files carry the fixed clock's time, shown by flights
 engine=~/tolm-data/Mirvak/F-GABC_data/engine_4
-raw=ESNGHIJKLM-fd-20261208-1344.raw
 
 # The temporary home reads "~"; the flight list's "Raw file" heading is as
-# much shorter as the paths below it.
+# much shorter as the paths below it. Lines wrap as on a terminal 80 columns
+# wide, which is also what a page of the guide holds.
 shown() {
   local shorter=$((${#HOME} - 1))
-  sed -e "s|$HOME|~|g" -e "s|^\(Aircraft  Engine  Raw file\) \{$shorter\}|\1|"
+  sed -e "s|$HOME|~|g" -e "s|^\(Aircraft  Engine  Raw file\) \{$shorter\}|\1|" | fold -w 80
 }
 
 # example NAME LINE...: the lines run in one shell, each shown after "$ ".
@@ -62,12 +62,16 @@ example() {
   mv "$out/$name.md.new" "$out/$name.md"
 }
 
-example status "tolm-cli status"
-example download "tolm-cli download --registration F-GABC --engine-type CFM56-5 --accept-incompatible --erase"
+example status 'tolm-cli status'
+example download 'tolm-cli download --registration F-GABC --engine-type CFM56-5 \
+    --accept-incompatible --erase'
 touch -t "$fixed_time" "$engine"/*
-example flights "tolm-cli flights | head -n 4"
-example export "cd $engine" "tolm-cli export --out ~/export $raw:3 $raw@5"
-example spectrum "cd $engine" "tolm-cli spectrum $raw:3 --bin 12 | sed -n '1p;64,68p'"
+example flights 'tolm-cli flights --json | head -n 15'
+example export 'cd ~/tolm-data/Mirvak/F-GABC_data/engine_4' 'raw=ESNGHIJKLM-fd-20261208-1344.raw' \
+  'tolm-cli export --out ~/export $raw:3 $raw@5'
+example spectrum 'cd ~/tolm-data/Mirvak/F-GABC_data/engine_4' 'raw=ESNGHIJKLM-fd-20261208-1344.raw' \
+  "tolm-cli spectrum \$raw:3 --bin 12 | sed -n '1p;64,68p'"
 printf '%s\n' 1 2 3 4 5 6 7 8 >~/tolm-data/Mirvak/SW_uploads/614_207-000-2.dat
-example upload "cd ~/tolm-data/Mirvak/SW_uploads" \
-  "echo tulip | tolm-cli upload --kind dsp --password-stdin --accept-incompatible 614_207-000-2.dat"
+example upload 'cd ~/tolm-data/Mirvak/SW_uploads' \
+  'echo tulip | tolm-cli upload --kind dsp --password-stdin --accept-incompatible \
+    614_207-000-2.dat'
