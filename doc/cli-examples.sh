@@ -13,6 +13,7 @@ cli=$1 sim=$2 out=$3
 work=$(mktemp -d)
 simlog="$out/mirvak-sim.log"
 mkdir -p "$out" "$work/home" "$work/settings/Quellwerk" "$work/tmp"
+mkdir -m 700 "$work/runtime"
 "$sim" --listen 127.0.0.1 --port 0 --erase-delay-ms 0 --reprog-delay-ms 0 >"$simlog" 2>&1 &
 simpid=$!
 trap 'kill "$simpid" 2>/dev/null; wait "$simpid" 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -29,18 +30,16 @@ done
 # The settings point at the simulator as they point at the unit on a
 # technician's computer, so the examples need no --address or --port.
 printf '[General]\nIP%%20Address=127.0.0.1\nPort=%s\n' "$port" >"$work/settings/Quellwerk/Mirvak.conf"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/settings" TMPDIR="$work/tmp"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/settings" XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp"
 export TOLM_FIXED_CLOCK=2026-12-08T13:44:00 TZ=UTC LC_ALL=C.UTF-8 TERM=dumb
 export PATH="$(cd "$(dirname "$cli")" && pwd):$PATH"
-fixed_time=202612081344.30  # the download's files carry the fixed clock's time, shown by flights
+fixed_time=202612081344.30  # the download's files carry the fixed clock's time, which flights shows
 engine=~/tolm-data/Mirvak/F-GABC_data/engine_4
 
-# The temporary home reads "~"; the flight list's "Raw file" heading is as
-# much shorter as the paths below it. Lines wrap as on a terminal 80 columns
-# wide, which is also what a page of the guide holds.
+# The temporary home reads "~". Lines wrap as on a terminal 80 columns wide,
+# which is also what a page of the guide holds.
 shown() {
-  local shorter=$((${#HOME} - 1))
-  sed -e "s|$HOME|~|g" -e "s|^\(Aircraft  Engine  Raw file\) \{$shorter\}|\1|" | fold -w 80
+  sed "s|$HOME|~|g" | fold -w 80
 }
 
 # example NAME LINE...: the lines run in one shell, each shown after "$ ".
