@@ -85,7 +85,7 @@ int runUpload(const QStringList& arguments)
                                          "Asks for the access password on the terminal, without echo."),
                           cli::CommandLine::ReachesUnit,
                           {QStringLiteral("tolm-cli upload --kind dsp ~/tolm-data/Mirvak/SW_uploads/614_207-000-2.dat"),
-                           QStringLiteral("tolm-cli upload --kind config --erase --password-stdin 614_208-000-2.dat < password.txt")});
+                           QStringLiteral("tolm-cli upload --kind config --erase 614_208-000-2.dat")});
     line.add({kKind, QStringLiteral("What FILE holds: main, dsp or config."), QStringLiteral("KIND")});
     line.add({kPasswordStdin, QStringLiteral("Read the access password as one line of standard input.")});
     line.add({kAcceptIncompatible, QStringLiteral("Upload a file whose name does not fit the kind or the unit's "
