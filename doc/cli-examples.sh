@@ -72,5 +72,5 @@ example spectrum 'cd ~/tolm-data/Mirvak/F-GABC_data/engine_4' 'raw=ESNGHIJKLM-fd
   "tolm-cli spectrum \$raw:3 --bin 12 | sed -n '1p;64,68p'"
 printf '%s\n' 1 2 3 4 5 6 7 8 >~/tolm-data/Mirvak/SW_uploads/614_207-000-2.dat
 example upload 'cd ~/tolm-data/Mirvak/SW_uploads' \
-  'echo tulip | tolm-cli upload --kind dsp --password-stdin --accept-incompatible \
-    614_207-000-2.dat'
+  'echo tulip | tolm-cli upload --kind dsp --password-stdin \
+    --accept-incompatible 614_207-000-2.dat'
