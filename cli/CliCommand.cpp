@@ -32,8 +32,9 @@ int indexIn(const QStringList& choices, const QString& text)
 
 }  // namespace
 
-CommandLine::CommandLine(const QString& command, const QString& description, Reach reach)
-    : command_(command), reach_(reach)
+CommandLine::CommandLine(const QString& command, const QString& description, Reach reach,
+                         const QStringList& examples)
+    : command_(command), reach_(reach), examples_(examples)
 {
     parser_.setApplicationDescription(description);
     parser_.addHelpOption();
@@ -67,6 +68,9 @@ void CommandLine::printHelp() const
     const QString started = usage + QCoreApplication::arguments().value(0);
     if (help.startsWith(started))
         help.replace(0, started.size(), usage + QStringLiteral("tolm-cli ") + command_);
+    help += QStringLiteral("\nExamples:\n");
+    for (const QString& example : examples_)
+        help += QStringLiteral("  ") + example + QLatin1Char('\n');
     std::fputs(qPrintable(help), stdout);
 }
 

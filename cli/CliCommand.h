@@ -36,8 +36,9 @@ public:
     enum Reach { ReadsData, ReachesUnit };
 
     // command: its name ("download"). Every command takes --data-dir; one
-    // that reaches the unit also --address and --port.
-    CommandLine(const QString& command, const QString& description, Reach reach);
+    // that reaches the unit also --address and --port. The help ends with
+    // the examples, one command line each.
+    CommandLine(const QString& command, const QString& description, Reach reach, const QStringList& examples);
 
     QCommandLineParser& parser() { return parser_; }
     void add(const QCommandLineOption& option) { parser_.addOption(option); }
@@ -64,6 +65,7 @@ private:
 
     QString command_;
     Reach reach_;
+    QStringList examples_;
     QCommandLineParser parser_;
 };
 

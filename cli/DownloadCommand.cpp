@@ -152,7 +152,9 @@ int runDownload(const QStringList& arguments)
                           QStringLiteral("Runs the download session of Download / Clear (F5): algorithm status, "
                                          "engine data and flight history into the data tree, then, with --erase, "
                                          "the erase of the unit's data. Prints the paths written."),
-                          cli::CommandLine::ReachesUnit);
+                          cli::CommandLine::ReachesUnit,
+                          {QStringLiteral("tolm-cli download --registration F-GABC --engine-type CFM56-5"),
+                           QStringLiteral("tolm-cli download --registration F-GABC --erase --erase-deactivated")});
     addOptions(line);
     line.parse(arguments);
     cli::require(line.positional().isEmpty(), QStringLiteral("download takes options only."));

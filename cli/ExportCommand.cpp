@@ -44,7 +44,8 @@ int runExport(const QStringList& arguments)
     cli::CommandLine line(QStringLiteral("export"),
                           QStringLiteral("Exports the flights as ASCII files, as Export does: one directory per "
                                          "flight in DIR, fifteen files in each. Prints the flight directories."),
-                          cli::CommandLine::ReadsData);
+                          cli::CommandLine::ReadsData,
+                          {QStringLiteral("tolm-cli export --out ~/export ESN123456-fd-20261208-1344.raw:3")});
     line.add({kOut, QStringLiteral("Directory to export into (created when missing)."), QStringLiteral("DIR")});
     line.parser().addPositionalArgument(QStringLiteral("RAW:FLIGHT|RAW@SLOT..."),
                                         QStringLiteral("The flights: each the first slot of the raw file holding "

@@ -100,7 +100,9 @@ int runFlights(const QStringList& arguments)
                                          "(aircraft, engine, raw file, flight number, memory type, flight date and "
                                          "time, download date and time). RAW@SLOT, or RAW:FLIGHT for the first "
                                          "slot holding the flight number, names one of them in the other commands."),
-                          cli::CommandLine::ReadsData);
+                          cli::CommandLine::ReadsData,
+                          {QStringLiteral("tolm-cli flights"),
+                           QStringLiteral("tolm-cli flights --json --data-dir /media/usb/tolm-data")});
     line.add({QStringLiteral("json"), QStringLiteral("Print one JSON object.")});
     line.parse(arguments);
     cli::require(line.positional().isEmpty(), QStringLiteral("flights takes no arguments."));

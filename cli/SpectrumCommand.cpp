@@ -43,7 +43,9 @@ int runSpectrum(const QStringList& arguments)
     cli::CommandLine line(QStringLiteral("spectrum"),
                           QStringLiteral("Prints the spectrum of one time history as the plot window's FFT plot "
                                          "shows it, as CSV: frequency (Hz), amplitude (G pk, compensated)."),
-                          cli::CommandLine::ReadsData);
+                          cli::CommandLine::ReadsData,
+                          {QStringLiteral("tolm-cli spectrum ESN123456-fd-20261208-1344.raw:3 --bin 12"),
+                           QStringLiteral("tolm-cli spectrum ESN123456-fd-20261208-1344.raw@1 --transient TOC --event 2")});
     line.add({kBin, QStringLiteral("Steady-state bin, 1 to 26."), QStringLiteral("B")});
     line.add({kTransient, QStringLiteral("Transient type: TOC, TOD, AOD or AOA."), QStringLiteral("T")});
     line.add({kEvent, QStringLiteral("Transient event, 1 to 10."), QStringLiteral("E")});

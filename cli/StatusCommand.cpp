@@ -67,7 +67,9 @@ int runStatus(const QStringList& arguments)
                           QStringLiteral("Connects to the unit and prints its part numbers (as the Part Numbers "
                                          "dialog shows them), its BITE results and whether its DSP software and "
                                          "configuration table are compatible."),
-                          cli::CommandLine::ReachesUnit);
+                          cli::CommandLine::ReachesUnit,
+                          {QStringLiteral("tolm-cli status"),
+                           QStringLiteral("tolm-cli status --address 127.0.0.1 --port 4242 --json")});
     line.add({QStringLiteral("json"), QStringLiteral("Print one JSON object.")});
     line.parse(arguments);
     cli::require(line.positional().isEmpty(), QStringLiteral("status takes no arguments."));

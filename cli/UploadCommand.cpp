@@ -83,7 +83,9 @@ int runUpload(const QStringList& arguments)
                           QStringLiteral("Uploads main processor software, DSP software or a DSP configuration "
                                          "table into the unit, packet by packet, as Firmware Upload (F7) does. "
                                          "Asks for the access password on the terminal, without echo."),
-                          cli::CommandLine::ReachesUnit);
+                          cli::CommandLine::ReachesUnit,
+                          {QStringLiteral("tolm-cli upload --kind dsp ~/tolm-data/Mirvak/SW_uploads/614_207-000-2.dat"),
+                           QStringLiteral("tolm-cli upload --kind config --erase 614_208-000-2.dat")});
     line.add({kKind, QStringLiteral("What FILE holds: main, dsp or config."), QStringLiteral("KIND")});
     line.add({kPasswordStdin, QStringLiteral("Read the access password as one line of standard input.")});
     line.add({kAcceptIncompatible, QStringLiteral("Upload a file whose name does not fit the kind or the unit's "

@@ -33,7 +33,8 @@ QString usage()
     QString text = QStringLiteral("Usage: tolm-cli <command> [options]\n\nCommands:\n");
     for (const Command& command : kCommands)
         text += QStringLiteral("  %1%2\n").arg(QLatin1String(command.name), -10).arg(QLatin1String(command.summary));
-    text += QStringLiteral("\nSee tolm-cli <command> --help. Exit status: 0 done, 1 a step failed, 2 bad arguments or refused input,\n130 cancelled by Ctrl+C.\n");
+    text += QStringLiteral("  help      Print the help of a command.\n");
+    text += QStringLiteral("\nSee tolm-cli help <command>. Exit status: 0 done, 1 a step failed, 2 bad arguments or refused input,\n130 cancelled by Ctrl+C.\n");
     return text;
 }
 
@@ -48,7 +49,10 @@ void fixClockFromEnvironment()
 int run(const QStringList& arguments)
 {
     const QString name = arguments.value(1);
-    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+    const bool helpOfCommand = name == QLatin1String("help") && arguments.size() > 2;
+    if (helpOfCommand)
+        return run({arguments.value(0), arguments.value(2), QStringLiteral("--help")});
+    if (name == QLatin1String("help") || name == QLatin1String("--help") || name == QLatin1String("-h")) {
         std::fputs(qPrintable(usage()), stdout);
         return cli::Success;
     }

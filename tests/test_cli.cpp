@@ -509,11 +509,14 @@ private slots:
         const Run result = run({command, "--help"});
         QCOMPARE(result.status, 0);
         QVERIFY2(result.out.contains(" " + command + " [options]") && result.out.contains(option)
-                     && result.out.contains("--data-dir <DIR>"),
+                     && result.out.contains("--data-dir <DIR>")
+                     && result.out.contains("\nExamples:\n  tolm-cli " + command),
                  qPrintable(result.out));
+        QCOMPARE(run({"help", command}).out, result.out);
         const Run overview = run({"--help"});
         QCOMPARE(overview.status, 0);
         QVERIFY(overview.out.contains("  " + command + " "));
+        QCOMPARE(run({"help"}).out, overview.out);
     }
 
     void otherRefusalsExitTwo_data()
@@ -553,6 +556,7 @@ private slots:
                                           << "file.raw:x names no flight: expected RAW:FLIGHT";
         QTest::newRow("flights argument") << QStringList{"flights", "extra"} << "flights takes no arguments.";
         QTest::newRow("command") << QStringList{"frobnicate"} << "Unknown command \"frobnicate\".";
+        QTest::newRow("help of a command") << QStringList{"help", "frobnicate"} << "Unknown command \"frobnicate\".";
     }
     void otherRefusalsExitTwo()
     {
