@@ -20,6 +20,8 @@ public:
     void expect(const QString& className, Step step) { steps_.insert(className, std::move(step)); }
     // Classes of dialogs that came without a step set for them.
     const QStringList& unexpected() const { return unexpected_; }
+    // Classes whose step is still waiting for its dialog.
+    QStringList pending() const { return steps_.keys(); }
 
     int exec(QDialog& dialog) override;
 

@@ -39,24 +39,32 @@ const QString kShopId = QStringLiteral("HAM-2");
 const QString kInstallDate = QStringLiteral("12.01.2024");
 const QString kComment = QStringLiteral("Vibration survey after the fan blade change.");
 
+// A widget of the window by its object name. A form that lost it stops the
+// run with a message: the figures no longer match the program.
+template <typename T>
+T* child(QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("tolm-figures: %s has no %s named %s", parent.metaObject()->className(),
+               T::staticMetaObject.className(), name);
+    return found;
+}
+
 // A measured transfer rate depends on the machine and the moment; the figures
 // show a fixed one in its place, so they are the same on every build.
 void showNominalRate(QLabel* label, const QString& measured, const QString& nominal)
 {
-    if (label)
-        label->setText(label->text().replace(QRegularExpression(measured), nominal));
+    label->setText(label->text().replace(QRegularExpression(measured), nominal));
 }
 
 void showNominalDownloadRate(QDialog& dialog)
 {
-    showNominalRate(dialog.findChild<QLabel*>(QStringLiteral("transferLabel")), QStringLiteral(", [0-9.]+ MB/s$"),
+    showNominalRate(child<QLabel>(dialog, "transferLabel"), QStringLiteral(", [0-9.]+ MB/s$"),
                     QStringLiteral(", 4.8 MB/s"));
 }
 
-void clickOk(QDialog& dialog)
-{
-    dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Ok)->click();
-}
+void clickOk(QDialog& dialog) { child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click(); }
 
 }  // namespace
 
@@ -82,6 +90,8 @@ void FigureTour::run()
     firmwareUpload();
     for (const QString& name : dialogs_.unexpected())
         camera_.fail(name, QStringLiteral("a dialog the figure run did not expect"));
+    for (const QString& name : dialogs_.pending() + prompts_.pendingCaptures())
+        camera_.fail(name, QStringLiteral("the figure run waited for it, but it never opened"));
 }
 
 bool FigureTour::waitUntil(const std::function<bool()>& condition, const QString& figure)
@@ -89,7 +99,8 @@ bool FigureTour::waitUntil(const std::function<bool()>& condition, const QString
     const QDeadlineTimer deadline(kStepLimitMs);
     while (!condition()) {
         if (deadline.hasExpired()) {
-            camera_.fail(figure, QStringLiteral("timed out; messages so far:\n  ") + prompts_.messages().join(QStringLiteral("\n  ")));
+            camera_.fail(figure, QStringLiteral("timed out; messages so far:\n  ")
+                                     + prompts_.messages().join(QStringLiteral("\n  ")));
             return false;
         }
         QEventLoop pause;
@@ -104,7 +115,7 @@ bool FigureTour::connect()
     window_ = std::make_unique<MainWindow>();
     window_->resize(680, 280);
     window_->show();
-    auto* upload = window_->findChild<QPushButton*>(QStringLiteral("buttonFwUpload"));
+    auto* upload = child<QPushButton>(*window_, "buttonFwUpload");
     if (!waitUntil([&] { return upload->isEnabled(); }, QStringLiteral("main-window")))
         return false;
     camera_.take(*window_, QStringLiteral("main-window"));
@@ -115,21 +126,21 @@ void FigureTour::settings()
 {
     dialogs_.expect(QStringLiteral("SettingsDialog"), [this](QDialog& dialog) {
         // The run's temporary folder stands for the technician's own.
-        dialog.findChild<QLineEdit*>(QStringLiteral("pathname"))->setText(QStringLiteral("/home/technician/tolm-data"));
+        child<QLineEdit>(dialog, "pathname")->setText(QStringLiteral("/home/technician/tolm-data"));
         camera_.take(dialog, QStringLiteral("settings"));
         return int(QDialog::Rejected);
     });
-    window_->findChild<QAction*>(QStringLiteral("actionSettings"))->trigger();
+    child<QAction>(*window_, "actionSettings")->trigger();
 }
 
 void FigureTour::download()
 {
     dialogs_.expect(QStringLiteral("DownloadClearDialog"), [this](QDialog& dialog) {
-        dialog.findChild<QLineEdit*>(QStringLiteral("shopIdLineEdit"))->setText(kShopId);
-        dialog.findChild<QLineEdit*>(QStringLiteral("installDateLineEdit"))->setText(kInstallDate);
-        dialog.findChild<QTextEdit*>(QStringLiteral("commentTextEdit"))->setPlainText(kComment);
-        dialog.findChild<QComboBox*>(QStringLiteral("engineTypeComboBox"))->setCurrentIndex(0);
-        dialog.findChild<QCheckBox*>(QStringLiteral("eraseCheckBox"))->setChecked(true);
+        child<QLineEdit>(dialog, "shopIdLineEdit")->setText(kShopId);
+        child<QLineEdit>(dialog, "installDateLineEdit")->setText(kInstallDate);
+        child<QTextEdit>(dialog, "commentTextEdit")->setPlainText(kComment);
+        child<QComboBox>(dialog, "engineTypeComboBox")->setCurrentIndex(0);
+        child<QCheckBox>(dialog, "eraseCheckBox")->setChecked(true);
         camera_.take(dialog, QStringLiteral("download-request"));
         clickOk(dialog);
         return dialog.result();
@@ -137,8 +148,8 @@ void FigureTour::download()
     dialogs_.expect(QStringLiteral("DownloadProgressDialog"), [this](QDialog& dialog) {
         DownloadSession& session = static_cast<DownloadProgressDialog&>(dialog).session();
         // Mid-session: the engine data is in, its files are being written.
-        QObject::connect(&session, &DownloadSession::statusChanged, &dialog, [&](int step, const QString&) {
-            if (step == DownloadEngineData) {
+        QObject::connect(&session, &DownloadSession::statusChanged, &dialog, [&](int step, const QString& status) {
+            if (step == DownloadEngineData && status == QStringLiteral("Done")) {
                 showNominalDownloadRate(dialog);
                 camera_.take(dialog, QStringLiteral("download-progress"));
             }
@@ -149,14 +160,17 @@ void FigureTour::download()
         });
         if (!waitUntil([&] { return session.isFinished(); }, QStringLiteral("download-finished")))
             session.cancel();
+        else if (!session.succeeded())
+            camera_.fail(QStringLiteral("download-finished"),
+                         QStringLiteral("the download failed:\n  ") + prompts_.messages().join(QStringLiteral("\n  ")));
         return int(session.succeeded() ? QDialog::Accepted : QDialog::Rejected);
     });
-    window_->findChild<QPushButton*>(QStringLiteral("buttonDownloadClear"))->click();
+    child<QPushButton>(*window_, "buttonDownloadClear")->click();
 }
 
 int FigureTour::selectFlights(QDialog& dialog, const QString& figure)
 {
-    auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("flightDataTreeWidget"));
+    auto* list = child<QTreeWidget>(dialog, "flightDataTreeWidget");
     for (int row = 0; row < qMin(10, list->topLevelItemCount()); ++row)
         list->topLevelItem(row)->setSelected(true);
     if (!figure.isEmpty())
@@ -177,7 +191,7 @@ void FigureTour::plot()
         dialog.resize(520, 420);
         return selectFlights(dialog, QStringLiteral("flight-selection"));
     });
-    window_->findChild<QPushButton*>(QStringLiteral("buttonPlot"))->click();
+    child<QPushButton>(*window_, "buttonPlot")->click();
     PlotMainWindow* plot = window_->findChild<PlotMainWindow*>();
     if (!plot) {
         camera_.fail(QStringLiteral("plot-steady-state"), QStringLiteral("no plot window opened"));
@@ -191,7 +205,7 @@ void FigureTour::plot()
 void FigureTour::plotViews(PlotMainWindow& plot)
 {
     const auto choose = [&](int parameter) {
-        plot.findChild<QMenu*>(QStringLiteral("menuParameter"))->actions()[parameter]->trigger();
+        child<QMenu>(plot, "menuParameter")->actions()[parameter]->trigger();
     };
     camera_.take(plot, QStringLiteral("plot-steady-state"));
 
@@ -200,7 +214,7 @@ void FigureTour::plotViews(PlotMainWindow& plot)
     plot.tools()->peaksAction()->trigger();
     camera_.take(plot, QStringLiteral("plot-fft"));
 
-    plot.findChild<QAction*>(QStringLiteral("actionDisplaySetup"))->trigger();
+    child<QAction>(plot, "actionDisplaySetup")->trigger();
     if (auto* setup = plot.findChild<DisplaySetupDialog*>())
         camera_.take(*setup, QStringLiteral("display-setup"));
     else
@@ -230,7 +244,7 @@ void FigureTour::exportFlights()
     watch.start(0);
     prompts_.captureNextMessage(QStringLiteral("Export Data"),
                                 [this](QWidget& box) { camera_.take(box, QStringLiteral("export-finished")); });
-    window_->findChild<QPushButton*>(QStringLiteral("buttonExport"))->click();
+    child<QPushButton>(*window_, "buttonExport")->click();
     if (!taken)
         camera_.fail(QStringLiteral("export-progress"), QStringLiteral("the export showed no progress"));
 }
@@ -248,14 +262,14 @@ void FigureTour::firmwareUpload()
     prompts_.setChosenFile(file);
     dialogs_.expect(QStringLiteral("FwUpdateDialog"), [this](QDialog& dialog) {
         auto& update = static_cast<FwUpdateDialog&>(dialog);
-        dialog.findChild<QPushButton*>(QStringLiteral("buttonDspSwUpdateFile"))->click();
-        dialog.findChild<QPushButton*>(QStringLiteral("buttonDspSwUpdate"))->click();
+        child<QPushButton>(dialog, "buttonDspSwUpdateFile")->click();
+        child<QPushButton>(dialog, "buttonDspSwUpdate")->click();
         if (!waitUntil([&] { return !update.upload().busy(); }, QStringLiteral("firmware-upload")))
             return int(QDialog::Rejected);
-        showNominalRate(dialog.findChild<QLabel*>(QStringLiteral("rateLabel")), QStringLiteral("^[0-9.]+ kB/s"),
+        showNominalRate(child<QLabel>(dialog, "rateLabel"), QStringLiteral("^[0-9.]+ kB/s"),
                         QStringLiteral("96.0 kB/s"));
         camera_.take(dialog, QStringLiteral("firmware-upload"));
         return int(QDialog::Rejected);
     });
-    window_->findChild<QPushButton*>(QStringLiteral("buttonFwUpload"))->click();
+    child<QPushButton>(*window_, "buttonFwUpload")->click();
 }

@@ -15,6 +15,8 @@ class TechnicianPrompts : public Prompts {
 public:
     // Called with the box shown for the next message titled `title`.
     void captureNextMessage(const QString& title, std::function<void(QWidget&)> capture);
+    // Titles of messages asked for that have not come.
+    QStringList pendingCaptures() const { return captures_.keys(); }
     // The file every file chooser answers with, and the folder every folder chooser answers with.
     void setChosenFile(const QString& path) { chosenFile_ = path; }
     void setChosenDirectory(const QString& path) { chosenDirectory_ = path; }
