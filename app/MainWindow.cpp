@@ -4,6 +4,7 @@
 #include "app/AircraftDialog.h"
 #include "core/AircraftCatalogue.h"
 #include "core/AppIdentity.h"
+#include "core/Clock.h"
 #include "core/DataDirectories.h"
 #include "app/EngineDialog.h"
 #include "app/PasswordDialog.h"
@@ -133,7 +134,7 @@ void MainWindow::enableUnitCommands(bool enabled)
 
 void MainWindow::showClock()
 {
-    clockLabel_->setText(QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+    clockLabel_->setText(Clock::now().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
 }
 
 void MainWindow::timerEvent(QTimerEvent* event)
