@@ -1,0 +1,205 @@
+// Bookmarks added to a finished PDF, read back by an independent reader
+// (qpdf), and the built user guide's outline and contents as a reader sees them.
+
+#include "core/PdfOutline.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray output;
+};
+
+Run run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(-1);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput()};
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeSamplePdf(const QString& path, int pages)
+{
+    QPdfWriter writer(path);
+    QPainter painter(&writer);
+    for (int page = 1; page <= pages; ++page) {
+        if (page > 1)
+            writer.newPage();
+        painter.drawText(QPointF(500, 500), QStringLiteral("Page ") + QString::number(page));
+    }
+}
+
+// "level|page|title" rows, pages from 0.
+QList<PdfOutlineEntry> entries(const QStringList& rows)
+{
+    QList<PdfOutlineEntry> list;
+    for (const QString& row : rows) {
+        const QStringList fields = row.split(QLatin1Char('|'));
+        list.append({fields[2], fields[0].toInt(), fields[1].toInt(), fields[1].toInt() * 100.0});
+    }
+    return list;
+}
+
+// "Title@page[Child@page,...]" as qpdf reads the outline, pages from 1.
+QString outlineText(const QJsonArray& items)
+{
+    QStringList texts;
+    for (const QJsonValue& value : items) {
+        const QJsonObject item = value.toObject();
+        QString text = item[QStringLiteral("title")].toString() + QLatin1Char('@') +
+                       QString::number(item[QStringLiteral("destpageposfrom1")].toInt());
+        const QJsonArray kids = item[QStringLiteral("kids")].toArray();
+        if (!kids.isEmpty())
+            text += QLatin1Char('[') + outlineText(kids) + QLatin1Char(']');
+        texts.append(text);
+    }
+    return texts.join(QLatin1Char(','));
+}
+
+QJsonArray readOutline(const QString& path)
+{
+    const Run qpdf = run(QStringLiteral("qpdf"), {QStringLiteral("--json"), QStringLiteral("--json-key=outlines"), path});
+    return QJsonDocument::fromJson(qpdf.output).object()[QStringLiteral("outlines")].toArray();
+}
+
+QString pageText(const QString& pdf, int page)
+{
+    const QString number = QString::number(page);
+    return QString::fromUtf8(run(QStringLiteral(PDFTOTEXT_PATH), {QStringLiteral("-layout"), QStringLiteral("-f"), number,
+                                                                 QStringLiteral("-l"), number, pdf, QStringLiteral("-")})
+                                 .output);
+}
+
+}  // namespace
+
+class TestPdfOutline : public QObject {
+    Q_OBJECT
+
+private slots:
+    void outlineReadBack_data();
+    void outlineReadBack();
+    void refusesWhatItCannotRead_data();
+    void refusesWhatItCannotRead();
+    void builtGuideHasOutlineAndContents();
+};
+
+void TestPdfOutline::outlineReadBack_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("flat") << QStringList{"1|0|One", "1|2|Three"} << "One@1,Three@3";
+    QTest::newRow("three levels") << QStringList{"1|0|Guide", "2|0|Start", "3|1|Detail", "2|2|Plot"}
+                                  << "Guide@1[Start@1[Detail@2],Plot@3]";
+    QTest::newRow("a skipped level nests below") << QStringList{"1|0|Guide", "3|1|Deep", "1|2|Next"}
+                                                 << "Guide@1[Deep@2],Next@3";
+    QTest::newRow("parentheses and backslash") << QStringList{"1|1|a (b) \\ c)"} << "a (b) \\ c)@2";
+    QTest::newRow("beyond ASCII") << QStringList{"1|0|Größe – Ω", "2|1|日本"} << "Größe – Ω@1[日本@2]";
+}
+
+void TestPdfOutline::outlineReadBack()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sample.pdf"));
+    writeSamplePdf(path, 3);
+    const QByteArray original = fileBytes(path);
+
+    // A second outline replaces the first.
+    QCOMPARE(PdfOutline::append(path, entries({"1|1|Old"})), QString());
+    QCOMPARE(PdfOutline::append(path, entries(rows)), QString());
+
+    QVERIFY(fileBytes(path).startsWith(original));
+    QCOMPARE(run(QStringLiteral("qpdf"), {QStringLiteral("--check"), path}).exitCode, 0);
+    QCOMPARE(outlineText(readOutline(path)), expected);
+}
+
+void TestPdfOutline::refusesWhatItCannotRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not a PDF") << "text" << "it is not a PDF file.";
+    QTest::newRow("cut short") << "cut" << "it has no cross-reference offset at its end.";
+    QTest::newRow("cross-reference stream") << "stream" << "cross-reference streams are not supported";
+    QTest::newRow("page beyond the end") << "page" << "the bookmark Late points to page 4 of 3.";
+}
+
+void TestPdfOutline::refusesWhatItCannotRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sample.pdf"));
+    writeSamplePdf(path, 3);
+    if (kind == QLatin1String("stream")) {
+        const QString packed = dir.filePath(QStringLiteral("packed.pdf"));
+        QCOMPARE(run(QStringLiteral("qpdf"), {QStringLiteral("--object-streams=generate"), path, packed}).exitCode, 0);
+        QVERIFY(QFile::remove(path) && QFile::rename(packed, path));
+    } else if (kind != QLatin1String("page")) {
+        const QByteArray bytes = fileBytes(path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kind == QLatin1String("cut") ? bytes.left(bytes.size() / 2) : QByteArray("hello\n"));
+    }
+    const QByteArray before = fileBytes(path);
+
+    const QString error = PdfOutline::append(path, entries({"1|0|Early", "1|3|Late"}));
+
+    QVERIFY2(error.startsWith(QStringLiteral("Cannot add bookmarks to ") + path), qPrintable(error));
+    QVERIFY2(error.endsWith(reason) || error.contains(reason), qPrintable(error));
+    QCOMPARE(fileBytes(path), before);
+}
+
+// Every chapter of the guide's source is a bookmark in order; the contents
+// list gives each the page its bookmark opens, and that page shows it.
+void TestPdfOutline::builtGuideHasOutlineAndContents()
+{
+    const QString pdf = QStringLiteral(TOLM_GUIDE_PDF);
+    QStringList headings;
+    const QStringList lines = QString::fromUtf8(fileBytes(QStringLiteral(TOLM_GUIDE_SOURCE))).split(QLatin1Char('\n'));
+    bool inCode = false;
+    for (const QString& line : lines) {
+        inCode ^= line.startsWith(QLatin1String("```"));
+        if (!inCode && line.startsWith(QLatin1String("## ")))
+            headings.append(line.mid(3).remove(QRegularExpression(QStringLiteral("[`*]"))).trimmed());
+    }
+    QVERIFY(headings.size() > 5);
+
+    const QJsonArray top = readOutline(pdf);
+    QCOMPARE(top.size(), 1);  // the title, with every chapter below it
+    const QJsonArray chapters = top[0].toObject()[QStringLiteral("kids")].toArray();
+    QStringList titles;
+    const QString contents = pageText(pdf, 1) + pageText(pdf, 2) + pageText(pdf, 3);
+    for (const QJsonValue& value : chapters) {
+        const QString title = value.toObject()[QStringLiteral("title")].toString();
+        const int page = value.toObject()[QStringLiteral("destpageposfrom1")].toInt();
+        titles.append(title);
+        if (title == QLatin1String("Contents"))
+            continue;
+        const QRegularExpression entry(QRegularExpression::escape(title) + QStringLiteral("\\s+(\\d+)\\n"));
+        QCOMPARE(entry.match(contents).captured(1), QString::number(page));
+        QVERIFY2(pageText(pdf, page).simplified().contains(title), qPrintable(title));
+    }
+    titles.removeAll(QStringLiteral("Contents"));
+    QCOMPARE(titles, headings);
+}
+
+QTEST_GUILESS_MAIN(TestPdfOutline)
+#include "test_pdf_outline.moc"
