@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHashFunctions>
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <cstdio>
@@ -100,6 +101,7 @@ bool convert(const QString& sourcePath, const QString& pdfPath, const QString& t
 int main(int argc, char* argv[])
 {
     qputenv("TZ", "UTC");  // the writer's time stamp in one form everywhere
+    QHashSeed::setDeterministicGlobalSeed();  // the writer lists the fonts in hash order
     QCoreApplication::setAttribute(Qt::AA_Use96Dpi);  // format lengths in 1/96 inch, whatever the screen
     QGuiApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();

@@ -3,7 +3,9 @@
 
 #include "core/PdfOutline.h"
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -79,12 +81,22 @@ QJsonArray readOutline(const QString& path)
     return QJsonDocument::fromJson(qpdf.output).object()[QStringLiteral("outlines")].toArray();
 }
 
+// Ligatures ("fl" drawn as one glyph) read back as their letters.
 QString pageText(const QString& pdf, int page)
 {
     const QString number = QString::number(page);
-    return QString::fromUtf8(run(QStringLiteral(PDFTOTEXT_PATH), {QStringLiteral("-layout"), QStringLiteral("-f"), number,
-                                                                 QStringLiteral("-l"), number, pdf, QStringLiteral("-")})
-                                 .output);
+    const Run pdftotext = run(QStringLiteral(PDFTOTEXT_PATH), {QStringLiteral("-layout"), QStringLiteral("-f"), number,
+                                                              QStringLiteral("-l"), number, pdf, QStringLiteral("-")});
+    return QString::fromUtf8(pdftotext.output).normalized(QString::NormalizationForm_KC);
+}
+
+QString lastPageText(const QString& pdf)
+{
+    const QString text =
+        QString::fromUtf8(run(QStringLiteral(PDFTOTEXT_PATH), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}).output);
+    QStringList pages = text.split(QLatin1Char('\f'));
+    pages.removeAll(QString());
+    return pages.isEmpty() ? QString() : pages.last();
 }
 
 }  // namespace
@@ -97,6 +109,8 @@ private slots:
     void outlineReadBack();
     void refusesWhatItCannotRead_data();
     void refusesWhatItCannotRead();
+    void documentTool_data();
+    void documentTool();
     void builtGuideHasOutlineAndContents();
 };
 
@@ -167,6 +181,59 @@ void TestPdfOutline::refusesWhatItCannotRead()
     QCOMPARE(fileBytes(path), before);
 }
 
+void TestPdfOutline::documentTool_data()
+{
+    QTest::addColumn<QString>("markdown");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("expected");  // on standard error when failing, else on the last page
+    QString table = QStringLiteral("| Name | Value |\n|---|---|\n");
+    for (int row = 0; row < 80; ++row)
+        table += QStringLiteral("| row ") + QString::number(row) + QStringLiteral(" | ") + QString::number(row * 7) +
+                 QStringLiteral(" |\n");
+    QTest::newRow("included fragment") << "# T\n\n## One\n\n<!-- include: cli/part.md -->\n" << 0
+                                       << QStringList{"Words from the fragment."};
+    QTest::newRow("figure with caption") << "# T\n\n## One\n\n![The main window](figures/pic.png)\n" << 0
+                                         << QStringList{"The main window"};
+    QTest::newRow("table heading on the next page") << "# T\n\n## One\n\n" + table << 0
+                                                    << QStringList{"Name", "Value", "row 79"};
+    QTest::newRow("missing fragment") << "# T\n\n<!-- include: cli/absent.md -->\n" << 1
+                                      << QStringList{"cannot read ", "cli/absent.md"};
+    QTest::newRow("missing figure") << "# T\n\n![Gone](figures/absent.png)\n" << 1
+                                    << QStringList{"cannot read the figure ", "figures/absent.png"};
+}
+
+void TestPdfOutline::documentTool()
+{
+    QFETCH(QString, markdown);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("cli")) && QDir(dir.path()).mkpath(QStringLiteral("figures")));
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QVERIFY(picture.save(dir.filePath(QStringLiteral("figures/pic.png"))));
+    QFile fragment(dir.filePath(QStringLiteral("cli/part.md")));
+    QVERIFY(fragment.open(QIODevice::WriteOnly) && fragment.write("Words from the fragment.\n") > 0);
+    fragment.close();
+    QFile source(dir.filePath(QStringLiteral("doc.md")));
+    QVERIFY(source.open(QIODevice::WriteOnly) && source.write(markdown.toUtf8()) > 0);
+    source.close();
+    const QString pdf = dir.filePath(QStringLiteral("doc.pdf"));
+
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral(MARKDOWN_TO_PDF_PATH), {source.fileName(), pdf, QStringLiteral("Title")});
+    QVERIFY(tool.waitForFinished(-1));
+    QCOMPARE(tool.exitCode(), exitCode);
+
+    const QString shown = exitCode == 0 ? lastPageText(pdf) : QString::fromUtf8(tool.readAllStandardError());
+    for (const QString& text : expected)
+        QVERIFY2(shown.contains(text), qPrintable(shown));
+    QCOMPARE(QFile::exists(pdf), exitCode == 0);
+}
+
 // Every chapter of the guide's source is a bookmark in order; the contents
 // list gives each the page its bookmark opens, and that page shows it.
 void TestPdfOutline::builtGuideHasOutlineAndContents()
@@ -201,5 +268,5 @@ void TestPdfOutline::builtGuideHasOutlineAndContents()
     QCOMPARE(titles, headings);
 }
 
-QTEST_GUILESS_MAIN(TestPdfOutline)
+QTEST_MAIN(TestPdfOutline)
 #include "test_pdf_outline.moc"
