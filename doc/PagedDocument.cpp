@@ -1,6 +1,7 @@
 #include "PagedDocument.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QHash>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -71,10 +72,15 @@ double PagedDocument::layoutUnits(double millimetres) const
 
 double PagedDocument::pageHeight() const { return document_.pageSize().height(); }
 
-int PagedDocument::pageOf(const QTextBlock& block) const
+// A line that does not fit at a page's foot is moved down within its block,
+// so where a block shows is where its first line is.
+double PagedDocument::topOf(const QTextBlock& block) const
 {
-    return int(document_.documentLayout()->blockBoundingRect(block).top() / pageHeight());
+    const double top = document_.documentLayout()->blockBoundingRect(block).top();
+    return block.layout()->lineCount() > 0 ? top + block.layout()->lineAt(0).y() : top;
 }
+
+int PagedDocument::pageOf(const QTextBlock& block) const { return int(topOf(block) / pageHeight()); }
 
 void PagedDocument::load(const MarkdownSource& source)
 {
@@ -86,10 +92,14 @@ void PagedDocument::load(const MarkdownSource& source)
     page.setRightMargin(layoutUnits(SideMarginMm));
     page.setTopMargin(layoutUnits(TopMarginMm));
     page.setBottomMargin(layoutUnits(BottomMarginMm));
+    // One edit block: the layout follows once, not after every change.
+    QTextCursor edit(&document_);
+    edit.beginEditBlock();
     document_.rootFrame()->setFrameFormat(page);
     styleTables(document_.rootFrame());
     placeFigures(source.figures);
     insertContents();
+    edit.endEditBlock();
 }
 
 // Markdown tables arrive without rules; give them thin ones, some air and a
@@ -237,11 +247,14 @@ QStringList PagedDocument::contentsPages() const
 
 void PagedDocument::writeContentsPages(const QStringList& pages)
 {
+    QTextCursor edit(&document_);
+    edit.beginEditBlock();
     for (int row = 0; row < pages.size(); ++row) {
         QTextCursor cell = contents_->cellAt(row, 1).firstCursorPosition();
         cell.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         cell.insertText(pages[row]);
     }
+    edit.endEditBlock();
 }
 
 QString PagedDocument::paginate()
@@ -264,41 +277,33 @@ QString PagedDocument::paginate()
 
 // Finds the first heading, figure or table heading row left at a page's foot
 // without what follows it, and starts a page before it. Only moving things
-// down, the first one is always right to move.
+// down, the first one is always right to move; the layout is only asked as
+// far as that one.
 bool PagedDocument::keepNextViolation()
 {
-    const auto separated = [&](const QTextBlock& block, const QTextBlock& next) {
-        return next.isValid() && pageOf(block) != pageOf(next);
-    };
-    int firstPosition = -1;
-    QTextBlock firstBlock;
-    QTextTable* firstTable = nullptr;
-    for (QTextBlock block = document_.begin(); block.isValid() && firstPosition < 0; block = block.next()) {
+    QHash<int, QTextTable*> tableAt;  // by the position of its first cell
+    for (QTextTable* table : tablesIn(document_.rootFrame()))
+        if (table != contents_ && table->rows() > 1)
+            tableAt.insert(table->firstPosition(), table);
+    for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
         const QTextBlockFormat format = block.blockFormat();
         const bool sticky = format.headingLevel() > 0 || format.boolProperty(FigureProperty);
-        if (sticky && !startsPage(format) && separated(block, block.next())) {
-            firstPosition = block.position();
-            firstBlock = block;
+        if (sticky && !startsPage(format) && block.next().isValid() && pageOf(block) != pageOf(block.next())) {
+            QTextBlockFormat newPage;
+            newPage.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            QTextCursor(block).mergeBlockFormat(newPage);
+            return true;
+        }
+        QTextTable* table = tableAt.value(block.position());
+        if (table && !(table->format().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) &&
+            pageOf(block) != pageOf(firstBlockOf(table, 1))) {
+            QTextTableFormat newPage = table->format();
+            newPage.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            table->setFormat(newPage);
+            return true;
         }
     }
-    for (QTextTable* table : tablesIn(document_.rootFrame())) {
-        const bool moved = table->format().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
-        if (table != contents_ && table->rows() > 1 && !moved && separated(firstBlockOf(table, 0), firstBlockOf(table, 1)) &&
-            (firstPosition < 0 || table->firstPosition() < firstPosition)) {
-            firstPosition = table->firstPosition();
-            firstTable = table;
-        }
-    }
-    if (firstTable) {
-        QTextTableFormat format = firstTable->format();
-        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        firstTable->setFormat(format);
-    } else if (firstBlock.isValid()) {
-        QTextBlockFormat format;
-        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        QTextCursor(firstBlock).mergeBlockFormat(format);
-    }
-    return firstPosition >= 0;
+    return false;
 }
 
 QList<Heading> PagedDocument::headings() const
@@ -309,7 +314,7 @@ QList<Heading> PagedDocument::headings() const
         const int level = block.blockFormat().headingLevel();
         if (level == 0)
             continue;
-        const double top = document_.documentLayout()->blockBoundingRect(block).top();
+        const double top = topOf(block);
         const int page = int(top / pageHeight());
         list.append({block.text(), level, page, (top - page * pageHeight()) * pointsPerPixel});
     }

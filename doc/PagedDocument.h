@@ -33,6 +33,7 @@ public:
 private:
     double layoutUnits(double millimetres) const;
     double pageHeight() const;
+    double topOf(const QTextBlock& block) const;
     int pageOf(const QTextBlock& block) const;
     void styleTables(QTextFrame* frame);
     void placeFigures(const QList<Figure>& figures);
