@@ -212,10 +212,6 @@ void PagedDocument::insertContents()
         right.setAlignment(Qt::AlignRight);
         contents_->cellAt(row, 1).firstCursorPosition().setBlockFormat(right);
     }
-    // The first chapter starts a page of its own below the list.
-    QTextBlockFormat newPage;
-    newPage.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-    QTextCursor(chapters.first()).mergeBlockFormat(newPage);
 }
 
 // The headings of the first two levels after the contents list.
