@@ -158,8 +158,6 @@ std::optional<PdfDictionary> parseDictionary(const QByteArray& b, qint64 pos)
     return entries;
 }
 
-QString offsetText(qint64 offset) { return QString::number(offset); }
-
 }  // namespace
 
 QByteArray PdfRef::text() const
@@ -242,13 +240,13 @@ bool PdfFile::readXref(qint64 offset, int depth)
 {
     qint64 pos = offset;
     if (depth >= MaxXrefSections || offset < 0 || offset >= bytes_.size()) {
-        error_ = QStringLiteral("its cross-reference offset %1 lies outside the file").arg(offsetText(offset));
+        error_ = QStringLiteral("its cross-reference offset %1 lies outside the file").arg(QString::number(offset));
         return false;
     }
     if (readToken(bytes_, pos) != "xref") {
         error_ = QStringLiteral("it has no cross-reference table at offset %1 (cross-reference streams are not "
                                 "supported)")
-                     .arg(offsetText(offset));
+                     .arg(QString::number(offset));
         return false;
     }
     for (;;) {
@@ -257,7 +255,7 @@ bool PdfFile::readXref(qint64 offset, int depth)
             break;
         const QByteArray count = readToken(bytes_, pos);
         if (!isUnsigned(first) || !isUnsigned(count) || first.toLongLong() + count.toLongLong() > MaxObjects) {
-            error_ = QStringLiteral("its cross-reference table at offset %1 is damaged").arg(offsetText(offset));
+            error_ = QStringLiteral("its cross-reference table at offset %1 is damaged").arg(QString::number(offset));
             return false;
         }
         for (qint64 number = first.toLongLong(); number < first.toLongLong() + count.toLongLong(); ++number) {
@@ -265,7 +263,7 @@ bool PdfFile::readXref(qint64 offset, int depth)
             const QByteArray generation = readToken(bytes_, pos);
             const QByteArray kind = readToken(bytes_, pos);
             if (!isUnsigned(entryOffset) || !isUnsigned(generation) || (kind != "n" && kind != "f")) {
-                error_ = QStringLiteral("its cross-reference table at offset %1 is damaged").arg(offsetText(offset));
+                error_ = QStringLiteral("its cross-reference table at offset %1 is damaged").arg(QString::number(offset));
                 return false;
             }
             // A later section overrides an earlier one, free entries included.
@@ -275,7 +273,7 @@ bool PdfFile::readXref(qint64 offset, int depth)
     }
     const std::optional<PdfDictionary> trailer = parseDictionary(bytes_, pos);
     if (!trailer) {
-        error_ = QStringLiteral("its trailer after offset %1 is damaged").arg(offsetText(offset));
+        error_ = QStringLiteral("its trailer after offset %1 is damaged").arg(QString::number(offset));
         return false;
     }
     if (!pdfValue(*trailer, "XRefStm").isEmpty()) {
@@ -289,7 +287,7 @@ bool PdfFile::readXref(qint64 offset, int depth)
         return true;
     const std::optional<qint64> previousOffset = pdfInteger(previous);
     if (!previousOffset) {
-        error_ = QStringLiteral("its trailer after offset %1 is damaged").arg(offsetText(offset));
+        error_ = QStringLiteral("its trailer after offset %1 is damaged").arg(QString::number(offset));
         return false;
     }
     return readXref(*previousOffset, depth + 1);

@@ -65,7 +65,7 @@ QString replaceFigures(const QString& text, const QDir& folder, QList<Figure>& f
         const QString placeholder = QStringLiteral("FIGUREPLACEHOLDER") + QString::number(figures.size());
         figures.append({placeholder, match.captured(1).trimmed(), image});
         // Blank lines around it make it a paragraph of its own.
-        out.append(QString() + QLatin1Char('\n') + placeholder + QLatin1Char('\n'));
+        out.append(QLatin1String("\n") + placeholder + QLatin1String("\n"));
     }
     return out.join(QLatin1Char('\n'));
 }

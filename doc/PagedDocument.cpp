@@ -25,17 +25,19 @@ constexpr double CaptionRoomMm = 15;
 constexpr int MaxSettlingRounds = 8;
 constexpr int MaxMovesPerRound = 2000;
 const QString Font = QStringLiteral("DejaVu Sans");
-const QString ContentsTitle = QStringLiteral("Contents");
 
 // Marks a figure's picture block, which stays with its caption.
 constexpr int FigureProperty = QTextFormat::UserProperty + 1;
 // Marks the heading of the contents list, which lists no page of its own.
 constexpr int ContentsProperty = QTextFormat::UserProperty + 2;
 
-bool startsPage(const QTextBlockFormat& format)
+// Of a block or of a table.
+bool startsPage(const QTextFormat& format)
 {
-    return format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
+    return format.intProperty(QTextFormat::PageBreakPolicy) & QTextFormat::PageBreak_AlwaysBefore;
 }
+
+double layoutUnits(double millimetres) { return millimetres / 25.4 * UnitsPerInch; }
 
 QTextBlock firstBlockOf(QTextTable* table, int row)
 {
@@ -63,11 +65,6 @@ PagedDocument::PagedDocument(QPdfWriter& writer)
     scale_ = writer_.logicalDpiY() / UnitsPerInch;
     document_.documentLayout()->setPaintDevice(&writer_);
     document_.setPageSize(QSizeF(writer_.width(), writer_.height()));
-}
-
-double PagedDocument::layoutUnits(double millimetres) const
-{
-    return millimetres / 25.4 * UnitsPerInch;
 }
 
 double PagedDocument::pageHeight() const { return document_.pageSize().height(); }
@@ -183,7 +180,7 @@ void PagedDocument::insertContents()
     QTextCursor cursor(first);
     cursor.insertBlock();  // the chapter moves on; its old place, still a heading, becomes ours
     cursor.movePosition(QTextCursor::PreviousBlock);
-    cursor.insertText(ContentsTitle);
+    cursor.insertText(QStringLiteral("Contents"));
     QTextBlockFormat marked;
     marked.setProperty(ContentsProperty, true);
     cursor.mergeBlockFormat(marked);
@@ -291,7 +288,7 @@ bool PagedDocument::keepNextViolation()
             return true;
         }
         QTextTable* table = tableAt.value(block.position());
-        if (table && !(table->format().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) &&
+        if (table && !startsPage(table->format()) &&
             pageOf(block) != pageOf(firstBlockOf(table, 1))) {
             QTextTableFormat newPage = table->format();
             newPage.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);

@@ -31,7 +31,6 @@ public:
     void print(const QString& title);
 
 private:
-    double layoutUnits(double millimetres) const;
     double pageHeight() const;
     double topOf(const QTextBlock& block) const;
     int pageOf(const QTextBlock& block) const;
