@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -241,10 +242,18 @@ void TestPdfOutline::builtGuideHasOutlineAndContents()
 {
     const QString pdf = QStringLiteral(TOLM_GUIDE_PDF);
     QStringList headings;
-    const QStringList lines = QString::fromUtf8(fileBytes(QStringLiteral(TOLM_GUIDE_SOURCE))).split(QLatin1Char('\n'));
+    const QFileInfo source(QStringLiteral(TOLM_GUIDE_SOURCE));
+    QStringList lines;
+    const QRegularExpression include(QStringLiteral("^<!-- include: (.+) -->$"));
+    for (const QString& line : QString::fromUtf8(fileBytes(source.filePath())).split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch match = include.match(line.trimmed());
+        lines += match.hasMatch() ? QString::fromUtf8(fileBytes(source.dir().filePath(match.captured(1)))).split(
+                                        QLatin1Char('\n'))
+                                  : QStringList{line};
+    }
     bool inCode = false;
     for (const QString& line : lines) {
-        inCode ^= line.startsWith(QLatin1String("```"));
+        inCode ^= line.trimmed().startsWith(QLatin1String("```"));
         if (!inCode && line.startsWith(QLatin1String("## ")))
             headings.append(line.mid(3).remove(QRegularExpression(QStringLiteral("[`*]"))).trimmed());
     }
