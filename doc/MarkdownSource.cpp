@@ -25,47 +25,19 @@ bool readText(const QString& path, QString& text, QString& error)
 
 bool isFence(const QString& line) { return line.trimmed().startsWith(QLatin1String("```")); }
 
-// Included files are taken as they are: an include inside one is not followed.
-QString expandIncludes(const QString& text, const QDir& folder, QString& error)
+// Every line outside code blocks that matches the pattern becomes what
+// `replace` makes of it, until `replace` sets an error.
+template <typename Replace>
+QString replaceLines(const QString& text, const QRegularExpression& pattern, Replace replace, const QString& error)
 {
     QStringList out;
     bool inCode = false;
     for (const QString& line : text.split(QLatin1Char('\n'))) {
         inCode ^= isFence(line);
-        const QRegularExpressionMatch match = includeLine.match(line);
-        if (inCode || !match.hasMatch()) {
-            out.append(line);
-            continue;
-        }
-        QString included;
-        if (!readText(folder.filePath(match.captured(1)), included, error))
+        const QRegularExpressionMatch match = pattern.match(line);
+        out.append(inCode || !match.hasMatch() ? line : replace(match));
+        if (!error.isEmpty())
             return {};
-        out.append(included);
-    }
-    return out.join(QLatin1Char('\n'));
-}
-
-QString replaceFigures(const QString& text, const QDir& folder, QList<Figure>& figures, QString& error)
-{
-    QStringList out;
-    bool inCode = false;
-    for (const QString& line : text.split(QLatin1Char('\n'))) {
-        inCode ^= isFence(line);
-        const QRegularExpressionMatch match = figureLine.match(line);
-        if (inCode || !match.hasMatch()) {
-            out.append(line);
-            continue;
-        }
-        const QString path = folder.filePath(match.captured(2));
-        QImage image(path);
-        if (image.isNull()) {
-            error = QStringLiteral("cannot read the figure %1").arg(messageText(path));
-            return {};
-        }
-        const QString placeholder = QStringLiteral("FIGUREPLACEHOLDER") + QString::number(figures.size());
-        figures.append({placeholder, match.captured(1).trimmed(), image});
-        // Blank lines around it make it a paragraph of its own.
-        out.append(QLatin1String("\n") + placeholder + QLatin1String("\n"));
     }
     return out.join(QLatin1Char('\n'));
 }
@@ -79,8 +51,27 @@ MarkdownSource readMarkdownSource(const QString& path)
     QString text;
     if (!readText(path, text, source.error))
         return source;
-    text = expandIncludes(text, folder, source.error);
-    if (source.error.isEmpty())
-        source.markdown = replaceFigures(text, folder, source.figures, source.error);
+    // Included files are taken as they are: an include inside one is not followed.
+    text = replaceLines(
+        text, includeLine,
+        [&](const QRegularExpressionMatch& include) {
+            QString included;
+            readText(folder.filePath(include.captured(1)), included, source.error);
+            return included;
+        },
+        source.error);
+    source.markdown = replaceLines(
+        text, figureLine,
+        [&](const QRegularExpressionMatch& figure) {
+            const QString figurePath = folder.filePath(figure.captured(2));
+            const QImage image(figurePath);
+            if (image.isNull())
+                source.error = QStringLiteral("cannot read the figure ") + messageText(figurePath);
+            const QString placeholder = QStringLiteral("FIGUREPLACEHOLDER") + QString::number(source.figures.size());
+            source.figures.append({placeholder, figure.captured(1).trimmed(), image});
+            // Blank lines around it make it a paragraph of its own.
+            return QLatin1String("\n") + placeholder + QLatin1String("\n");
+        },
+        source.error);
     return source;
 }
