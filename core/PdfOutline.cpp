@@ -42,7 +42,7 @@ QString collectPages(PdfFile& file, const PdfRef& node, std::optional<double> in
                      QSet<int>& visited, int depth)
 {
     if (depth > MaxPageTreeDepth || visited.contains(node.number))
-        return QStringLiteral("its page tree loops");
+        return QStringLiteral("its page tree loops or nests too deep");
     visited.insert(node.number);
     const std::optional<PdfDictionary> dictionary = file.dictionary(node);
     if (!dictionary)
