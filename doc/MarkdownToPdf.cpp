@@ -1,49 +1,28 @@
 // markdown-to-pdf: turns a Markdown document into a paginated A4 PDF with Qt
-// alone, so building the documentation needs no other tool. Runs offscreen.
-// Usage: markdown-to-pdf SOURCE.md OUTPUT.pdf TITLE
+// alone, so building the documentation needs no other tool: figures, included
+// fragments, a contents list with page numbers, page footers and bookmarks.
+// Runs offscreen. Usage: markdown-to-pdf SOURCE.md OUTPUT.pdf TITLE
+// With SOURCE_DATE_EPOCH set, the file records that date instead of today's,
+// so the same sources give the same bytes.
 
+#include "MarkdownSource.h"
+#include "PagedDocument.h"
+
+#include "core/CheckedSaveFile.h"
+#include "core/MessageText.h"
+#include "core/PdfOutline.h"
+
+#include <QBuffer>
+#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPageSize>
+#include <QHashFunctions>
 #include <QPdfWriter>
-#include <QTextDocument>
-#include <QTextFrame>
-#include <QTextTable>
-#include <QUrl>
+#include <QRegularExpression>
 #include <cstdio>
 
 namespace {
-
-// Markdown tables arrive without rules; give them thin ones, some air and a
-// shaded heading row.
-void ruleTable(QTextTable& table)
-{
-    QTextTableFormat format = table.format();
-    format.setBorder(1);
-    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-    format.setBorderBrush(Qt::gray);
-    format.setBorderCollapse(true);
-    format.setCellSpacing(0);
-    format.setCellPadding(3);
-    table.setFormat(format);
-    for (int column = 0; column < table.columns(); ++column) {
-        QTextTableCell cell = table.cellAt(0, column);
-        QTextCharFormat shaded = cell.format();
-        shaded.setBackground(QColor(0xe8, 0xe8, 0xe8));
-        cell.setFormat(shaded);
-    }
-}
-
-void ruleTables(QTextFrame* frame)
-{
-    for (QTextFrame* child : frame->childFrames()) {
-        if (auto* table = qobject_cast<QTextTable*>(child))
-            ruleTable(*table);
-        ruleTables(child);
-    }
-}
 
 bool fail(const QString& text)
 {
@@ -51,30 +30,69 @@ bool fail(const QString& text)
     return false;
 }
 
-bool convert(const QString& sourcePath, const QString& pdfPath, const QString& title)
+// The writer stamps the time of writing; the same number of characters keeps
+// every offset of the file valid.
+QByteArray withSourceDate(QByteArray pdf)
 {
-    QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly | QIODevice::Text))
-        return fail(QStringLiteral("cannot read %1: %2").arg(sourcePath, source.errorString()));
+    bool ok = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+    if (!ok)
+        return pdf;
+    const QByteArray date =
+        "(D:" + QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC).toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() + "Z)";
+    static const QRegularExpression stamp(QStringLiteral(R"(\(D:\d{14}Z\))"));
+    const QRegularExpressionMatch match = stamp.match(QString::fromLatin1(pdf));
+    if (match.hasMatch())
+        pdf.replace(match.capturedStart(), match.capturedLength(), date);
+    return pdf;
+}
 
-    QTextDocument document;
-    document.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 10));
-    // Pictures named in the text are found beside the source.
-    document.setBaseUrl(QUrl::fromLocalFile(QFileInfo(sourcePath).absolutePath() + QLatin1Char('/')));
-    document.setMarkdown(QString::fromUtf8(source.readAll()));
-    ruleTables(document.rootFrame());
-
-    if (!QDir().mkpath(QFileInfo(pdfPath).absolutePath()))
-        return fail(QStringLiteral("cannot create the folder of %1").arg(pdfPath));
+bool render(const MarkdownSource& source, const QString& title, QByteArray& pdf, QList<PdfOutlineEntry>& outline)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(pdfPath);
-        writer.setPageSize(QPageSize(QPageSize::A4));
+        QPdfWriter writer(&buffer);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Tolm"));
-        document.print(&writer);  // 2 cm margins and a page number under each page
+        PagedDocument document(writer);
+        document.load(source);
+        if (const QString failure = document.paginate(); !failure.isEmpty())
+            return fail(failure);
+        for (const Heading& heading : document.headings())
+            outline.append({heading.title, heading.level, heading.page, heading.top});
+        document.print(title);
     }
-    if (QFileInfo(pdfPath).size() == 0)
-        return fail(QStringLiteral("cannot write %1").arg(pdfPath));
+    pdf = withSourceDate(buffer.data());
+    return true;
+}
+
+bool writeWhole(const QString& path, const QByteArray& bytes)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return fail(QStringLiteral("cannot create the folder of ") + messageText(path));
+    CheckedSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("cannot write %1: %2").arg(messageText(path), file.errorString()));
+    file.write(bytes);
+    if (const QString failure = file.commitWhole(); !failure.isEmpty())
+        return fail(QStringLiteral("cannot write %1: %2").arg(messageText(path), failure));
+    return true;
+}
+
+bool convert(const QString& sourcePath, const QString& pdfPath, const QString& title)
+{
+    const MarkdownSource source = readMarkdownSource(sourcePath);
+    if (!source.error.isEmpty())
+        return fail(source.error);
+    QByteArray pdf;
+    QList<PdfOutlineEntry> outline;
+    if (!render(source, title, pdf, outline) || !writeWhole(pdfPath, pdf))
+        return false;
+    if (const QString failure = PdfOutline::append(pdfPath, outline); !failure.isEmpty()) {
+        QFile::remove(pdfPath);  // a document without bookmarks must not pass for a built one
+        return fail(failure);
+    }
     return true;
 }
 
@@ -82,6 +100,9 @@ bool convert(const QString& sourcePath, const QString& pdfPath, const QString& t
 
 int main(int argc, char* argv[])
 {
+    qputenv("TZ", "UTC");  // the writer's time stamp in one form everywhere
+    QHashSeed::setDeterministicGlobalSeed();  // the writer lists the fonts in hash order
+    QCoreApplication::setAttribute(Qt::AA_Use96Dpi);  // format lengths in 1/96 inch, whatever the screen
     QGuiApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 4) {
