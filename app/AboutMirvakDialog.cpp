@@ -3,6 +3,25 @@
 #include "core/AppIdentity.h"
 #include "ui_AboutMirvakDialog.h"
 
+#include "SourceEpoch.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+namespace {
+
+// The date of the sources rather than of the compiler's run, so that every
+// build of the same sources shows, and contains, the same text.
+QString buildDateText()
+{
+    if (app::kSourceEpoch < 0)
+        return QStringLiteral("Built on unknown");
+    const QDateTime changed = QDateTime::fromSecsSinceEpoch(app::kSourceEpoch, Qt::UTC);
+    return QStringLiteral("Built on ") + QLocale::c().toString(changed, QStringLiteral("MMM dd yyyy hh:mm:ss"));
+}
+
+}  // namespace
+
 AboutMirvakDialog::AboutMirvakDialog(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::AboutMirvakDialog>())
 {
@@ -18,8 +37,7 @@ AboutMirvakDialog::AboutMirvakDialog(QWidget* parent)
                      .arg(app::kVersionMajor)
                      .arg(app::kVersionMinor)
                      .arg(app::kVersionPatch, 2, 10, QLatin1Char('0')));
-    text.replace(QStringLiteral("build_date_time"),
-                 QStringLiteral("Built on %1 %2").arg(QLatin1String(__DATE__), QLatin1String(__TIME__)));
+    text.replace(QStringLiteral("build_date_time"), buildDateText());
     text.replace(QStringLiteral("qt_version_str"),
                  QStringLiteral("Based on Qt %1").arg(QLatin1String(qVersion())));
     ui_->aboutLabel->setText(text);

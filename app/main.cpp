@@ -28,6 +28,9 @@ void defineOptions(QCommandLineParser& parser, const UnitOptions& unit)
 {
     // "-platform" and the toolkit's other one-dash options must not read as "-p -l -a ...".
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("The ground support station of the Advanced Korvel engine vibration unit: checks the link,\n"
+                       "downloads, reports, plots and exports recorded flights and uploads the unit's software."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({unit.address, unit.port});
@@ -44,8 +47,12 @@ void answerHelpAndVersion(int argc, char* argv[])
     parser.parse(QCoreApplication::arguments());
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp();
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
+    // Named after the program, not the settings' application name, as the
+    // other programs and the manual pages made from this answer are.
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("tolm-mirvak %s\n", qPrintable(app::versionString()));
+        std::exit(0);
+    }
 }
 
 // --address and --port point this run at another unit (or a simulator)

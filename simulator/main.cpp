@@ -1,6 +1,7 @@
 // mirvak-sim: plays the unit's side of the protocol with generated data.
 // Without options it listens on port 4242 with the unit's own delays.
 
+#include "core/AppIdentity.h"
 #include "simulator/Server.h"
 
 #include <QCommandLineParser>
@@ -36,6 +37,7 @@ static ServerOptions parseOptions(const QCoreApplication& app)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Advanced Korvel simulator"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("TCP port; 0 binds a free one."),
                                   QStringLiteral("N"), QStringLiteral("4242"));
@@ -95,6 +97,7 @@ static ServerOptions parseOptions(const QCoreApplication& app)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(app::versionString());
     const ServerOptions options = parseOptions(app);
     Server server(options);
     if (!server.listen(options.listenAddress, options.port))

@@ -120,9 +120,9 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<bool>("anotherCopyRuns");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("--version, no display") << "--version" << false << "Mirvak 2.2.0";
+        QTest::newRow("--version, no display") << "--version" << false << "tolm-mirvak 2.2.0";
         QTest::newRow("--help, no display") << "--help" << false << "--address <HOST>";
-        QTest::newRow("-v, another copy runs") << "-v" << true << "Mirvak 2.2.0";
+        QTest::newRow("-v, another copy runs") << "-v" << true << "tolm-mirvak 2.2.0";
         QTest::newRow("--help, another copy runs") << "--help" << true << "--port <N>";
     }
 
