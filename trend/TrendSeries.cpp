@@ -5,11 +5,11 @@
 #include "trend/EngineKey.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <map>
 #include <tuple>
 
 namespace trend {
@@ -25,14 +25,22 @@ QString withoutMnemonic(const QString& text) { return QString(text).remove(QLati
 // the order never depends on how the index listed the flights.
 bool flownBefore(const IndexedFlight* a, const IndexedFlight* b)
 {
-    return std::tuple(a->dateWord, a->timeWord >> 5, a->flightNumber, a->rawCreationTime, a->rawPath, a->slot)
-           < std::tuple(b->dateWord, b->timeWord >> 5, b->flightNumber, b->rawCreationTime, b->rawPath, b->slot);
+    const auto key = [](const IndexedFlight* f) {
+        return std::tuple<quint16, int, qint32, qint64, const QString&, qint32>(
+            f->dateWord, f->timeWord >> 5, f->flightNumber, f->rawCreationTime, f->rawPath, f->slot);
+    };
+    return key(a) < key(b);
+}
+
+quint64 flightWords(const IndexedFlight& flight)
+{
+    return quint64(quint32(flight.flightNumber)) << 32 | quint32(flight.dateWord) << 16 | flight.timeWord;
 }
 
 bool sameFlight(const IndexedFlight& a, const IndexedFlight& b)
 {
     static_assert(sizeof a.steady == 22 * 26 * sizeof(float));
-    return a.flightNumber == b.flightNumber && a.dateWord == b.dateWord && a.timeWord == b.timeWord
+    return flightWords(a) == flightWords(b) && engineKey(a) == engineKey(b)
            && std::memcmp(a.steady.data(), b.steady.data(), sizeof a.steady) == 0;
 }
 
@@ -151,11 +159,11 @@ bool downloadedAfter(const IndexedFlight& a, const IndexedFlight& b)
 
 QList<const IndexedFlight*> distinctFlights(const QList<const IndexedFlight*>& flights)
 {
-    // Copies share the engine, the flight number and the date and time words: compare within those only.
-    std::map<std::tuple<QString, qint32, quint16, quint16>, QList<int>> candidates;
+    // Copies share the flight number and the date and time words: compare within those only.
+    QHash<quint64, QList<int>> candidates;
     QList<const IndexedFlight*> kept;
     for (const IndexedFlight* flight : flights) {
-        QList<int>& same = candidates[{engineKey(*flight), flight->flightNumber, flight->dateWord, flight->timeWord}];
+        QList<int>& same = candidates[flightWords(*flight)];
         const auto copy = std::find_if(same.begin(), same.end(), [&](int i) { return sameFlight(*kept[i], *flight); });
         if (copy == same.end()) {
             same.append(int(kept.size()));
