@@ -139,6 +139,14 @@ private slots:
         QTest::newRow("other engines left out")
             << QList{flight("7001", 1, "a.raw"), flight("7002", 2, "c.raw"), flight("", 3, "d.raw")}
             << int(Memory::All) << QStringList{"1@a.raw"};
+        const auto movedTo = [](IndexedFlight f, const QString& registration, int position) {
+            f.registration = registration;
+            f.enginePosition = position;
+            return f;
+        };
+        QTest::newRow("moved to another aircraft: one history")
+            << QList{movedTo(flight("7001", 1, "a.raw"), "F-GXYZ", 1), flight("7001", 2, "b.raw")} << int(Memory::All)
+            << QStringList{"1@a.raw", "2@b.raw"};
         QTest::newRow("copy counts once, latest download kept")
             << QList{flight("7001", 1, "b.raw", 200), flight("7001", 1, "c.raw", 300), flight("7001", 1, "a.raw", 100)}
             << int(Memory::All) << QStringList{"1@c.raw"};

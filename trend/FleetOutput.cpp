@@ -20,7 +20,9 @@ QJsonValue numberOrNull(const std::optional<double>& value)
     return value && std::isfinite(*value) ? QJsonValue(*value) : QJsonValue();
 }
 
-QString signedText(double value) { return (value > 0 ? QStringLiteral("+") : QString()) + formatG(value); }
+QString plusSign(double value) { return value > 0 ? QStringLiteral("+") : QString(); }
+QString signedText(double value) { return plusSign(value) + formatG(value); }
+QString percentText(double value) { return plusSign(value) + formatFixed(value, 1) + QLatin1Char('%'); }
 
 QJsonObject alarmsJson(const std::array<qint32, 6>& codes)
 {
@@ -40,7 +42,7 @@ QStringList tableRow(const FleetRow& row)
         cells << currentAlarmText(quint32(row.alarmCodes[current]))
               << historicAlarmText(quint32(row.alarmCodes[current + 1]));
     cells << (row.value ? formatG(*row.value) : QString()) << (row.change ? signedText(*row.change) : QString())
-          << (row.changePercent ? signedText(*row.changePercent) + QLatin1Char('%') : QString());
+          << (row.changePercent ? percentText(*row.changePercent) : QString());
     return cells;
 }
 

@@ -19,6 +19,7 @@ constexpr int kDefaultParameter = 7;  // "A4R"
 
 enum class Memory { Pre, Post, All };
 
+// A parameter or bin out of range shows no points.
 struct TrendChoice {
     int parameter = kDefaultParameter;
     int bin = kHighestBin;  // 1..26, or kHighestBin
