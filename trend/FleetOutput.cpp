@@ -1,0 +1,87 @@
+#include "trend/FleetOutput.h"
+
+#include "core/NumberFormat.h"
+#include "download/ReportHeader.h"
+#include "trend/AlignedTable.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <cmath>
+
+namespace trend {
+
+namespace {
+
+// The reports' order of the measuring points: 4R, 3B, 4L, as indices of their current alarm in the header.
+constexpr std::array<int, 3> kAlarmColumns = {0, 4, 2};
+
+QJsonValue numberOrNull(const std::optional<double>& value)
+{
+    return value && std::isfinite(*value) ? QJsonValue(*value) : QJsonValue();
+}
+
+QString plusSign(double value) { return value > 0 ? QStringLiteral("+") : QString(); }
+QString signedText(double value) { return plusSign(value) + formatG(value); }
+QString percentText(double value) { return plusSign(value) + formatFixed(value, 1) + QLatin1Char('%'); }
+
+QJsonObject alarmsJson(const std::array<qint32, 6>& codes)
+{
+    QJsonObject alarms;
+    for (int current : kAlarmColumns)
+        alarms.insert(alarmPointName(current),
+                      QJsonObject{{QStringLiteral("current"), currentAlarmText(quint32(codes[current]))},
+                                  {QStringLiteral("historic"), historicAlarmText(quint32(codes[current + 1]))}});
+    return alarms;
+}
+
+QStringList tableRow(const FleetRow& row)
+{
+    QStringList cells{row.engine, row.registration, QString::number(row.enginePosition),
+                      downloadTimeText(row.lastDownload), QString::number(row.flights)};
+    for (int current : kAlarmColumns)
+        cells << currentAlarmText(quint32(row.alarmCodes[current]))
+              << historicAlarmText(quint32(row.alarmCodes[current + 1]));
+    cells << (row.value ? formatG(*row.value) : QString()) << (row.change ? signedText(*row.change) : QString())
+          << (row.changePercent ? percentText(*row.changePercent) : QString());
+    return cells;
+}
+
+}  // namespace
+
+QString downloadTimeText(qint64 secondsSince1970)
+{
+    return QDateTime::fromSecsSinceEpoch(secondsSince1970, Qt::UTC).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
+}
+
+QJsonArray fleetJson(const QList<FleetRow>& rows)
+{
+    QJsonArray engines;
+    for (const FleetRow& row : rows)
+        engines.append(QJsonObject{
+            {QStringLiteral("esn"), row.engine},
+            {QStringLiteral("registration"), row.registration},
+            {QStringLiteral("engine"), row.enginePosition},
+            {QStringLiteral("lastDownloadUtc"), downloadTimeText(row.lastDownload)},
+            {QStringLiteral("flights"), row.flights},
+            {QStringLiteral("alarms"), alarmsJson(row.alarmCodes)},
+            {QStringLiteral("alarmRank"), row.alarmRank},
+            {QStringLiteral("value"), numberOrNull(row.value)},
+            {QStringLiteral("change"), numberOrNull(row.change)},
+            {QStringLiteral("changePercent"), numberOrNull(row.changePercent)},
+        });
+    return engines;
+}
+
+QString fleetTable(const QList<FleetRow>& rows)
+{
+    QList<QStringList> table{{QStringLiteral("ESN"), QStringLiteral("Aircraft"), QStringLiteral("Engine"),
+                              QStringLiteral("Last download (UTC)"), QStringLiteral("Flights"),
+                              QStringLiteral("4R current"), QStringLiteral("4R historic"), QStringLiteral("3B current"),
+                              QStringLiteral("3B historic"), QStringLiteral("4L current"), QStringLiteral("4L historic"),
+                              QStringLiteral("Value"), QStringLiteral("Change"), QStringLiteral("Change %")}};
+    for (const FleetRow& row : rows)
+        table.append(tableRow(row));
+    return alignedTable(table, {2, 4, 11, 12, 13});
+}
+
+}  // namespace trend
