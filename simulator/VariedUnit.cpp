@@ -11,13 +11,15 @@ constexpr std::array<qint64, 3> kLevelGrowth = {250000, 500000, 800000};  // ppm
 constexpr quint32 kNoAlarm = 3;  // alarm codes 0, 1, 2 are the levels 1, 2, 3
 constexpr qint64 kFlightNoisePpm = 50000;  // of the amplitudes that decide the alarms
 constexpr qint64 kAmplitudeNoisePpm = 40000;
-// Samples at this 4R amplitude (µ-units) use the whole range of the plain signal.
-constexpr qint64 kFullScaleAmplitude = 1600000;
 // Shaft speeds whose orders fall on the lines of the plain signal's sines
 // (64, 128 and 256 periods in 2048 samples at 9765.625 Hz), so the plot's
-// shaft order markers sit on its peaks; a tracking ratio of 1 puts F4R there too.
+// shaft order markers sit on its peaks; a tracking ratio of 1 puts F4R
+// (305 Hz) on the first of them.
 constexpr qint64 kN1 = 18310546875;  // µ-RPM
 constexpr qint64 kN2 = 36621093750;
+// The plain signal's peak at F4R reads this amplitude (µ-units, G pk) in the
+// plot's spectrum; scaled by A4R over it, the peak reads the bin's A4R.
+constexpr qint64 kFullScaleAmplitude = 6577500;
 
 // A recorded value: a share of the bin's (or capture sample's) 4R or 3B
 // amplitude, or a fixed value; either with noise.
