@@ -125,18 +125,18 @@ QByteArray ResponseBuilder::build(quint32 command)
     out << length << quint32(0) << quint32(blocks + (hasDataHeader(command) ? 1 : 0));
 
     BlockWriter writer(out, command, algorithmCounter_);
-    std::optional<VariedEngineData> varied;
+    std::optional<VariedEngineData> variedData;
     if (varied_ && command == CMD_DOWNLOAD_DATA)
-        varied.emplace(*varied_);
+        variedData.emplace(*varied_);
     if (hasDataHeader(command)) {
-        if (varied)
-            varied->writeDataHeader(out);
+        if (variedData)
+            variedData->writeDataHeader(out);
         else
             writer.write(dataHeaderBlock(0), 0, 0);
     }
     for (int record = 0; record < recordCount(command); ++record)
         for (int block = 0; block < blocks; ++block)
-            if (!varied || !varied->writeBlock(out, responseBlock(command, block), block, record))
+            if (!variedData || !variedData->writeBlock(out, responseBlock(command, block), block, record))
                 writer.write(responseBlock(command, block), block, record);
     return response;
 }
