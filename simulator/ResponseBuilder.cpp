@@ -1,6 +1,7 @@
 #include "simulator/ResponseBuilder.h"
 
 #include "link/Protocol.h"
+#include "simulator/VariedEngineData.h"
 
 #include <QDataStream>
 #include <QHash>
@@ -97,8 +98,17 @@ private:
 
 }  // namespace
 
+ResponseBuilder::ResponseBuilder(std::optional<quint64> variedSeed)
+{
+    if (variedSeed)
+        varied_.emplace(*variedSeed);
+}
+
 QByteArray ResponseBuilder::build(quint32 command)
 {
+    if (varied_ && command == CMD_ERASE_DATA)
+        varied_->erase();
+
     QByteArray response;
     QDataStream out(&response, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::BigEndian);
@@ -115,10 +125,18 @@ QByteArray ResponseBuilder::build(quint32 command)
     out << length << quint32(0) << quint32(blocks + (hasDataHeader(command) ? 1 : 0));
 
     BlockWriter writer(out, command, algorithmCounter_);
-    if (hasDataHeader(command))
-        writer.write(dataHeaderBlock(0), 0, 0);
+    std::optional<VariedEngineData> variedData;
+    if (varied_ && command == CMD_DOWNLOAD_DATA)
+        variedData.emplace(*varied_);
+    if (hasDataHeader(command)) {
+        if (variedData)
+            variedData->writeDataHeader(out);
+        else
+            writer.write(dataHeaderBlock(0), 0, 0);
+    }
     for (int record = 0; record < recordCount(command); ++record)
         for (int block = 0; block < blocks; ++block)
-            writer.write(responseBlock(command, block), block, record);
+            if (!variedData || !variedData->writeBlock(out, responseBlock(command, block), block, record))
+                writer.write(responseBlock(command, block), block, record);
     return response;
 }

@@ -22,7 +22,7 @@ constexpr qint64 kMaxUnsentBytes = 6 * 1024 * 1024;
 constexpr int kDspPartNumbersOffset = 136;
 }  // namespace
 
-Server::Server(const ServerOptions& options, QObject* parent) : QTcpServer(parent), options_(options)
+Server::Server(const ServerOptions& options, QObject* parent) : QTcpServer(parent), options_(options), builder_(options.variedSeed)
 {
     connect(this, &QTcpServer::newConnection, this, &Server::newConnectionSlot);
 }

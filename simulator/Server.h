@@ -31,6 +31,7 @@ struct ServerOptions {
     QString logPath;            // one line per request received, when set
     QList<Fault> faults;
     bool uploadMode = false;    // started in the main-software upload mode: no DSP part numbers
+    std::optional<quint64> variedSeed;  // engine data that changes at every erase, from this seed
 };
 
 class Server : public QTcpServer {

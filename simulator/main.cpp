@@ -61,7 +61,11 @@ static ServerOptions parseOptions(const QCoreApplication& app)
     const QCommandLineOption uploadMode(QStringLiteral("upload-mode"),
                                         QStringLiteral("Run as a unit started in its main-software upload mode "
                                                        "(no DSP part numbers)."));
-    parser.addOptions({port, eraseDelay, reprogDelay, listen, log, fault, uploadMode});
+    const QCommandLineOption varied(QStringLiteral("varied"),
+                                    QStringLiteral("Answer engine data whose flights, values and alarms change "
+                                                   "at every erase, the same for the same SEED."),
+                                    QStringLiteral("SEED"));
+    parser.addOptions({port, eraseDelay, reprogDelay, listen, log, fault, uploadMode, varied});
     parser.process(app);
 
     ServerOptions options;
@@ -84,6 +88,11 @@ static ServerOptions parseOptions(const QCoreApplication& app)
             ok = false;
         else
             options.faults << *parsed;
+    }
+    if (parser.isSet(varied)) {
+        bool valid = false;
+        options.variedSeed = parser.value(varied).toULongLong(&valid);
+        ok = ok && valid;
     }
     if (parser.isSet(listen))
         options.listenAddress = QHostAddress(parser.value(listen));

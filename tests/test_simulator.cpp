@@ -2,6 +2,7 @@
 
 #include "SimulatorProcess.h"
 #include "link/Protocol.h"
+#include "simulator/Crc32.h"
 #include "simulator/ResponseBuilder.h"
 
 #include <QTcpSocket>
@@ -24,6 +25,31 @@ QByteArray request(quint32 command, QList<quint32> payload = {0})
 
 quint32 word(const QByteArray& b, int offset) { return qFromBigEndian<quint32>(b.constData() + offset); }
 qint16 sample(const QByteArray& b, int offset) { return qFromBigEndian<qint16>(b.constData() + offset); }
+
+// Flight slot k of an engine-data answer, after the message and data headers.
+constexpr int kSlotBytes = 279712;
+int slot(int k) { return 64 + k * kSlotBytes; }
+
+// The flights of an engine-data answer: number, end of flight (date and time
+// words) and mean A4R over the bins, of every slot with a flight.
+struct AnswerFlights {
+    QList<quint32> numbers;
+    QList<quint32> ends;
+    double meanA4R = 0;
+
+    explicit AnswerFlights(const QByteArray& answer)
+    {
+        for (int k = 0; k < 21; ++k) {
+            if (word(answer, slot(k) + 24) == 0)
+                continue;
+            numbers << word(answer, slot(k) + 24);
+            ends << word(answer, slot(k) + 279696);
+            for (int bin = 0; bin < 26; ++bin)
+                meanA4R += qFromBigEndian<float>(answer.constData() + slot(k) + 56 + 4212 * bin + 28);
+        }
+        meanA4R /= 26.0 * qMax(1, int(numbers.size()));
+    }
+};
 
 // Reads one complete answer, or what arrived before the time ran out.
 QByteArray readAnswer(QTcpSocket& socket, int timeoutMs = 10000)
@@ -195,6 +221,42 @@ private slots:
         const int signal = 64 + 16 + 20 + 12 + 96 + 8;
         for (int j = 0; j < 2048; ++j)
             QCOMPARE(sample(data, signal + 2 * j), signalSample(j, 2048));
+        QCOMPARE(crc32(data), 0xfad16ea6u);  // every byte as it always was
+    }
+
+    void variedEngineDataMovesOnAtEachErase_data()
+    {
+        QTest::addColumn<QString>("seed");
+        QTest::newRow("seed 1") << QStringLiteral("1");
+        QTest::newRow("largest seed") << QStringLiteral("18446744073709551615");
+    }
+    void variedEngineDataMovesOnAtEachErase()
+    {
+        QFETCH(QString, seed);
+        QList<QByteArray> runs[2];
+        for (QList<QByteArray>& answers : runs) {
+            SimulatorProcess sim({QStringLiteral("--varied"), seed, QStringLiteral("--erase-delay-ms"), QStringLiteral("0")});
+            QTcpSocket socket;
+            QVERIFY(connectTo(socket, sim.port()));
+            for (quint32 command : {CMD_DOWNLOAD_DATA, CMD_DOWNLOAD_DATA, CMD_ERASE_DATA, CMD_DOWNLOAD_DATA}) {
+                const QByteArray answer = exchange(socket, request(command, {4, 0}));
+                QCOMPARE(answer.size(), qsizetype(responseLength(command)));
+                if (command == CMD_DOWNLOAD_DATA)
+                    answers << answer;
+            }
+        }
+        QVERIFY(runs[0] == runs[1]);  // same seed, same bytes
+        const QList<QByteArray>& answers = runs[0];
+        QVERIFY(answers[0] == answers[1]);  // nothing new without an erase
+
+        const AnswerFlights before(answers[0]), after(answers[2]);
+        QVERIFY(!before.numbers.isEmpty() && !after.numbers.isEmpty());
+        QVERIFY(after.numbers.first() > before.numbers.last());
+        QVERIFY(before.ends.first() > 0x00210000u);  // a date set, later than 2000.01.01
+        QVERIFY(after.ends.first() > before.ends.last());
+        QVERIFY2(after.meanA4R > before.meanA4R, qPrintable(QStringLiteral("%1 after %2").arg(after.meanA4R).arg(before.meanA4R)));
+        for (int alarm = 5; alarm <= 10; ++alarm)
+            QVERIFY(word(answers[2], 20 + 4 * alarm) <= 3);
     }
 
     void requestInTwoSegmentsIsAnsweredOnce()
