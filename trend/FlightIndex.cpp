@@ -24,22 +24,21 @@ static_assert(kCaptureBytes == sizeof(FlightBlock::captureAverages));
 
 const char* const kCreateTables[] = {
     "CREATE TABLE IF NOT EXISTS flight_index_file_v1 ("
-    " id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL,"
-    " modified INTEGER NOT NULL, refusal TEXT)",
+    " id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL, modified INTEGER NOT NULL,"
+    " refusal TEXT, raw_name TEXT, created INTEGER, registration TEXT, engine INTEGER, engine_serial TEXT,"
+    " unit_engine_serial TEXT, engine_key TEXT, alarm_4r_current INTEGER, alarm_4r_historic INTEGER,"
+    " alarm_4l_current INTEGER, alarm_4l_historic INTEGER, alarm_3b_current INTEGER, alarm_3b_historic INTEGER)",
+    "CREATE INDEX IF NOT EXISTS flight_index_file_v1_engine ON flight_index_file_v1 (engine_key)",
     "CREATE TABLE IF NOT EXISTS flight_index_flight_v1 ("
-    " file_id INTEGER NOT NULL, slot INTEGER NOT NULL, raw_name TEXT NOT NULL, created INTEGER NOT NULL,"
-    " registration TEXT NOT NULL, engine INTEGER NOT NULL, engine_serial TEXT NOT NULL,"
-    " unit_engine_serial TEXT NOT NULL, engine_key TEXT NOT NULL, flight INTEGER NOT NULL,"
-    " second_word INTEGER NOT NULL, memory_type INTEGER NOT NULL, date_word INTEGER NOT NULL,"
-    " time_word INTEGER NOT NULL, alarm_4r_current INTEGER NOT NULL, alarm_4r_historic INTEGER NOT NULL,"
-    " alarm_4l_current INTEGER NOT NULL, alarm_4l_historic INTEGER NOT NULL, alarm_3b_current INTEGER NOT NULL,"
-    " alarm_3b_historic INTEGER NOT NULL, flight_values BLOB NOT NULL, PRIMARY KEY (file_id, slot))",
-    "CREATE INDEX IF NOT EXISTS flight_index_flight_v1_engine ON flight_index_flight_v1 (engine_key)",
+    " file_id INTEGER NOT NULL, slot INTEGER NOT NULL, flight INTEGER NOT NULL, second_word INTEGER NOT NULL,"
+    " memory_type INTEGER NOT NULL, date_word INTEGER NOT NULL, time_word INTEGER NOT NULL,"
+    " flight_values BLOB NOT NULL, PRIMARY KEY (file_id, slot))",
 };
 
-const char kInsertFile[] = "INSERT INTO flight_index_file_v1 (path, size, modified, refusal) VALUES (?, ?, ?, ?)";
-const char kInsertFlight[] =
-    "INSERT INTO flight_index_flight_v1 VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+const char kCacheSize[] = "PRAGMA cache_size = -262144";  // KiB
+
+const char kInsertFile[] = "INSERT INTO flight_index_file_v1 VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+const char kInsertFlight[] = "INSERT INTO flight_index_flight_v1 VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
 
 // Copies of one flight share the engine, the flight number, the date and
 // time words and the steady-state bytes; the latest download's is kept.
@@ -47,9 +46,9 @@ const char kDistinctFlights[] =
     "SELECT path, slot, created, engine_serial, unit_engine_serial, registration, engine, flight, second_word,"
     " memory_type, date_word, time_word, alarm_4r_current, alarm_4r_historic, alarm_4l_current,"
     " alarm_4l_historic, alarm_3b_current, alarm_3b_historic, flight_values"
-    " FROM (SELECT l.*, f.path, ROW_NUMBER() OVER ("
-    "   PARTITION BY l.engine_key, l.flight, l.date_word, l.time_word, substr(l.flight_values, 1, 2288)"
-    "   ORDER BY l.created DESC, l.raw_name DESC, f.path DESC, l.slot) AS copy"
+    " FROM (SELECT f.*, l.*, ROW_NUMBER() OVER ("
+    "   PARTITION BY f.engine_key, l.flight, l.date_word, l.time_word, substr(l.flight_values, 1, 2288)"
+    "   ORDER BY f.created DESC, f.raw_name DESC, f.path DESC, l.slot) AS copy"
     "  FROM flight_index_flight_v1 AS l JOIN flight_index_file_v1 AS f ON f.id = l.file_id %1)"
     " WHERE copy = 1 ORDER BY date_word, time_word >> 5, flight, engine_key, path, slot";
 
@@ -105,15 +104,16 @@ public:
     bool add(const QString& path, FileState state, QString& refusal)
     {
         PositionedFile file(path);
-        RawFileHeader header;
+        RawFileHeader header{};
         const RawFileLayout layout = file.isOpen() ? readRawLayout(file, header) : RawFileLayout{};
         refusal = file.isOpen() ? layout.whyNotRead() : QStringLiteral("cannot open the file");
         bindAll(file_, {path, state.size, state.modified, refusal.isEmpty() ? QVariant() : QVariant(refusal)});
+        bindHeader(QFileInfo(path).fileName(), header);
         if (!run(file_))
             return false;
         if (!refusal.isEmpty())
             return true;
-        bindHeader(file_.lastInsertId(), QFileInfo(path).fileName(), header);
+        flight_.bindValue(0, file_.lastInsertId());
         for (int slot = 0; slot < layout.completeBlocks; ++slot)
             if (header.flightNumbers[slot] != 0 && !addSlot(file, layout, header, slot))
                 return false;
@@ -137,18 +137,20 @@ private:
     }
 
     // The header's fields, the same for each slot of the file.
-    void bindHeader(const QVariant& fileId, const QString& fileName, const RawFileHeader& header)
+    void bindHeader(const QString& fileName, const RawFileHeader& header)
     {
         IndexedFlight owner;
         owner.engineSerial = engineSerialOfFileName(fileName);
         owner.registration = registrationOf(header);
         owner.enginePosition = header.engineNumber;
-        bindAll(flight_, {fileId, 0, fileName, qint64(header.creationTime), owner.registration, owner.enginePosition,
-                          owner.engineSerial,
-                          text(header.unitEngineSerialNumber, sizeof header.unitEngineSerialNumber),
-                          engineKey(owner)});
+        const QString unitSerial = text(header.unitEngineSerialNumber, sizeof header.unitEngineSerialNumber);
+        int position = 4;
+        for (const QVariant& value : {QVariant(fileName), QVariant(qint64(header.creationTime)),
+                                      QVariant(owner.registration), QVariant(owner.enginePosition),
+                                      QVariant(owner.engineSerial), QVariant(unitSerial), QVariant(engineKey(owner))})
+            file_.bindValue(position++, value);
         for (int alarm = 0; alarm < 6; ++alarm)
-            flight_.bindValue(14 + alarm, header.dataHeaderWords[3 + alarm]);
+            file_.bindValue(position++, header.dataHeaderWords[3 + alarm]);
     }
 
     bool addSlot(PositionedFile& file, const RawFileLayout& layout, const RawFileHeader& header, int slot)
@@ -162,12 +164,12 @@ private:
             || file.read(block + offsetof(FlightBlock, dateWord), words, sizeof words) != qint64(sizeof words))
             return true;
         flight_.bindValue(1, slot);
-        flight_.bindValue(9, header.flightNumbers[slot]);
-        flight_.bindValue(10, header.secondFlightWords[slot]);
-        flight_.bindValue(11, header.memoryTypes[slot]);
-        flight_.bindValue(12, words[0]);
-        flight_.bindValue(13, words[1]);
-        flight_.bindValue(20, values);
+        flight_.bindValue(2, header.flightNumbers[slot]);
+        flight_.bindValue(3, header.secondFlightWords[slot]);
+        flight_.bindValue(4, header.memoryTypes[slot]);
+        flight_.bindValue(5, words[0]);
+        flight_.bindValue(6, words[1]);
+        flight_.bindValue(7, values);
         return run(flight_);
     }
 
@@ -331,6 +333,9 @@ FlightIndex::FlightIndex(const QString& databasePath) : connection_(nextConnecti
         openFailure_ = sqlite::failureText(db.lastError(), db);
         return;
     }
+    // A rebuild writes some 2.5 kB per flight in one transaction: a cache that
+    // holds it spares writing pages out (and syncing the journal) midway.
+    exec(db, QLatin1String(kCacheSize), error);
     for (const char* statement : kCreateTables)
         if (!exec(db, QLatin1String(statement), error)) {
             openFailure_ = sqlite::failureText(error, db);
@@ -368,7 +373,7 @@ QList<IndexedFlight> FlightIndex::flights(const QString& engineKey, QString* fai
     QSqlQuery query(db);
     query.setForwardOnly(true);
     query.prepare(QString::fromLatin1(kDistinctFlights)
-                      .arg(engineKey.isEmpty() ? QString() : QStringLiteral("WHERE l.engine_key = ?")));
+                      .arg(engineKey.isEmpty() ? QString() : QStringLiteral("WHERE f.engine_key = ?")));
     if (!engineKey.isEmpty())
         query.bindValue(0, engineKey);
     QList<IndexedFlight> flights;
