@@ -10,7 +10,6 @@
 #include <cstring>
 #include <functional>
 
-
 namespace {
 
 constexpr qint64 kBlockSize = sizeof(FlightBlock);
