@@ -194,6 +194,14 @@ private slots:
     {
         const QString dataRoot = root("values");
         const QString path = write(dataRoot, {"F-GABC", 2, "ESN5-fd-20260101-1200.raw", 0, {3, 8}});
+        const std::array<qint32, 6> alarms{0, 1, 2, 3, 3, 1};  // the header's 4R, 4L, 3B current and historic
+        QFile header(path);
+        QVERIFY(header.open(QIODevice::ReadWrite));
+        header.seek(offsetof(RawFileHeader, dataHeaderWords) + 3 * sizeof(qint32));
+        header.write(reinterpret_cast<const char*>(alarms.data()), sizeof alarms);
+        header.seek(offsetof(RawFileHeader, unitEngineSerialNumber));
+        header.write("5-UNIT", 7);
+        header.close();
         FlightIndex index(dataRoot + "/tolm.db");
         QCOMPARE(index.updateFile(path).added, QStringList{path});
         const QList<IndexedFlight> flights = index.flights("5");
@@ -216,6 +224,9 @@ private slots:
         QCOMPARE(flight.rawCreationTime, QDateTime(QDate(2026, 1, 1), QTime(12, 0), Qt::UTC).toSecsSinceEpoch());
         QCOMPARE(flight.dateWord, dateWord(2011, 3, 5));
         QCOMPARE(flight.timeWord, timeWord(14, 25));
+        QCOMPARE(flight.alarmCodes, alarms);
+        QCOMPARE(flight.unitEngineSerial, QStringLiteral("5-UNIT"));
+        QCOMPARE(flight.engineSerial, QStringLiteral("5"));
     }
 };
 
