@@ -23,6 +23,7 @@ const Command kCommands[] = {
     {"status", "Connect, print the part numbers, BITE results and compatibility.", runStatus},
     {"download", "Download (and erase) the unit's data into the data tree.", runDownload},
     {"flights", "List the recorded flights of the data tree.", runFlights},
+    {"index", "Bring the flight index up to date and tell what changed.", runIndex},
     {"export", "Export flights as ASCII files.", runExport},
     {"spectrum", "Print the plotted spectrum of one time history as CSV.", runSpectrum},
     {"upload", "Upload main software, DSP software or a configuration table.", runUpload},

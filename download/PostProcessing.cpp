@@ -1,11 +1,13 @@
 #include "download/PostProcessing.h"
 
 #include "core/Clock.h"
+#include "core/Database.h"
 #include "core/Registration.h"
 #include "download/EngineReports.h"
 #include "download/FlightHistoryReport.h"
 #include "download/RawFileWriter.h"
 #include "link/LinkContext.h"
+#include "trend/FlightIndex.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -75,6 +77,21 @@ QString extractAlgoStatus(LinkContext& link, SessionRecord& session)
     return {};
 }
 
+namespace {
+
+// The raw file, its flights indexed at once so the trend shows them without
+// a scan. The index only spares reading: when it cannot be written, its next
+// use catches up, and the download stands.
+QString writeIndexedRawFile(const QString& path, const ReportContext& context, const EngineDataImage& image)
+{
+    const QString failure = writeRawFile(path, context, image);
+    if (failure.isEmpty())
+        FlightIndex(databasePath()).updateFile(path);
+    return failure;
+}
+
+}  // namespace
+
 QString reformatData(LinkContext& link, SessionRecord& session)
 {
     if (link.responseFile.isEmpty())
@@ -104,7 +121,7 @@ QString reformatData(LinkContext& link, SessionRecord& session)
     const ReportContext& context = session.context;
     QStringList failures;
     for (const QString& problem :
-         {writeRawFile(files.rawFile(), context, data),
+         {writeIndexedRawFile(files.rawFile(), context, data),
           writeCampbellReport(files.report(QStringLiteral("cb")), context, data),
           writeSteadyStateReport(files.report(QStringLiteral("ss")), context, data, session.progress),
           writeTransientReport(files.report(QStringLiteral("tr")), context, data, session.progress)})

@@ -1,6 +1,7 @@
 #include "flights/RawFileReader.h"
 
 #include "core/Prompts.h"
+#include "flights/PositionedFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,13 +9,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -63,74 +57,6 @@ QString sizeRefusal(qint64 size, qint64 headerSize)
         .arg(QString::number(size), QString::number(complete));
 }
 
-// A file read at given offsets with one system call per read, its size taken
-// once at opening: listing a file costs the open, one stat, one read for the
-// header and one per recorded slot.
-class PositionedFile {
-public:
-    explicit PositionedFile(const QString& path);
-    ~PositionedFile();
-    PositionedFile(const PositionedFile&) = delete;
-    PositionedFile& operator=(const PositionedFile&) = delete;
-
-    bool isOpen() const { return size_ >= 0; }
-    qint64 size() const { return size_; }
-    // The number of bytes read, fewer at the end of the file; -1 on failure.
-    qint64 read(qint64 offset, void* data, qint64 count);
-
-private:
-    qint64 size_ = -1;
-#ifdef Q_OS_UNIX
-    int descriptor_ = -1;
-#else
-    QFile file_;
-#endif
-};
-
-#ifdef Q_OS_UNIX
-PositionedFile::PositionedFile(const QString& path)
-    : descriptor_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
-{
-    struct stat status;
-    if (descriptor_ >= 0 && ::fstat(descriptor_, &status) == 0 && !S_ISDIR(status.st_mode))
-        size_ = status.st_size;
-}
-
-PositionedFile::~PositionedFile()
-{
-    if (descriptor_ >= 0)
-        ::close(descriptor_);
-}
-
-qint64 PositionedFile::read(qint64 offset, void* data, qint64 count)
-{
-    qint64 done = 0;
-    while (done < count) {
-        const ssize_t got = ::pread(descriptor_, static_cast<char*>(data) + done, count - done, offset + done);
-        if (got == 0)
-            break;
-        if (got < 0 && errno != EINTR)
-            return -1;
-        done += std::max<ssize_t>(got, 0);
-    }
-    return done;
-}
-#else
-PositionedFile::PositionedFile(const QString& path) : file_(path)
-{
-    // Unbuffered: a read needs a few bytes, not the 16 kB a buffered read would fetch.
-    if (file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        size_ = file_.size();
-}
-
-PositionedFile::~PositionedFile() = default;
-
-qint64 PositionedFile::read(qint64 offset, void* data, qint64 count)
-{
-    return file_.seek(offset) ? file_.read(static_cast<char*>(data), count) : -1;
-}
-#endif
-
 }  // namespace
 
 QString readRawHeader(QFile& file, RawFileHeader& header)
@@ -158,31 +84,46 @@ QString registrationOf(const RawFileHeader& header)
     return QString::fromLocal8Bit(header.registration, qstrnlen(header.registration, sizeof header.registration));
 }
 
+RawFileLayout readRawLayout(PositionedFile& file, RawFileHeader& header)
+{
+    std::memset(&header, 0, sizeof header);
+    const HeaderCheck check = checkHeader(header, file.read(0, &header, sizeof header));
+    if (!check.failure.isEmpty())
+        return {check.failure};
+    if (header.magic != kRawMagic)
+        return {{}, true};
+    if (const QString refusal = sizeRefusal(file.size(), check.size); !refusal.isEmpty())
+        return {{}, false, refusal};
+    const int completeBlocks = int(qMin<qint64>((file.size() - check.size) / kBlockSize, kRawFlightCount));
+    return {{}, false, {}, check.size, completeBlocks};
+}
+
+QString RawFileLayout::whyNotRead() const
+{
+    if (unsupported)
+        return QStringLiteral("unsupported file format");
+    return failure.isEmpty() ? refusal : failure;
+}
+
 ListingOutcome extractFlightInfo(const QString& path, QList<FlightInfo>& flights)
 {
     PositionedFile file(path);
     if (!file.isOpen())
         return {};
     RawFileHeader header;
-    std::memset(&header, 0, sizeof header);
-    const HeaderCheck check = checkHeader(header, file.read(0, &header, sizeof header));
-    if (!check.failure.isEmpty())
-        return {false, check.failure};
-    if (header.magic != kRawMagic)
-        return {true, {}};
-    if (const QString refusal = sizeRefusal(file.size(), check.size); !refusal.isEmpty())
-        return {false, {}, refusal};
+    const RawFileLayout layout = readRawLayout(file, header);
+    if (!layout.whyNotRead().isEmpty())
+        return {layout.unsupported, layout.failure, layout.refusal};
 
-    const qint64 completeBlocks = (file.size() - check.size) / kBlockSize;
     const QString absolutePath = QFileInfo(path).absoluteFilePath();
     const QString registration = registrationOf(header);
     for (int slot = 0; slot < kRawFlightCount; ++slot) {
-        if (slot >= completeBlocks)
+        if (slot >= layout.completeBlocks)
             return {false, QStringLiteral("Failed to read data block")};
         if (header.flightNumbers[slot] == 0)
             continue;
         quint16 words[2] = {};
-        if (file.read(check.size + slot * kBlockSize + kDateWordOffset, words, sizeof words) != qint64(sizeof words))
+        if (file.read(layout.blockOffset(slot) + kDateWordOffset, words, sizeof words) != qint64(sizeof words))
             return {false, QStringLiteral("Failed to read data block")};
         flights.append({flightDateTime(words[0], words[1]), absolutePath, registration, header.engineNumber,
                         header.flightNumbers[slot], header.memoryTypes[slot], slot});

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+class PositionedFile;
 class QFile;
 
 // Reads the header into a current-format header: an older 340-byte header
@@ -12,6 +13,22 @@ class QFile;
 // left in the header for the caller to judge. Returns the failure text, empty
 // on success; the file is then positioned at slot 0.
 QString readRawHeader(QFile& file, RawFileHeader& header);
+
+// Where the flight blocks of a raw file lie, or why the file is not read.
+struct RawFileLayout {
+    QString failure;           // the header could not be read
+    bool unsupported = false;  // unknown magic
+    QString refusal;           // longer than a complete raw file of its format
+    qint64 headerSize = 0;
+    int completeBlocks = 0;    // the blocks wholly in the file, at most 21; a cut file holds fewer
+
+    qint64 blockOffset(int slot) const { return headerSize + slot * qint64(sizeof(FlightBlock)); }
+    // Empty when the file is read.
+    QString whyNotRead() const;
+};
+
+// Reads the header (as readRawHeader does) and judges the file's size.
+RawFileLayout readRawLayout(PositionedFile& file, RawFileHeader& header);
 
 // End of flight from the date and time words, each field clamped into its range.
 QDateTime flightDateTime(quint16 dateWord, quint16 timeWord);

@@ -498,6 +498,7 @@ private slots:
         QTest::newRow("status") << "status" << "--address <HOST>";
         QTest::newRow("download") << "download" << "--erase-deactivated";
         QTest::newRow("flights") << "flights" << "--json";
+        QTest::newRow("index") << "index" << "--rebuild";
         QTest::newRow("export") << "export" << "--out <DIR>";
         QTest::newRow("spectrum") << "spectrum" << "--transient <T>";
         QTest::newRow("upload") << "upload" << "--password-stdin";
@@ -582,7 +583,7 @@ private slots:
         QTest::addColumn<QString>("never");  // a pattern neither matches (empty: none)
         const QStringList none;
         const QString path = QRegularExpression::escape(QStringLiteral(TOLM_CLI_PATH));
-        for (const QString command : {"status", "download", "flights", "export", "spectrum", "upload"})
+        for (const QString command : {"status", "download", "flights", "index", "export", "spectrum", "upload"})
             QTest::addRow("help names tolm-cli: %s", qPrintable(command))
                 << QStringList{command, "--help"} << none << false << false << 0
                 << "^Usage: tolm-cli " + command + " \\[options\\]" << path;
@@ -600,6 +601,14 @@ private slots:
                                       << camelCaseKeys << "korvelPN";
         QTest::newRow("JSON: flights") << QStringList{"flights", "--json", "--data-dir", env.path() + "/shared"} << none
                                        << false << false << 0 << "\"flightDateTime\": \"20\\d\\d-" << "";
+
+        // The download indexed the raw file it wrote: nothing is left to add until the index is rebuilt.
+        const QString shared = env.path() + "/shared";
+        QTest::newRow("index: the download's flights") << QStringList{"index", "--data-dir", shared} << none << false
+                                                       << false << 0 << "^0 added, 0 changed, 0 dropped; 20 flights indexed\\.$" << "";
+        QTest::newRow("JSON: index --rebuild") << QStringList{"index", "--rebuild", "--json", "--data-dir", shared}
+                                               << none << false << false << 0
+                                               << "\"added\": \\[\n +\".*/ESN123456-fd-\\d{8}-\\d{4}\\.raw\"\n" << "";
 
         const QString missing = "The data directory \".*/Mirvak\" does not exist.";
         QTest::newRow("no data directory: flights") << QStringList{"flights", "--data-dir", "<new>"} << none << false

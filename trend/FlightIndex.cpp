@@ -1,0 +1,415 @@
+#include "trend/FlightIndex.h"
+
+#include "core/SqliteConnection.h"
+#include "flights/PositionedFile.h"
+#include "flights/RawFileReader.h"
+#include "trend/EngineKey.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+constexpr qint64 kSteadyBytes = sizeof(IndexedFlight::steady);
+constexpr qint64 kCaptureBytes = sizeof(IndexedFlight::captureAverages);
+static_assert(kSteadyBytes == sizeof(FlightBlock::steadyParameters));
+static_assert(kCaptureBytes == sizeof(FlightBlock::captureAverages));
+
+const char* const kCreateTables[] = {
+    "CREATE TABLE IF NOT EXISTS flight_index_file_v1 ("
+    " id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL, modified INTEGER NOT NULL,"
+    " refusal TEXT, raw_name TEXT, created INTEGER, registration TEXT, engine INTEGER, engine_serial TEXT,"
+    " unit_engine_serial TEXT, engine_key TEXT, alarm_4r_current INTEGER, alarm_4r_historic INTEGER,"
+    " alarm_4l_current INTEGER, alarm_4l_historic INTEGER, alarm_3b_current INTEGER, alarm_3b_historic INTEGER)",
+    "CREATE INDEX IF NOT EXISTS flight_index_file_v1_engine ON flight_index_file_v1 (engine_key)",
+    "CREATE TABLE IF NOT EXISTS flight_index_flight_v1 ("
+    " file_id INTEGER NOT NULL, slot INTEGER NOT NULL, flight INTEGER NOT NULL, second_word INTEGER NOT NULL,"
+    " memory_type INTEGER NOT NULL, date_word INTEGER NOT NULL, time_word INTEGER NOT NULL,"
+    " flight_values BLOB NOT NULL, PRIMARY KEY (file_id, slot))",
+};
+
+const char kCacheSize[] = "PRAGMA cache_size = -262144";  // KiB
+
+const char kInsertFile[] = "INSERT INTO flight_index_file_v1 VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+const char kInsertFlight[] = "INSERT INTO flight_index_flight_v1 VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+
+// Copies of one flight share the engine, the flight number, the date and
+// time words and the steady-state bytes; the latest download's is kept.
+const char kDistinctFlights[] =
+    "SELECT path, slot, created, engine_serial, unit_engine_serial, registration, engine, flight, second_word,"
+    " memory_type, date_word, time_word, alarm_4r_current, alarm_4r_historic, alarm_4l_current,"
+    " alarm_4l_historic, alarm_3b_current, alarm_3b_historic, flight_values"
+    " FROM (SELECT f.*, l.*, ROW_NUMBER() OVER ("
+    "   PARTITION BY f.engine_key, l.flight, l.date_word, l.time_word, substr(l.flight_values, 1, 2288)"
+    "   ORDER BY f.created DESC, f.raw_name DESC, f.path DESC, l.slot) AS copy"
+    "  FROM flight_index_flight_v1 AS l JOIN flight_index_file_v1 AS f ON f.id = l.file_id %1)"
+    " WHERE copy = 1 ORDER BY date_word, time_word >> 5, flight, engine_key, path, slot";
+
+struct FileState {
+    qint64 size = -1;
+    qint64 modified = 0;  // ns since 1970 where the system tells it, else ms
+    bool operator==(const FileState&) const = default;
+};
+
+// Straight from the system: a check of 1000 files must not pay a time-zone
+// conversion per file.
+FileState stateOf(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    return {qint64(status.st_size), qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+#else
+    const QFileInfo file(path);
+    return {file.size(), file.lastModified().toMSecsSinceEpoch()};
+#endif
+}
+
+QHash<QString, FileState> rawFilesBelow(const QString& dataRoot)
+{
+    QHash<QString, FileState> files;
+    const QDir::Filters directories = QDir::Dirs | QDir::NoDotAndDotDot;
+    for (const QFileInfo& aircraft : QDir(dataRoot).entryInfoList({QStringLiteral("*_data")}, directories, QDir::Unsorted))
+        for (const QFileInfo& engine : QDir(aircraft.absoluteFilePath()).entryInfoList({QStringLiteral("engine_*")}, directories, QDir::Unsorted)) {
+            const QString directory = engine.absoluteFilePath() + QLatin1Char('/');
+            for (const QString& raw : QDir(directory).entryList({QStringLiteral("*.raw")}, QDir::Files, QDir::Unsorted))
+                files.insert(directory + raw, stateOf(directory + raw));
+        }
+    return files;
+}
+
+struct StoredFile {
+    qint64 id = 0;
+    FileState state;
+};
+
+QString text(const char* field, qsizetype size) { return QString::fromLocal8Bit(field, qstrnlen(field, size)); }
+
+// The statements of one update, prepared once for every file it indexes.
+class IndexWriter {
+public:
+    explicit IndexWriter(const QSqlDatabase& db) : file_(db), flight_(db), dropFile_(db), dropFlights_(db)
+    {
+        file_.prepare(QLatin1String(kInsertFile));
+        flight_.prepare(QLatin1String(kInsertFlight));
+        dropFile_.prepare(QStringLiteral("DELETE FROM flight_index_file_v1 WHERE id = ?"));
+        dropFlights_.prepare(QStringLiteral("DELETE FROM flight_index_flight_v1 WHERE file_id = ?"));
+    }
+
+    QSqlError error() const { return error_; }
+
+    bool drop(qint64 id)
+    {
+        dropFlights_.bindValue(0, id);
+        dropFile_.bindValue(0, id);
+        return run(dropFlights_) && run(dropFile_);
+    }
+
+    // Indexes the complete non-empty slots of a raw file: one read for the
+    // header, then per slot one for each region it needs. Sets refusal when
+    // the reader refuses the file.
+    bool add(const QString& path, FileState state, QString& refusal)
+    {
+        PositionedFile file(path);
+        RawFileHeader header{};
+        const RawFileLayout layout = file.isOpen() ? readRawLayout(file, header) : RawFileLayout{};
+        refusal = file.isOpen() ? layout.whyNotRead() : QStringLiteral("cannot open the file");
+        bindAll(file_, {path, state.size, state.modified, refusal.isEmpty() ? QVariant() : QVariant(refusal)});
+        bindHeader(QFileInfo(path).fileName(), header);
+        if (!run(file_))
+            return false;
+        if (!refusal.isEmpty())
+            return true;
+        flight_.bindValue(0, file_.lastInsertId());
+        for (int slot = 0; slot < layout.completeBlocks; ++slot)
+            if (header.flightNumbers[slot] != 0 && !addSlot(file, layout, header, slot))
+                return false;
+        return true;
+    }
+
+private:
+    static void bindAll(QSqlQuery& query, std::initializer_list<QVariant> values)
+    {
+        int position = 0;
+        for (const QVariant& value : values)
+            query.bindValue(position++, value);
+    }
+
+    bool run(QSqlQuery& query)
+    {
+        if (query.exec())
+            return true;
+        error_ = query.lastError();
+        return false;
+    }
+
+    // The header's fields, the same for each slot of the file.
+    void bindHeader(const QString& fileName, const RawFileHeader& header)
+    {
+        IndexedFlight owner;
+        owner.engineSerial = engineSerialOfFileName(fileName);
+        owner.registration = registrationOf(header);
+        owner.enginePosition = header.engineNumber;
+        const QString unitSerial = text(header.unitEngineSerialNumber, sizeof header.unitEngineSerialNumber);
+        int position = 4;
+        for (const QVariant& value : {QVariant(fileName), QVariant(qint64(header.creationTime)),
+                                      QVariant(owner.registration), QVariant(owner.enginePosition),
+                                      QVariant(owner.engineSerial), QVariant(unitSerial), QVariant(engineKey(owner))})
+            file_.bindValue(position++, value);
+        for (int alarm = 0; alarm < 6; ++alarm)
+            file_.bindValue(position++, header.dataHeaderWords[3 + alarm]);
+    }
+
+    bool addSlot(PositionedFile& file, const RawFileLayout& layout, const RawFileHeader& header, int slot)
+    {
+        const qint64 block = layout.blockOffset(slot);
+        QByteArray values(kSteadyBytes + kCaptureBytes, Qt::Uninitialized);
+        quint16 words[2];
+        // A file cut since it was sized keeps what was read; the next update sees its new size.
+        if (file.read(block + offsetof(FlightBlock, steadyParameters), values.data(), kSteadyBytes) != kSteadyBytes
+            || file.read(block + offsetof(FlightBlock, captureAverages), values.data() + kSteadyBytes, kCaptureBytes) != kCaptureBytes
+            || file.read(block + offsetof(FlightBlock, dateWord), words, sizeof words) != qint64(sizeof words))
+            return true;
+        flight_.bindValue(1, slot);
+        flight_.bindValue(2, header.flightNumbers[slot]);
+        flight_.bindValue(3, header.secondFlightWords[slot]);
+        flight_.bindValue(4, header.memoryTypes[slot]);
+        flight_.bindValue(5, words[0]);
+        flight_.bindValue(6, words[1]);
+        flight_.bindValue(7, values);
+        return run(flight_);
+    }
+
+    QSqlQuery file_;
+    QSqlQuery flight_;
+    QSqlQuery dropFile_;
+    QSqlQuery dropFlights_;
+    QSqlError error_;
+};
+
+IndexedFlight flightOf(const QSqlQuery& row)
+{
+    IndexedFlight flight;
+    flight.rawPath = row.value(0).toString();
+    flight.slot = row.value(1).toInt();
+    flight.rawCreationTime = row.value(2).toLongLong();
+    flight.engineSerial = row.value(3).toString();
+    flight.unitEngineSerial = row.value(4).toString();
+    flight.registration = row.value(5).toString();
+    flight.enginePosition = row.value(6).toInt();
+    flight.flightNumber = row.value(7).toInt();
+    flight.secondFlightWord = row.value(8).toInt();
+    flight.memoryType = row.value(9).toInt();
+    flight.dateWord = quint16(row.value(10).toUInt());
+    flight.timeWord = quint16(row.value(11).toUInt());
+    for (int alarm = 0; alarm < 6; ++alarm)
+        flight.alarmCodes[alarm] = row.value(12 + alarm).toInt();
+    const QByteArray values = row.value(18).toByteArray();
+    if (values.size() == kSteadyBytes + kCaptureBytes) {
+        std::memcpy(flight.steady.data(), values.constData(), kSteadyBytes);
+        std::memcpy(flight.captureAverages.data(), values.constData() + kSteadyBytes, kCaptureBytes);
+    }
+    return flight;
+}
+
+}  // namespace
+
+QString engineSerialOfFileName(const QString& fileName)
+{
+    const qsizetype cut = fileName.lastIndexOf(QLatin1String("-fd-"));
+    if (cut < 0 || !fileName.startsWith(QLatin1String("ESN")))
+        return {};
+    return fileName.mid(3, cut - 3);
+}
+
+namespace {
+
+using FileStates = QHash<QString, FileState>;
+using StoredFiles = QHash<QString, StoredFile>;
+
+// The raw files the index holds; only the one path when it is given.
+StoredFiles storedFiles(const QSqlDatabase& db, const QString& onlyPath, QSqlError& error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT id, path, size, modified FROM flight_index_file_v1")
+                  + (onlyPath.isEmpty() ? QString() : QStringLiteral(" WHERE path = ?")));
+    if (!onlyPath.isEmpty())
+        query.bindValue(0, onlyPath);
+    StoredFiles files;
+    if (!query.exec())
+        error = query.lastError();
+    while (query.next())
+        files.insert(query.value(1).toString(),
+                     {query.value(0).toLongLong(), {query.value(2).toLongLong(), query.value(3).toLongLong()}});
+    return files;
+}
+
+bool upToDate(const FileStates& onDisk, const StoredFiles& stored)
+{
+    if (onDisk.size() != stored.size())
+        return false;
+    for (auto file = onDisk.cbegin(); file != onDisk.cend(); ++file) {
+        const auto held = stored.constFind(file.key());
+        if (held == stored.cend() || !(held->state == file.value()))
+            return false;
+    }
+    return true;
+}
+
+bool exec(QSqlDatabase& db, const QString& statement, QSqlError& error)
+{
+    QSqlQuery query(db);
+    if (query.exec(statement))
+        return true;
+    error = query.lastError();
+    return false;
+}
+
+// Drops what vanished and indexes what is new or changed; false on a database failure.
+bool applyChanges(IndexWriter& writer, const FileStates& onDisk, const StoredFiles& stored, IndexChanges& changes)
+{
+    for (auto held = stored.cbegin(); held != stored.cend(); ++held) {
+        if (onDisk.contains(held.key()))
+            continue;
+        if (!writer.drop(held->id))
+            return false;
+        changes.dropped << held.key();
+    }
+    for (auto file = onDisk.cbegin(); file != onDisk.cend(); ++file) {
+        const auto held = stored.constFind(file.key());
+        const bool known = held != stored.cend();
+        if (known && held->state == file.value())
+            continue;
+        QString refusal;
+        if ((known && !writer.drop(held->id)) || !writer.add(file.key(), file.value(), refusal))
+            return false;
+        if (!refusal.isEmpty())
+            changes.refused.append({file.key(), refusal});
+        else
+            (known ? changes.changed : changes.added) << file.key();
+    }
+    return true;
+}
+
+IndexChanges bringUpToDate(QSqlDatabase db, const FileStates& onDisk, const QString& onlyPath, bool rebuild)
+{
+    IndexChanges changes;
+    QSqlError error;
+    StoredFiles stored = storedFiles(db, onlyPath, error);
+    if (!error.isValid() && !rebuild && upToDate(onDisk, stored))
+        return changes;
+    // Another program may have brought it up to date while this one waited for the file.
+    bool done = !error.isValid() && exec(db, QStringLiteral("BEGIN IMMEDIATE"), error);
+    if (done)
+        stored = storedFiles(db, onlyPath, error);
+    if (done && rebuild) {
+        done = exec(db, QStringLiteral("DELETE FROM flight_index_flight_v1"), error)
+               && exec(db, QStringLiteral("DELETE FROM flight_index_file_v1"), error);
+        stored.clear();
+    }
+    if (done && !error.isValid()) {
+        IndexWriter writer(db);
+        done = applyChanges(writer, onDisk, stored, changes);
+        error = writer.error();
+    }
+    done = done && !error.isValid() && exec(db, QStringLiteral("COMMIT"), error);
+    if (!done) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return {{}, {}, {}, {}, sqlite::failureText(error, db)};
+    }
+    for (QStringList* list : {&changes.added, &changes.changed, &changes.dropped})
+        list->sort();
+    std::sort(changes.refused.begin(), changes.refused.end());
+    return changes;
+}
+
+QString nextConnectionName()
+{
+    static QAtomicInt count;
+    return QStringLiteral("flight-index-") + QString::number(count.fetchAndAddRelaxed(1));
+}
+
+}  // namespace
+
+FlightIndex::FlightIndex(const QString& databasePath) : connection_(nextConnectionName())
+{
+    QSqlDatabase db = sqlite::addConnection(databasePath, connection_);
+    QSqlError error;
+    if (!db.open()) {
+        openFailure_ = sqlite::failureText(db.lastError(), db);
+        return;
+    }
+    // A rebuild writes some 2.5 kB per flight in one transaction: a cache that
+    // holds it spares writing pages out (and syncing the journal) midway.
+    exec(db, QLatin1String(kCacheSize), error);
+    for (const char* statement : kCreateTables)
+        if (!exec(db, QLatin1String(statement), error)) {
+            openFailure_ = sqlite::failureText(error, db);
+            return;
+        }
+}
+
+FlightIndex::~FlightIndex()
+{
+    QSqlDatabase::database(connection_, false).close();
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+IndexChanges FlightIndex::update(const QString& dataRoot, bool rebuild)
+{
+    if (!openFailure_.isEmpty())
+        return {{}, {}, {}, {}, openFailure_};
+    return bringUpToDate(QSqlDatabase::database(connection_, false), rawFilesBelow(dataRoot), {}, rebuild);
+}
+
+IndexChanges FlightIndex::updateFile(const QString& rawPath)
+{
+    if (!openFailure_.isEmpty())
+        return {{}, {}, {}, {}, openFailure_};
+    const QFileInfo file(rawPath);
+    FileStates onDisk;
+    if (file.isFile())
+        onDisk.insert(file.absoluteFilePath(), stateOf(file.absoluteFilePath()));
+    return bringUpToDate(QSqlDatabase::database(connection_, false), onDisk, file.absoluteFilePath(), false);
+}
+
+QList<IndexedFlight> FlightIndex::flights(const QString& engineKey, QString* failure) const
+{
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QString::fromLatin1(kDistinctFlights)
+                      .arg(engineKey.isEmpty() ? QString() : QStringLiteral("WHERE f.engine_key = ?")));
+    if (!engineKey.isEmpty())
+        query.bindValue(0, engineKey);
+    QList<IndexedFlight> flights;
+    if (!query.exec()) {
+        if (failure)
+            *failure = sqlite::failureText(query.lastError(), db);
+        return flights;
+    }
+    while (query.next())
+        flights.append(flightOf(query));
+    return flights;
+}
+
+int FlightIndex::slotCount() const
+{
+    QSqlQuery query(QSqlDatabase::database(connection_, false));
+    return query.exec(QStringLiteral("SELECT COUNT(*) FROM flight_index_flight_v1")) && query.next()
+               ? query.value(0).toInt()
+               : 0;
+}
