@@ -83,6 +83,10 @@ private slots:
             << QList<Download>{{"F-GABC", 2, "ESN77-fd-20260101-1201.raw", 0, {3}},
                                {"F-GABC", 2, "ESN77-fd-20260101-1200.raw", 0, {3}}}
             << QStringList{"77 3 F-GABC/2 ESN77-fd-20260101-1201.raw"};
+        QTest::newRow("same minute, later session: -10 after -9")
+            << QList<Download>{{"F-GABC", 2, "ESN77-fd-20260101-1200-10.raw", 0, {3}},
+                               {"F-GABC", 2, "ESN77-fd-20260101-1200-9.raw", 0, {3}}}
+            << QStringList{"77 3 F-GABC/2 ESN77-fd-20260101-1200-10.raw"};
         QTest::newRow("an engine moved keeps one history")
             << QList<Download>{{"F-GABC", 2, "ESN77-fd-20260101-1200.raw", 0, {3}},
                                {"HB-XYZ", 1, "ESN77-fd-20260102-1200.raw", 1, {4}}}

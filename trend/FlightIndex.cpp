@@ -45,14 +45,15 @@ const char kInsertFile[] = "INSERT INTO flight_index_file_v1 VALUES (NULL, ?, ?,
 const char kInsertFlight[] = "INSERT INTO flight_index_flight_v1 VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
 
 // Copies of one flight share the engine, the flight number, the date and
-// time words and the steady-state bytes; the latest download's is kept.
+// time words and the steady-state bytes; the latest download's is kept (on
+// equal creation times the later session's name: "-2" after none, "-10" after "-9").
 const char kDistinctFlights[] =
     "SELECT path, slot, created, engine_serial, unit_engine_serial, registration, engine, flight, second_word,"
     " memory_type, date_word, time_word, alarm_4r_current, alarm_4r_historic, alarm_4l_current,"
     " alarm_4l_historic, alarm_3b_current, alarm_3b_historic, flight_values"
     " FROM (SELECT f.*, l.*, ROW_NUMBER() OVER ("
     "   PARTITION BY f.engine_key, l.flight, l.date_word, l.time_word, substr(l.flight_values, 1, 2288)"
-    "   ORDER BY f.created DESC, f.raw_name DESC, f.path DESC, l.slot) AS copy"
+    "   ORDER BY f.created DESC, length(f.raw_name) DESC, f.raw_name DESC, f.path DESC, l.slot) AS copy"
     "  FROM flight_index_flight_v1 AS l JOIN flight_index_file_v1 AS f ON f.id = l.file_id %1)"
     " WHERE copy = 1 ORDER BY date_word, time_word >> 5, flight, engine_key, path, slot";
 
