@@ -30,15 +30,14 @@ void addIndicatorOptions(CommandLine& line)
     line.add({kHighest, QStringLiteral("The highest bin of each flight: its largest finite, non-zero value.")});
 }
 
-trend::TrendChoice chosenIndicator(const CommandLine& line, const trend::TrendChoice& fallback)
+trend::TrendChoice chosenIndicator(const CommandLine& line)
 {
-    const bool binGiven = line.isSet(kBin) || line.isSet(kHighest);
+    trend::TrendChoice choice;
     if (!line.isSet(kParameter)) {
-        require(!binGiven, QStringLiteral("--bin and --highest go with --parameter."));
-        return fallback;
+        require(!line.isSet(kBin) && !line.isSet(kHighest), QStringLiteral("--bin and --highest go with --parameter."));
+        return choice;
     }
     require(line.isSet(kBin) != line.isSet(kHighest), QStringLiteral("Give either --bin or --highest with --parameter."));
-    trend::TrendChoice choice = fallback;
     choice.parameter = parameterGiven(line);
     choice.bin = line.isSet(kBin) ? line.number(kBin, 1, trend::kBins) : trend::kHighestBin;
     return choice;

@@ -1,6 +1,6 @@
 #pragma once
 // The health indicator the trend and fleet commands read: --parameter with
-// --bin or --highest, and --memory for the trend.
+// --bin or --highest.
 
 #include "cli/CliCommand.h"
 #include "trend/TrendSeries.h"
@@ -9,9 +9,8 @@ namespace cli {
 
 // Adds --parameter, --bin and --highest.
 void addIndicatorOptions(CommandLine& line);
-// The indicator given; ends with BadInput when the options are out of range or
-// do not go together. Without --parameter, `fallback` (which --bin and
-// --highest then may not change).
-trend::TrendChoice chosenIndicator(const CommandLine& line, const trend::TrendChoice& fallback = {});
+// The indicator given, A4R of the highest bin without --parameter; ends with
+// BadInput when the options are out of range or do not go together.
+trend::TrendChoice chosenIndicator(const CommandLine& line);
 
 }  // namespace cli

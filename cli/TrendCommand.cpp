@@ -22,7 +22,7 @@ const QStringList kMemoryTypes = {QStringLiteral("pre"), QStringLiteral("post"),
 
 trend::TrendChoice chosenTrend(const cli::CommandLine& line)
 {
-    cli::require(line.isSet(kEsn), QStringLiteral("--esn is required."));
+    cli::require(!line.value(kEsn).isEmpty(), QStringLiteral("--esn is required."));
     cli::require(line.isSet(QStringLiteral("parameter")), QStringLiteral("--parameter is required."));
     cli::require(!(line.isSet(kCsv) && line.isSet(kJson)), QStringLiteral("Give either --csv or --json."));
     trend::TrendChoice choice = cli::chosenIndicator(line);
