@@ -23,9 +23,16 @@ QString jsonDateTime(const QDateTime& time, bool zoneKnown)
     return time.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
 }
 
-void printJson(const QJsonObject& object)
+namespace {
+
+void printDocument(const QJsonDocument& document)
 {
-    printLine(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)).trimmed());
+    printLine(QString::fromUtf8(document.toJson(QJsonDocument::Indented)).trimmed());
 }
+
+}  // namespace
+
+void printJson(const QJsonObject& object) { printDocument(QJsonDocument(object)); }
+void printJson(const QJsonArray& array) { printDocument(QJsonDocument(array)); }
 
 }  // namespace cli

@@ -1,10 +1,12 @@
 #pragma once
-// JSON on standard output, alike for every command: one object, indented;
+// JSON on standard output, alike for every command: one object (or, for a
+// listing, one array), indented;
 // keys in camelCase, acronyms included ("korvelPn", not "korvelPN"), as
 // "truncatedFiles" or "rawFile";
 // date-times in ISO 8601, in UTC when the zone is known
 // ("2026-12-08T13:44:00Z"), else without a zone.
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 
@@ -18,5 +20,6 @@ QString jsonKey(const QString& name);
 QString jsonDateTime(const QDateTime& time, bool zoneKnown = true);
 // Prints the object; its keys are the command's own, or identifiers passed through jsonKey().
 void printJson(const QJsonObject& object);
+void printJson(const QJsonArray& array);
 
 }  // namespace cli

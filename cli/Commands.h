@@ -8,6 +8,8 @@ int runStatus(const QStringList& arguments);
 int runDownload(const QStringList& arguments);
 int runFlights(const QStringList& arguments);
 int runIndex(const QStringList& arguments);
+int runTrend(const QStringList& arguments);
+int runFleet(const QStringList& arguments);
 int runExport(const QStringList& arguments);
 int runSpectrum(const QStringList& arguments);
 int runUpload(const QStringList& arguments);

@@ -24,6 +24,8 @@ const Command kCommands[] = {
     {"download", "Download (and erase) the unit's data into the data tree.", runDownload},
     {"flights", "List the recorded flights of the data tree.", runFlights},
     {"index", "Bring the flight index up to date and tell what changed.", runIndex},
+    {"trend", "Print one engine's indicator across its flights.", runTrend},
+    {"fleet", "List every engine of the index, most alarming first.", runFleet},
     {"export", "Export flights as ASCII files.", runExport},
     {"spectrum", "Print the plotted spectrum of one time history as CSV.", runSpectrum},
     {"upload", "Upload main software, DSP software or a configuration table.", runUpload},

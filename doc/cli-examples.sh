@@ -11,21 +11,29 @@ set -euo pipefail
 cli=$1 sim=$2 out=$3
 
 work=$(mktemp -d)
-simlog="$out/mirvak-sim.log"
 mkdir -p "$out" "$work/home" "$work/settings/Quellwerk" "$work/tmp"
 mkdir -m 700 "$work/runtime"
-"$sim" --listen 127.0.0.1 --port 0 --erase-delay-ms 0 --reprog-delay-ms 0 >"$simlog" 2>&1 &
-simpid=$!
-trap 'kill "$simpid" 2>/dev/null; wait "$simpid" 2>/dev/null || true; rm -rf "$work"' EXIT
+simpids=()
+trap 'kill "${simpids[@]}" 2>/dev/null; wait "${simpids[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
 
-port=
-for _ in $(seq 1 100); do
-  port=$(sed -n 's/^Listening on port \([0-9]*\)\..*/\1/p' "$simlog")
-  [ -n "$port" ] && break
-  kill -0 "$simpid" 2>/dev/null || { cat "$simlog" >&2; echo "mirvak-sim did not start" >&2; exit 1; }
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "mirvak-sim did not report its port (see $simlog)" >&2; exit 1; }
+# start_sim LOG OPTION...: starts mirvak-sim on 127.0.0.1 and sets port to the port it listens on.
+start_sim() {
+  local log=$1
+  shift
+  "$sim" --listen 127.0.0.1 --port 0 --erase-delay-ms 0 --reprog-delay-ms 0 "$@" >"$log" 2>&1 &
+  local pid=$!
+  simpids+=("$pid")
+  port=
+  for _ in $(seq 1 100); do
+    port=$(sed -n 's/^Listening on port \([0-9]*\)\..*/\1/p' "$log")
+    [ -n "$port" ] && return
+    kill -0 "$pid" 2>/dev/null || { cat "$log" >&2; echo "mirvak-sim did not start" >&2; exit 1; }
+    sleep 0.1
+  done
+  echo "mirvak-sim did not report its port (see $log)" >&2
+  exit 1
+}
+start_sim "$out/mirvak-sim.log"
 
 # The settings point at the simulator as they point at the unit on a
 # technician's computer, so the examples need no --address or --port.
@@ -74,3 +82,17 @@ printf '%s\n' 1 2 3 4 5 6 7 8 >~/tolm-data/Mirvak/SW_uploads/614_207-000-2.dat
 example upload 'cd ~/tolm-data/Mirvak/SW_uploads' \
   'echo tulip | tolm-cli upload --kind dsp --password-stdin \
     --accept-incompatible 614_207-000-2.dat'
+
+# An engine whose vibration creeps up, on another aircraft: a second simulator
+# plays it (--varied), downloaded and erased three times two weeks apart.
+# These downloads are not shown; the index, trend and fleet examples read them.
+start_sim "$out/mirvak-sim-varied.log" --varied 3
+for day in 01 15 29; do
+  TOLM_FIXED_CLOCK=2026-11-${day}T09:30:00 tolm-cli download --registration F-GXYZ --engine-type CFM56-5 \
+    --engine-sn 778899 --accept-incompatible --erase --address 127.0.0.1 --port "$port" >/dev/null 2>&1 \
+    || { echo "cli-examples: the download of 2026-11-$day failed" >&2; exit 1; }
+done
+example index 'tolm-cli index --rebuild'
+example trend "tolm-cli trend --esn 778899 --parameter A4R --highest --csv \\
+    | cut -d, -f1-3,6-8 | sed -n '1,4p;57,59p'"
+example fleet 'tolm-cli fleet --json | head -n 26'

@@ -5,6 +5,7 @@
 
 #include "LinkHelpers.h"
 #include "RawFiles.h"
+#include "SampleFlights.h"
 #include "SampleAircraft.h"
 #include "SimulatorLog.h"
 #include "SimulatorProcess.h"
@@ -499,6 +500,8 @@ private slots:
         QTest::newRow("download") << "download" << "--erase-deactivated";
         QTest::newRow("flights") << "flights" << "--json";
         QTest::newRow("index") << "index" << "--rebuild";
+        QTest::newRow("trend") << "trend" << "--highest";
+        QTest::newRow("fleet") << "fleet" << "--parameter <P>";
         QTest::newRow("export") << "export" << "--out <DIR>";
         QTest::newRow("spectrum") << "spectrum" << "--transient <T>";
         QTest::newRow("upload") << "upload" << "--password-stdin";
@@ -556,6 +559,18 @@ private slots:
         QTest::newRow("export reference") << QStringList{"export", "--out", env.path(), "file.raw:x"}
                                           << "file.raw:x names no flight: expected RAW:FLIGHT";
         QTest::newRow("flights argument") << QStringList{"flights", "extra"} << "flights takes no arguments.";
+        const QStringList trend{"trend", "--esn", "123456", "--parameter", "A4R"};
+        QTest::newRow("trend: unknown engine") << QStringList{"trend", "--esn", "9\x1b", "--parameter", "7", "--highest"}
+                                               << "No engine \"9\\x1B\" in the flight index; tolm-cli fleet lists them.";
+        QTest::newRow("trend: parameter") << QStringList{"trend", "--esn", "1", "--parameter", "22", "--bin", "1"}
+                                          << "--parameter takes an id from 0 to 21 or a menu entry such as \"A4R (avg)\", not \"22\".";
+        QTest::newRow("trend: bin") << trend + QStringList{"--bin", "0"} << "--bin takes a whole number from 1 to 26, not \"0\".";
+        QTest::newRow("trend: bin and highest") << trend + QStringList{"--bin", "1", "--highest"}
+                                                << "Give either --bin or --highest with --parameter.";
+        QTest::newRow("trend: CSV and JSON") << trend + QStringList{"--highest", "--csv", "--json"} << "Give either --csv or --json.";
+        QTest::newRow("trend: memory") << trend + QStringList{"--highest", "--memory", "both"}
+                                       << "--memory takes one of pre, post, all, not \"both\".";
+        QTest::newRow("fleet: bin alone") << QStringList{"fleet", "--bin", "3"} << "--bin and --highest go with --parameter.";
         QTest::newRow("command") << QStringList{"frobnicate"} << "Unknown command \"frobnicate\".";
         QTest::newRow("help of a command") << QStringList{"help", "frobnicate"} << "Unknown command \"frobnicate\".";
     }
@@ -583,7 +598,7 @@ private slots:
         QTest::addColumn<QString>("never");  // a pattern neither matches (empty: none)
         const QStringList none;
         const QString path = QRegularExpression::escape(QStringLiteral(TOLM_CLI_PATH));
-        for (const QString command : {"status", "download", "flights", "index", "export", "spectrum", "upload"})
+        for (const QString command : {"status", "download", "flights", "index", "trend", "fleet", "export", "spectrum", "upload"})
             QTest::addRow("help names tolm-cli: %s", qPrintable(command))
                 << QStringList{command, "--help"} << none << false << false << 0
                 << "^Usage: tolm-cli " + command + " \\[options\\]" << path;
@@ -609,6 +624,9 @@ private slots:
         QTest::newRow("JSON: index --rebuild") << QStringList{"index", "--rebuild", "--json", "--data-dir", shared}
                                                << none << false << false << 0
                                                << "\"added\": \\[\n +\".*/ESN123456-fd-\\d{8}-\\d{4}\\.raw\"\n" << "";
+        QTest::newRow("JSON: trend") << QStringList{"trend", "--esn", "123456", "--parameter", "A4R", "--bin", "1",
+                                                    "--json", "--data-dir", shared}
+                                     << none << false << false << 0 << "\"flightEndUtc\": \"20\\d\\d-" << "";
 
         const QString missing = "The data directory \".*/Mirvak\" does not exist.";
         QTest::newRow("no data directory: flights") << QStringList{"flights", "--data-dir", "<new>"} << none << false
@@ -617,6 +635,10 @@ private slots:
                                                    << none << false << true << 1 << missing << "";
         QTest::newRow("no data directory: spectrum") << QStringList{"spectrum", "<raw>:3", "--bin", "1", "--data-dir", "<new>"}
                                                      << none << false << true << 1 << missing << "";
+        QTest::newRow("no data directory: trend")
+            << QStringList{"trend", "--esn", "1", "--parameter", "7", "--highest", "--data-dir", "<new>"} << none
+            << false << true << 1 << missing << "";
+        QTest::newRow("no stored data directory: fleet") << QStringList{"fleet"} << none << false << true << 1 << missing << "";
         QTest::newRow("no stored data directory: flights") << QStringList{"flights"} << none << false << true << 1
                                                            << missing << "";
 
@@ -669,7 +691,8 @@ private slots:
         }
         if (arguments.contains("--json")) {
             QList<std::pair<QString, QJsonValue>> keys;
-            collectKeys(QJsonDocument::fromJson(result.out.toUtf8()).object(), keys);
+            const QJsonDocument document = QJsonDocument::fromJson(result.out.toUtf8());
+            collectKeys(document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object()), keys);
             QVERIFY(!keys.isEmpty());
             const QRegularExpression camelCase("^[a-z]+(?:[0-9]|[A-Z][a-z0-9]+)*$");
             const QRegularExpression isoDateTime("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ?$");
@@ -887,6 +910,58 @@ private slots:
         QCOMPARE(rows.filter(QRegularExpression("truncated$")).size(), 4);
         QVERIFY(rows.last().contains(QRegularExpression(
             "^HB-XYZ +2 +\\S+ESN9-fd-20110305-1425\\.raw +1 +00007 +Post-Defect +2011\\.03\\.05 14:25:00 +")));
+    }
+
+    // Engine 77 moved from F-GABC/2 to F-HXYZ/1; its flight 6, downloaded twice, counts once, from the later
+    // download. A file the index refuses is named and the command fails, but the others' flights are used.
+    void trendAndFleetReadTheIndex()
+    {
+        const QString dataDir = freshDataDir("trend-data");
+        const QString root = dataDir + "/Mirvak";
+        Clock::fix(QDateTime(QDate(2026, 1, 1), QTime(12, 0), Qt::UTC));
+        writeSampleRawFile(root, "F-GABC", 2, "ESN77-fd-20260101-1200.raw", {{5, 0}, {6, 1}});
+        Clock::fix(QDateTime(QDate(2026, 2, 1), QTime(12, 0), Qt::UTC));
+        writeSampleRawFile(root, "F-HXYZ", 1, "ESN77-fd-20260201-1200.raw", {{6, 1}, {7, 1}});
+        Clock::fix(std::nullopt);
+        const QString foreign = writeFile("trend-data/Mirvak/F-GABC_data/engine_2/foreign.raw", QByteArray(700, 'x'));
+        const QStringList trend{"trend", "--esn", "77", "--parameter", "a&4r", "--bin", "3", "--data-dir", dataDir};
+
+        const Run csv = run(trend + QStringList{"--csv"});
+        QCOMPARE(csv.status, 1);
+        QVERIFY2(csv.err.startsWith(foreign + ": "), qPrintable(csv.err));
+        // Parameter 7 of bin 3 of flight f reads 702 + f / 4.
+        QCOMPARE(csv.out, QStringLiteral("flight_end_utc,flight,memory_type,registration,engine,raw_file,slot,value\n"
+                                         "2011-03-05T14:25:00Z,5,pre,F-GABC,2,ESN77-fd-20260101-1200.raw,0,703.25\n"
+                                         "2011-03-05T14:25:00Z,6,post,F-HXYZ,1,ESN77-fd-20260201-1200.raw,0,703.5\n"
+                                         "2011-03-05T14:25:00Z,7,post,F-HXYZ,1,ESN77-fd-20260201-1200.raw,1,703.75\n"));
+
+        const Run json = run(trend + QStringList{"--json", "--memory", "PRE"});
+        QCOMPARE(json.status, 0);
+        const QJsonArray points = QJsonDocument::fromJson(json.out.toUtf8()).array();
+        QCOMPARE(points.size(), 1);
+        QCOMPARE(points[0].toObject(), (QJsonObject{{"flightEndUtc", "2011-03-05T14:25:00Z"}, {"flight", 5},
+                                                    {"memoryType", "pre"}, {"registration", "F-GABC"}, {"engine", 2},
+                                                    {"rawFile", "ESN77-fd-20260101-1200.raw"}, {"slot", 0},
+                                                    {"value", 703.25}}));
+
+        const Run fleet = run({"fleet", "--json", "--parameter", "7", "--highest", "--data-dir", dataDir});
+        QCOMPARE(fleet.status, 0);
+        const QJsonArray engines = QJsonDocument::fromJson(fleet.out.toUtf8()).array();
+        QCOMPARE(engines.size(), 1);
+        const QJsonObject engine = engines[0].toObject();
+        for (const QString key : {"esn", "registration", "engine", "lastDownloadUtc", "flights", "alarms", "value", "changePercent"})
+            QVERIFY2(engine.contains(key), qPrintable(key));
+        QCOMPARE(engine["esn"].toString(), QStringLiteral("77"));
+        QCOMPARE(engine["registration"].toString(), QStringLiteral("F-HXYZ"));
+        QCOMPARE(engine["lastDownloadUtc"].toString(), QStringLiteral("2026-02-01T12:00:00Z"));
+        QCOMPARE(engine["flights"].toInt(), 3);
+        QCOMPARE(engine["alarms"].toObject().keys(), (QStringList{"3B", "4L", "4R"}));
+        QCOMPARE(engine["alarms"]["4R"].toObject().keys(), (QStringList{"current", "historic"}));
+        QCOMPARE(engine["value"].toDouble(), 726.75);  // flight 7's bin 26: 700 + 25 + 7 / 4
+
+        const Run table = run({"fleet", "--data-dir", dataDir});
+        QCOMPARE(table.status, 0);
+        QVERIFY2(table.out.contains(QRegularExpression("\\n77 +F-HXYZ +1 +2026-02-01T12:00:00Z +3 ")), qPrintable(table.out));
     }
 
     // The flights listed, exported by their references: the files of the station's own export.

@@ -1,0 +1,37 @@
+// tolm-cli fleet: one row per engine of the flight index, most alarming
+// first, as the fleet overview lists them.
+
+#include "cli/CliCommand.h"
+#include "cli/CliIndex.h"
+#include "cli/CliIndicator.h"
+#include "cli/CliJson.h"
+#include "cli/Commands.h"
+#include "trend/FleetOutput.h"
+
+int runFleet(const QStringList& arguments)
+{
+    cli::CommandLine line(QStringLiteral("fleet"),
+                          QStringLiteral("Lists every engine of the flight index: the aircraft and position of its "
+                                         "latest download, its date, the number of distinct flights, the latest "
+                                         "alarm states of 4R, 4L and 3B, and the latest value of an indicator "
+                                         "(A4R, highest bin, unless given) with its change against the median of "
+                                         "the 10 flights before it. Most alarming first, then largest rise. The "
+                                         "index is brought up to date first; raw files it cannot read are named "
+                                         "on standard error and the exit status is then 1."),
+                          cli::CommandLine::ReadsData,
+                          {QStringLiteral("tolm-cli fleet"),
+                           QStringLiteral("tolm-cli fleet --parameter A3B --bin 20 --json")});
+    cli::addIndicatorOptions(line);
+    line.add({QStringLiteral("json"), QStringLiteral("Print one JSON array.")});
+    line.parse(arguments);
+    cli::require(line.positional().isEmpty(), QStringLiteral("fleet takes no arguments."));
+    const trend::TrendChoice indicator = cli::chosenIndicator(line);
+
+    const cli::IndexedFlights read = cli::indexedFlights();
+    const QList<trend::FleetRow> rows = trend::fleetOverview(read.flights, indicator);
+    if (line.isSet(QStringLiteral("json")))
+        cli::printJson(trend::fleetJson(rows));
+    else
+        cli::printLine(trend::fleetTable(rows).chopped(1));
+    return read.allRead ? cli::Success : cli::StepFailed;
+}
