@@ -21,6 +21,7 @@ constexpr int kSortRole = Qt::UserRole;
 constexpr int kEngineRole = Qt::UserRole + 1;
 constexpr int kFirstAlarmColumn = 5;
 constexpr int kFirstValueColumn = 11;
+constexpr int kMeasuredRows = 100;
 
 // Numbers sort as numbers; empty cells stay below the others in either order.
 class FleetSortModel : public QSortFilterProxyModel {
@@ -126,6 +127,8 @@ FleetOverviewWindow::FleetOverviewWindow(QWidget* parent)
     // Until a column title is clicked the rows keep their first order: alarm rank, then largest rise.
     ui_->engineTable->horizontalHeader()->setSortIndicator(-1, Qt::DescendingOrder);
     ui_->engineTable->setSortingEnabled(true);
+    // Column widths from the first rows: measuring every row of a large fleet costs more than it shows.
+    ui_->engineTable->horizontalHeader()->setResizeContentsPrecision(kMeasuredRows);
 
     connect(ui_->engineTable, &QTableView::activated, this, &FleetOverviewWindow::chooseRow);
     connect(ui_->parameterComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::showRows);
