@@ -315,4 +315,5 @@ void MainWindow::on_actionFleetOverview_triggered()
     fleetOverview_->activateWindow();
 }
 
-void MainWindow::openEngineTrend(const QString& engine) { Q_UNUSED(engine); }
+// The fleet overview asks for an engine's trend here; the trend window is not part of the station yet.
+void MainWindow::openEngineTrend(const QString& /*engine*/) {}
