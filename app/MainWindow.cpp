@@ -26,6 +26,7 @@
 #include "link/ui/PartNumbersDialog.h"
 #include "plot/ui/DataSelectionDialog.h"
 #include "plot/ui/PlotMainWindow.h"
+#include "trend/ui/FleetOverviewWindow.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
@@ -300,3 +301,19 @@ void MainWindow::on_buttonExport_clicked()
         return;
     exportData(this, flights);
 }
+
+// One fleet overview at a time: asked again, it reads the index again and comes to the front.
+void MainWindow::on_actionFleetOverview_triggered()
+{
+    if (!fleetOverview_) {
+        fleetOverview_ = new FleetOverviewWindow(this);
+        connect(fleetOverview_, &FleetOverviewWindow::engineChosen, this, &MainWindow::openEngineTrend);
+    }
+    fleetOverview_->reload();
+    fleetOverview_->show();
+    fleetOverview_->raise();
+    fleetOverview_->activateWindow();
+}
+
+// The fleet overview asks for an engine's trend here; the trend window is not part of the station yet.
+void MainWindow::openEngineTrend(const QString& /*engine*/) {}

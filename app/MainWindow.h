@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
+class FleetOverviewWindow;
 class LinkClient;
 class QLabel;
 namespace Ui { class MainWindowClass; }
@@ -32,6 +34,8 @@ private slots:
     void on_actionSettings_triggered();
     void on_actionChangePassword_triggered();
     void on_actionDelete_Temp_Files_triggered();
+    void on_actionFleetOverview_triggered();
+    void openEngineTrend(const QString& engine);
     void on_actionUserGuide_triggered();
     void on_actionReleaseNotes_triggered();
     void on_actionPartNumbers_triggered();
@@ -58,4 +62,5 @@ private:
     QLabel* clockLabel_;
     std::unique_ptr<LinkClient> link_;
     int clockTimerId_ = 0;
+    QPointer<FleetOverviewWindow> fleetOverview_;
 };

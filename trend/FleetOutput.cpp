@@ -12,9 +12,6 @@ namespace trend {
 
 namespace {
 
-// The reports' order of the measuring points: 4R, 3B, 4L, as indices of their current alarm in the header.
-constexpr std::array<int, 3> kAlarmColumns = {0, 4, 2};
-
 QJsonValue numberOrNull(const std::optional<double>& value)
 {
     return value && std::isfinite(*value) ? QJsonValue(*value) : QJsonValue();
@@ -27,23 +24,11 @@ QString percentText(double value) { return plusSign(value) + formatFixed(value, 
 QJsonObject alarmsJson(const std::array<qint32, 6>& codes)
 {
     QJsonObject alarms;
-    for (int current : kAlarmColumns)
+    for (int current : kFleetAlarmColumns)
         alarms.insert(alarmPointName(current),
                       QJsonObject{{QStringLiteral("current"), currentAlarmText(quint32(codes[current]))},
                                   {QStringLiteral("historic"), historicAlarmText(quint32(codes[current + 1]))}});
     return alarms;
-}
-
-QStringList tableRow(const FleetRow& row)
-{
-    QStringList cells{row.engine, row.registration, QString::number(row.enginePosition),
-                      downloadTimeText(row.lastDownload), QString::number(row.flights)};
-    for (int current : kAlarmColumns)
-        cells << currentAlarmText(quint32(row.alarmCodes[current]))
-              << historicAlarmText(quint32(row.alarmCodes[current + 1]));
-    cells << (row.value ? formatG(*row.value) : QString()) << (row.change ? signedText(*row.change) : QString())
-          << (row.changePercent ? percentText(*row.changePercent) : QString());
-    return cells;
 }
 
 }  // namespace
@@ -51,6 +36,27 @@ QStringList tableRow(const FleetRow& row)
 QString downloadTimeText(qint64 secondsSince1970)
 {
     return QDateTime::fromSecsSinceEpoch(secondsSince1970, Qt::UTC).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
+}
+
+QStringList fleetTableTitles()
+{
+    return {QStringLiteral("ESN"), QStringLiteral("Aircraft"), QStringLiteral("Engine"),
+            QStringLiteral("Last download (UTC)"), QStringLiteral("Flights"), QStringLiteral("4R current"),
+            QStringLiteral("4R historic"), QStringLiteral("3B current"), QStringLiteral("3B historic"),
+            QStringLiteral("4L current"), QStringLiteral("4L historic"), QStringLiteral("Value"),
+            QStringLiteral("Change"), QStringLiteral("Change %")};
+}
+
+QStringList fleetTableRow(const FleetRow& row)
+{
+    QStringList cells{row.engine, row.registration, QString::number(row.enginePosition),
+                      downloadTimeText(row.lastDownload), QString::number(row.flights)};
+    for (int current : kFleetAlarmColumns)
+        cells << currentAlarmText(quint32(row.alarmCodes[current]))
+              << historicAlarmText(quint32(row.alarmCodes[current + 1]));
+    cells << (row.value ? formatG(*row.value) : QString()) << (row.change ? signedText(*row.change) : QString())
+          << (row.changePercent ? percentText(*row.changePercent) : QString());
+    return cells;
 }
 
 QJsonArray fleetJson(const QList<FleetRow>& rows)
@@ -74,13 +80,9 @@ QJsonArray fleetJson(const QList<FleetRow>& rows)
 
 QString fleetTable(const QList<FleetRow>& rows)
 {
-    QList<QStringList> table{{QStringLiteral("ESN"), QStringLiteral("Aircraft"), QStringLiteral("Engine"),
-                              QStringLiteral("Last download (UTC)"), QStringLiteral("Flights"),
-                              QStringLiteral("4R current"), QStringLiteral("4R historic"), QStringLiteral("3B current"),
-                              QStringLiteral("3B historic"), QStringLiteral("4L current"), QStringLiteral("4L historic"),
-                              QStringLiteral("Value"), QStringLiteral("Change"), QStringLiteral("Change %")}};
+    QList<QStringList> table{fleetTableTitles()};
     for (const FleetRow& row : rows)
-        table.append(tableRow(row));
+        table.append(fleetTableRow(row));
     return alignedTable(table, {2, 4, 11, 12, 13});
 }
 

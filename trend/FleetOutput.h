@@ -6,8 +6,13 @@
 
 #include <QJsonArray>
 #include <QString>
+#include <QStringList>
+#include <array>
 
 namespace trend {
+
+// The reports' order of the measuring points: 4R, 3B, 4L, as indices of their current alarm in the header.
+constexpr std::array<int, 3> kFleetAlarmColumns = {0, 4, 2};
 
 // "2026-12-08T13:44:00Z"
 QString downloadTimeText(qint64 secondsSince1970);
@@ -17,5 +22,8 @@ QString downloadTimeText(qint64 secondsSince1970);
 // alarmRank, value, change and changePercent (null where none is shown).
 QJsonArray fleetJson(const QList<FleetRow>& rows);
 QString fleetTable(const QList<FleetRow>& rows);
+// The table's column titles and one row's cells, as the table and the fleet window show them.
+QStringList fleetTableTitles();
+QStringList fleetTableRow(const FleetRow& row);
 
 }  // namespace trend

@@ -102,6 +102,10 @@ QString write(const QString& dataRoot)
     ReportContext context;
     copyText(context.aircraft.registration, kRegistration);
     context.engineNumber = kEngine;
+    // As a unit reports a growing vibration at 4R: its current and historic alarms (words 5, 6) at Level 1 (0),
+    // 4L's and 3B's quiet (3).
+    for (int alarm = 7; alarm <= 10; ++alarm)
+        context.dataHeader.words[alarm] = 3;
     const QString directory = dataRoot + QLatin1Char('/') + kRegistration + QStringLiteral("_data/engine_")
                               + QString::number(kEngine);
     if (!QDir().mkpath(directory))

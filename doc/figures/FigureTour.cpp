@@ -11,6 +11,7 @@
 #include "plot/ui/DisplaySetupDialog.h"
 #include "plot/ui/PlotMainWindow.h"
 #include "plot/ui/PlotTools.h"
+#include "trend/ui/FleetOverviewWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -86,6 +87,7 @@ void FigureTour::run()
     settings();
     download();
     plot();
+    fleetOverview();
     exportFlights();
     firmwareUpload();
     for (const QString& name : dialogs_.unexpected())
@@ -222,6 +224,20 @@ void FigureTour::plotViews(PlotMainWindow& plot)
 
     choose(plot::kStackedSpectrum);
     camera_.take(plot, QStringLiteral("plot-stacked-fft"));
+}
+
+// The download's engine and the plotted one.
+void FigureTour::fleetOverview()
+{
+    child<QAction>(*window_, "actionFleetOverview")->trigger();
+    auto* fleet = window_->findChild<FleetOverviewWindow*>();
+    if (!fleet) {
+        camera_.fail(QStringLiteral("fleet-overview"), QStringLiteral("the fleet overview did not open"));
+        return;
+    }
+    fleet->resize(1320, 240);
+    camera_.take(*fleet, QStringLiteral("fleet-overview"));
+    fleet->close();
 }
 
 void FigureTour::exportFlights()

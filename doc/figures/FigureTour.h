@@ -29,6 +29,7 @@ private:
     void download();
     void plot();
     void plotViews(PlotMainWindow& plot);
+    void fleetOverview();
     void exportFlights();
     void firmwareUpload();
     int selectFlights(QDialog& dialog, const QString& figure);
