@@ -26,6 +26,9 @@
 #include "link/ui/PartNumbersDialog.h"
 #include "plot/ui/DataSelectionDialog.h"
 #include "plot/ui/PlotMainWindow.h"
+#include "flights/FlightQuery.h"
+#include "core/Database.h"
+#include "trend/ui/EngineTrendWindow.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
@@ -264,9 +267,32 @@ void MainWindow::on_buttonPlot_clicked()
         prompts().critical(this, QStringLiteral("Error"), QStringLiteral("No data exists for plotting!"));
         return;
     }
+    openPlotWindow(flights);
+}
+
+void MainWindow::openPlotWindow(const FlightRecordList& flights)
+{
     // Several plot windows may be open; each lives as long as this window.
     auto* plot = new PlotMainWindow(this, flights);
     plot->show();
+}
+
+void MainWindow::on_actionEngineTrend_triggered()
+{
+    auto* trendWindow = new EngineTrendWindow(this, dataRootPath(), databasePath());
+    trendWindow->setAttribute(Qt::WA_DeleteOnClose);
+    connect(trendWindow, &EngineTrendWindow::flightRequested, this, &MainWindow::openFlight);
+    trendWindow->show();
+}
+
+void MainWindow::openFlight(const QString& rawPath, int slot)
+{
+    const ResolvedFlight flight = resolveSlot(rawPath, slot);
+    if (!flight.record) {
+        prompts().critical(this, QStringLiteral("Error"), flight.failure);
+        return;
+    }
+    openPlotWindow({flight.record});
 }
 
 void MainWindow::runFirmwareUpload()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "flights/FlightRecord.h"
+
 #include <QMainWindow>
 #include <memory>
 
@@ -32,6 +34,7 @@ private slots:
     void on_actionSettings_triggered();
     void on_actionChangePassword_triggered();
     void on_actionDelete_Temp_Files_triggered();
+    void on_actionEngineTrend_triggered();
     void on_actionUserGuide_triggered();
     void on_actionReleaseNotes_triggered();
     void on_actionPartNumbers_triggered();
@@ -49,6 +52,8 @@ private:
     void enableUnitCommands(bool enabled);
     void showClock();
     void runFirmwareUpload();
+    void openPlotWindow(const FlightRecordList& flights);
+    void openFlight(const QString& rawPath, int slot);
 
     std::unique_ptr<Ui::MainWindowClass> ui_;
     QLabel* unitLabel_;
