@@ -190,7 +190,7 @@ void EngineTrendWindow::redrawTrend()
     chart_->setSeriesNames({QStringLiteral("Pre-defect"), QStringLiteral("Post-defect"), QStringLiteral("Above threshold"),
                             QStringLiteral("Threshold")});
     chart_->setSeriesStyle(PreDefect, {kPreColor, Qt::SolidLine, XYPlot::Marker::Disc});
-    chart_->setSeriesStyle(PostDefect, {kPostColor, Qt::NoPen, XYPlot::Marker::Triangle});
+    chart_->setSeriesStyle(PostDefect, {kPostColor, Qt::SolidLine, XYPlot::Marker::Triangle});
     chart_->setSeriesStyle(AboveThreshold, {kAboveColor, Qt::NoPen, XYPlot::Marker::Square});
     chart_->setSeriesStyle(ThresholdLine, {kAboveColor, Qt::DashLine, XYPlot::Marker::None});
     chart_->setSeriesVisible(ThresholdLine, limit.has_value());
@@ -199,8 +199,8 @@ void EngineTrendWindow::redrawTrend()
     chart_->setAxisTitles(sequence ? QStringLiteral("Flight sequence") : QStringLiteral("End of flight (UTC)"),
                           plot::parameter(choice().parameter).axisTitle);
     chart_->setHeaderLines({QStringLiteral("Engine ") + ui_->engineCombo->currentData().toString() + QStringLiteral(": ")
-                            + parameterName + QStringLiteral(", bin ") + ui_->binCombo->currentText()
-                            + QStringLiteral(", ") + ui_->memoryCombo->currentText()});
+                            + parameterName + QStringLiteral(", ") + binText() + QStringLiteral(", ")
+                            + ui_->memoryCombo->currentText() + QStringLiteral(" flights")});
     chart_->setIntegerXTicks(sequence);
     if (sequence)
         chart_->setXValueLabels({});
@@ -209,6 +209,12 @@ void EngineTrendWindow::redrawTrend()
     markDownloadsAndAlarms(x);
     chart_->setDefaultXRange(std::nullopt);
     chart_->resetView();
+}
+
+QString EngineTrendWindow::binText() const
+{
+    return choice().bin == trend::kHighestBin ? ui_->binCombo->currentText()
+                                              : QStringLiteral("bin ") + ui_->binCombo->currentText();
 }
 
 // Flight end in seconds since 1970, or the flight sequence when asked for or

@@ -44,6 +44,7 @@ private:
     void connectCommands();
     trend::TrendChoice choice() const;
     std::optional<double> threshold() const;
+    QString binText() const;
     void storeThreshold();
     void showThreshold();
     void engineChosen();
