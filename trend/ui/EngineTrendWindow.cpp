@@ -8,6 +8,7 @@
 #include "core/Settings.h"
 #include "plot/PlotModel.h"
 #include "plot/ui/XYPlot.h"
+#include "trend/FleetOverview.h"
 #include "trend/FlightIndex.h"
 #include "trend/TrendOutput.h"
 
@@ -65,9 +66,9 @@ void EngineTrendWindow::refreshIndex(const QString& dataRoot)
             failure = QString::number(changes.refused.size()) + QStringLiteral(" raw file(s) could not be read and are left out");
     }
     QString listFailure;
-    engines_ = trend::fleetOverview(index_->flights({}, &listFailure));
-    std::sort(engines_.begin(), engines_.end(), [](const auto& a, const auto& b) { return a.engine < b.engine; });
-    for (const trend::FleetRow& engine : engines_) {
+    QList<trend::FleetRow> engines = trend::fleetOverview(index_->flights({}, &listFailure));
+    std::sort(engines.begin(), engines.end(), [](const auto& a, const auto& b) { return a.engine < b.engine; });
+    for (const trend::FleetRow& engine : engines) {
         const QString text = engine.engine + QStringLiteral("  (") + aircraftText(engine.registration, engine.enginePosition)
                              + QStringLiteral(", ") + QString::number(engine.flights) + QStringLiteral(" flights)");
         ui_->engineCombo->addItem(text, engine.engine);

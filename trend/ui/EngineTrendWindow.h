@@ -1,6 +1,6 @@
 #pragma once
 
-#include "trend/FleetOverview.h"
+#include "trend/IndexedFlight.h"
 #include "trend/TrendSeries.h"
 
 #include <QMainWindow>
@@ -60,7 +60,6 @@ private:
     std::unique_ptr<Ui::EngineTrendWindowClass> ui_;
     std::unique_ptr<FlightIndex> index_;
     XYPlot* chart_ = nullptr;
-    QList<trend::FleetRow> engines_;
     QList<IndexedFlight> flights_;  // of the chosen engine
     trend::TrendSeries series_;
 };
