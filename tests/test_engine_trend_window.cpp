@@ -46,14 +46,28 @@ private slots:
         write(env.dataRoot(), "F-GXYZ", 2, "ESN5-fd-20260102-1200.raw", 20, {{9, 0}});
     }
 
+    void listsEachEngineWithItsLatestAircraft_data()
+    {
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<QStringList>("engines");
+        QTest::addColumn<int>("points");
+        QTest::newRow("written tree") << "" << QStringList{"5  (F-GXYZ/2, 1 flights)", "77  (F-GXYZ/1, 4 flights)"} << 1;
+        QTest::newRow("empty tree") << "/empty" << QStringList{} << 0;
+    }
+
     void listsEachEngineWithItsLatestAircraft()
     {
-        EngineTrendWindow window(nullptr, env.dataRoot(), database());
-        auto* engines = window.findChild<QComboBox*>("engineCombo");
+        QFETCH(QString, tree);
+        QFETCH(QStringList, engines);
+        QFETCH(int, points);
+        QDir().mkpath(env.dataRoot() + tree);
+        EngineTrendWindow window(nullptr, env.dataRoot() + tree, env.dataRoot() + tree + QStringLiteral("/tolm.db"));
+        auto* list = window.findChild<QComboBox*>("engineCombo");
         QStringList texts;
-        for (int i = 0; i < engines->count(); ++i)
-            texts << engines->itemText(i);
-        QCOMPARE(texts, (QStringList{"5  (F-GXYZ/2, 1 flights)", "77  (F-GXYZ/1, 4 flights)"}));
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->itemText(i);
+        QCOMPARE(texts, engines);
+        QCOMPARE(window.series().points.size(), points);
     }
 
     void choiceShowsAndSavesTheLogicsTrend_data()

@@ -157,7 +157,9 @@ void EngineTrendWindow::storeThreshold()
 void EngineTrendWindow::engineChosen()
 {
     QString failure;
-    flights_ = index_->flights(ui_->engineCombo->currentData().toString(), &failure);
+    const QString engine = ui_->engineCombo->currentData().toString();
+    // An empty key would ask for every engine's flights.
+    flights_ = engine.isEmpty() ? QList<IndexedFlight>() : index_->flights(engine, &failure);
     if (!failure.isEmpty())
         statusBar()->showMessage(failure);
     redrawTrend();
