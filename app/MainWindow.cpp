@@ -5,6 +5,7 @@
 #include "core/AircraftCatalogue.h"
 #include "core/AppIdentity.h"
 #include "core/Clock.h"
+#include "core/Database.h"
 #include "core/DataDirectories.h"
 #include "app/EngineDialog.h"
 #include "app/PasswordDialog.h"
@@ -21,12 +22,14 @@
 #include "export/ui/ExportCommand.h"
 #include "export/TempCleanup.h"
 #include "firmware/ui/FwUpdateDialog.h"
+#include "flights/FlightQuery.h"
 #include "link/ui/BiteResultDialog.h"
 #include "link/LinkClient.h"
 #include "link/ui/PartNumbersDialog.h"
 #include "plot/ui/DataSelectionDialog.h"
 #include "plot/ui/PlotMainWindow.h"
 #include "trend/ui/FleetOverviewWindow.h"
+#include "trend/ui/EngineTrendWindow.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
@@ -265,9 +268,40 @@ void MainWindow::on_buttonPlot_clicked()
         prompts().critical(this, QStringLiteral("Error"), QStringLiteral("No data exists for plotting!"));
         return;
     }
+    openPlotWindow(flights);
+}
+
+void MainWindow::openPlotWindow(const FlightRecordList& flights)
+{
     // Several plot windows may be open; each lives as long as this window.
     auto* plot = new PlotMainWindow(this, flights);
     plot->show();
+}
+
+void MainWindow::on_actionEngineTrend_triggered()
+{
+    openEngineTrend({});
+}
+
+// An empty engine key opens the trend of the window's first engine.
+void MainWindow::openEngineTrend(const QString& engine)
+{
+    auto* trendWindow = new EngineTrendWindow(this, dataRootPath(), databasePath());
+    trendWindow->setAttribute(Qt::WA_DeleteOnClose);
+    connect(trendWindow, &EngineTrendWindow::flightRequested, this, &MainWindow::openFlight);
+    if (!engine.isEmpty())
+        trendWindow->showEngine(engine);
+    trendWindow->show();
+}
+
+void MainWindow::openFlight(const QString& rawPath, int slot)
+{
+    const ResolvedFlight flight = resolveSlot(rawPath, slot);
+    if (!flight.record) {
+        prompts().critical(this, QStringLiteral("Error"), flight.failure);
+        return;
+    }
+    openPlotWindow({flight.record});
 }
 
 void MainWindow::runFirmwareUpload()
@@ -315,5 +349,3 @@ void MainWindow::on_actionFleetOverview_triggered()
     fleetOverview_->activateWindow();
 }
 
-// The fleet overview asks for an engine's trend here; the trend window is not part of the station yet.
-void MainWindow::openEngineTrend(const QString& /*engine*/) {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "flights/FlightRecord.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -36,6 +38,7 @@ private slots:
     void on_actionDelete_Temp_Files_triggered();
     void on_actionFleetOverview_triggered();
     void openEngineTrend(const QString& engine);
+    void on_actionEngineTrend_triggered();
     void on_actionUserGuide_triggered();
     void on_actionReleaseNotes_triggered();
     void on_actionPartNumbers_triggered();
@@ -53,6 +56,8 @@ private:
     void enableUnitCommands(bool enabled);
     void showClock();
     void runFirmwareUpload();
+    void openPlotWindow(const FlightRecordList& flights);
+    void openFlight(const QString& rawPath, int slot);
 
     std::unique_ptr<Ui::MainWindowClass> ui_;
     QLabel* unitLabel_;

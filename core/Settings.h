@@ -31,6 +31,8 @@ inline const QString Plot2D_XGrid = QStringLiteral("Plot2D_XGrid");
 inline const QString Plot2D_YGrid = QStringLiteral("Plot2D_YGrid");
 inline const QString Plot2D_FFT_WINDOW_TYPE = QStringLiteral("Plot2D_FFT_WINDOW_TYPE");
 inline const QString Plot2D_YAxisLog = QStringLiteral("Plot2D_YAxisLog");
+// The engine trend window's threshold of a steady-state parameter (0..21); unset or empty: none.
+inline QString TrendThreshold(int parameter) { return QStringLiteral("Trend/Threshold/") + QString::number(parameter); }
 inline const QString BackgroundColor = QStringLiteral("BackgroundColor");
 inline const QString Geometry = QStringLiteral("geometry");
 inline const QString PlotWindowGeometry = QStringLiteral("PlotMainWindow/geometry");

@@ -177,7 +177,9 @@ private slots:
                  (QStringList{"actionCheckComm=Check COMM (F4)", "actionSettings=Settings",
                               "actionChangePassword=Change Password",
                               "actionDelete_Temp_Files=Empty Temp Directory...", "-",
+                              "actionEngineTrend=Engine Trend",
                               "actionFleetOverview=Fleet Overview"}));
+        QCOMPARE(window.findChild<QAction*>("actionEngineTrend")->shortcut(), QKeySequence(Qt::Key_F9));
         QCOMPARE(menuEntries(window.findChild<QMenu*>("menuHelp")),
                  (QStringList{"actionUserGuide=User Guide", "actionReleaseNotes=Release Notes", "-",
                               "actionPartNumbers=Part Numbers", "actionBiteResults=BITE Results", "-",

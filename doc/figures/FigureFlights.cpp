@@ -110,7 +110,7 @@ QString write(const QString& dataRoot)
                               + QString::number(kEngine);
     if (!QDir().mkpath(directory))
         return QStringLiteral("cannot create ") + directory;
-    const QString path = directory + QStringLiteral("/ESN874512-fd-20260305-1425.raw");
+    const QString path = directory + QStringLiteral("/ESN") + kSerialNumber + QStringLiteral("-fd-20260305-1425.raw");
     if (const QString failure = writeRawFile(path, context, EngineDataImage(std::move(image))); !failure.isEmpty())
         return failure;
     // The selection lists when each file was downloaded: the fixed clock's time, not the build's.

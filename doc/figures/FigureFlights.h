@@ -11,6 +11,7 @@ namespace figureflights {
 
 inline const QString kRegistration = QStringLiteral("F-GKTA");
 constexpr int kEngine = 2;
+inline const QString kSerialNumber = QStringLiteral("874512");
 constexpr int kFlights = 10;
 
 // Writes the raw file into the data tree below dataRoot; the failure, empty on success.

@@ -11,6 +11,7 @@
 #include "plot/ui/DisplaySetupDialog.h"
 #include "plot/ui/PlotMainWindow.h"
 #include "plot/ui/PlotTools.h"
+#include "trend/ui/EngineTrendWindow.h"
 #include "trend/ui/FleetOverviewWindow.h"
 
 #include <QAction>
@@ -87,6 +88,7 @@ void FigureTour::run()
     settings();
     download();
     plot();
+    engineTrend();
     fleetOverview();
     exportFlights();
     firmwareUpload();
@@ -224,6 +226,23 @@ void FigureTour::plotViews(PlotMainWindow& plot)
 
     choose(plot::kStackedSpectrum);
     camera_.take(plot, QStringLiteral("plot-stacked-fft"));
+}
+
+// The plotted engine's ten flights, A4R of its highest bin, with a threshold the last flights pass.
+void FigureTour::engineTrend()
+{
+    settings::setValue(settings::TrendThreshold(plot::kDefaultParameter), 1.8);
+    child<QAction>(*window_, "actionEngineTrend")->trigger();
+    auto* trend = window_->findChild<EngineTrendWindow*>();
+    if (!trend) {
+        camera_.fail(QStringLiteral("engine-trend"), QStringLiteral("no engine trend window opened"));
+        return;
+    }
+    auto* engines = child<QComboBox>(*trend, "engineCombo");
+    engines->setCurrentIndex(engines->findData(figureflights::kSerialNumber));
+    trend->resize(960, 560);
+    camera_.take(*trend, QStringLiteral("engine-trend"));
+    trend->close();
 }
 
 // The download's engine and the plotted one.

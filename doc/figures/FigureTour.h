@@ -1,9 +1,10 @@
 #pragma once
 // The guide's figures, taken in the order a technician meets the windows:
 // the main window connected to the unit, the settings, a download with erase,
-// the flight selection, the plot window and its display setup, an export and
-// a firmware upload. Each figure is the real window with the data the
-// simulated unit gave through the program's own code.
+// the flight selection, the plot window and its display setup, the engine
+// trend of the plotted engine, an export and a firmware upload. Each figure
+// is the real window with the data the simulated unit gave through the
+// program's own code.
 
 #include "FigureCamera.h"
 #include "FigureDialogs.h"
@@ -29,6 +30,7 @@ private:
     void download();
     void plot();
     void plotViews(PlotMainWindow& plot);
+    void engineTrend();
     void fleetOverview();
     void exportFlights();
     void firmwareUpload();
