@@ -13,6 +13,8 @@
 #include "link/LinkClient.h"
 #include "plot/ui/PlotMainWindow.h"
 #include "plot/ui/XYPlot.h"
+#include "trend/ui/EngineTrendWindow.h"
+#include "trend/ui/FleetOverviewWindow.h"
 #include "SampleFlights.h"
 
 #include <QCheckBox>
@@ -410,6 +412,23 @@ private slots:
         git.waitForFinished();
         const QString date = QString::fromUtf8(git.readAllStandardOutput()).trimmed();
         return date.isEmpty() ? QStringLiteral("unknown") : date;
+    }
+
+    // A fleet row's trend request opens the engine trend on that engine.
+    void fleetRowOpensItsEngineTrend()
+    {
+        writeSampleRawFile(env.dataRoot(), "F-GTRD", 1, "ESN4711-fd-20260101-1200.raw", {{5, 0}});
+        writeSampleRawFile(env.dataRoot(), "F-GTRD", 2, "ESN815-fd-20260101-1200.raw", {{6, 0}});
+        MainWindow window;
+        window.findChild<QAction*>("actionFleetOverview")->trigger();
+        auto* fleet = window.findChild<FleetOverviewWindow*>();
+        QVERIFY(fleet);
+        emit fleet->engineChosen(QStringLiteral("815"));
+        auto* trend = window.findChild<EngineTrendWindow*>();
+        QVERIFY(trend && trend->isVisible());
+        QCOMPARE(trend->series().points.size(), 1);
+        QCOMPARE(trend->series().points[0].flightNumber, 6);
+        QDir(env.dataRoot() + "/F-GTRD_data").removeRecursively();
     }
 
     void aboutAndDocuments()
