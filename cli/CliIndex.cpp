@@ -16,13 +16,18 @@ IndexedFlights indexedFlights(const QString& engine)
     if (!changes.failure.isEmpty())
         throw Exit{StepFailed, changes.failure};
     // The files refused are named; the flights of the others are used all the same.
-    for (const auto& [path, why] : changes.refused)
-        console::message(messageText(path) + QStringLiteral(": ") + why + QLatin1Char('.'));
+    tellRefusedFiles(changes);
     QString failure;
     IndexedFlights read{index.flights(engine, &failure), changes.refused.isEmpty()};
     if (!failure.isEmpty())
         throw Exit{StepFailed, failure};
     return read;
+}
+
+void tellRefusedFiles(const IndexChanges& changes)
+{
+    for (const auto& [path, why] : changes.refused)
+        console::message(messageText(path) + QStringLiteral(": ") + why + QLatin1Char('.'));
 }
 
 }  // namespace cli

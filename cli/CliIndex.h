@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+struct IndexChanges;
+
 namespace cli {
 
 struct IndexedFlights {
@@ -18,5 +20,8 @@ struct IndexedFlights {
 // engine (engineKey()), or every engine's when empty; ends with StepFailed
 // when the index cannot be used.
 IndexedFlights indexedFlights(const QString& engine = {});
+
+// Names on standard error each raw file the update refused, with why.
+void tellRefusedFiles(const IndexChanges& changes);
 
 }  // namespace cli

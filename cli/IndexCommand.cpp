@@ -2,11 +2,10 @@
 // the data tree and tells what it added, changed and dropped.
 
 #include "cli/CliCommand.h"
-#include "cli/CliConsole.h"
+#include "cli/CliIndex.h"
 #include "cli/CliJson.h"
 #include "cli/Commands.h"
 #include "core/DataDirectories.h"
-#include "core/MessageText.h"
 #include "trend/FlightIndex.h"
 
 #include <QJsonArray>
@@ -58,8 +57,7 @@ int runIndex(const QStringList& arguments)
     const IndexChanges changes = index.update(dataRoot, line.isSet(QStringLiteral("rebuild")));
     if (!changes.failure.isEmpty())
         throw cli::Exit{cli::StepFailed, changes.failure};
-    for (const auto& [path, why] : changes.refused)
-        console::message(messageText(path) + QStringLiteral(": ") + why + QLatin1Char('.'));
+    cli::tellRefusedFiles(changes);
     line.isSet(QStringLiteral("json")) ? printJson(changes, index.slotCount()) : printTable(changes, index.slotCount());
     return changes.refused.isEmpty() ? cli::Success : cli::StepFailed;
 }
