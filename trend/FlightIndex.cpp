@@ -14,6 +14,8 @@
 #include <QSqlQuery>
 #include <algorithm>
 #include <cstring>
+#include <tuple>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -27,35 +29,49 @@ static_assert(kSteadyBytes == sizeof(FlightBlock::steadyParameters));
 static_assert(kCaptureBytes == sizeof(FlightBlock::captureAverages));
 
 const char* const kCreateTables[] = {
-    "CREATE TABLE IF NOT EXISTS flight_index_file_v1 ("
+    "CREATE TABLE IF NOT EXISTS flight_index_file_v2 ("
     " id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL, modified INTEGER NOT NULL,"
     " refusal TEXT, raw_name TEXT, created INTEGER, registration TEXT, engine INTEGER, engine_serial TEXT,"
     " unit_engine_serial TEXT, engine_key TEXT, alarm_4r_current INTEGER, alarm_4r_historic INTEGER,"
     " alarm_4l_current INTEGER, alarm_4l_historic INTEGER, alarm_3b_current INTEGER, alarm_3b_historic INTEGER)",
-    "CREATE INDEX IF NOT EXISTS flight_index_file_v1_engine ON flight_index_file_v1 (engine_key)",
-    "CREATE TABLE IF NOT EXISTS flight_index_flight_v1 ("
+    "CREATE INDEX IF NOT EXISTS flight_index_file_v2_engine ON flight_index_file_v2 (engine_key)",
+    "CREATE TABLE IF NOT EXISTS flight_index_flight_v2 ("
     " file_id INTEGER NOT NULL, slot INTEGER NOT NULL, flight INTEGER NOT NULL, second_word INTEGER NOT NULL,"
     " memory_type INTEGER NOT NULL, date_word INTEGER NOT NULL, time_word INTEGER NOT NULL,"
-    " flight_values BLOB NOT NULL, PRIMARY KEY (file_id, slot))",
+    " flight_values BLOB NOT NULL, values_hash INTEGER NOT NULL, PRIMARY KEY (file_id, slot))",
 };
 
 const char kCacheSize[] = "PRAGMA cache_size = -262144";  // KiB
 
-const char kInsertFile[] = "INSERT INTO flight_index_file_v1 VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
-const char kInsertFlight[] = "INSERT INTO flight_index_flight_v1 VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+const char kInsertFile[] = "INSERT INTO flight_index_file_v2 VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+const char kInsertFlight[] = "INSERT INTO flight_index_flight_v2 VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 // Copies of one flight share the engine, the flight number, the date and
-// time words and the steady-state bytes; the latest download's is kept (on
-// equal creation times the later session's name: "-2" after none, "-10" after "-9").
+// time words and the steady-state bytes (told apart by their 64-bit hash, so
+// the copies are found without sorting the values themselves); the latest
+// download's is kept (on equal creation times the later session's name: "-2"
+// after none, "-10" after "-9"). Only the kept rows' values are read, and they
+// are put in order afterwards (inFlightOrder), since the query's own sorter
+// would carry every flight's values.
 const char kDistinctFlights[] =
     "SELECT path, slot, created, engine_serial, unit_engine_serial, registration, engine, flight, second_word,"
     " memory_type, date_word, time_word, alarm_4r_current, alarm_4r_historic, alarm_4l_current,"
     " alarm_4l_historic, alarm_3b_current, alarm_3b_historic, flight_values"
-    " FROM (SELECT f.*, l.*, ROW_NUMBER() OVER ("
-    "   PARTITION BY f.engine_key, l.flight, l.date_word, l.time_word, substr(l.flight_values, 1, 2288)"
+    " FROM (SELECT l.rowid AS kept_row, ROW_NUMBER() OVER ("
+    "   PARTITION BY f.engine_key, l.flight, l.date_word, l.time_word, l.values_hash"
     "   ORDER BY f.created DESC, length(f.raw_name) DESC, f.raw_name DESC, f.path DESC, l.slot) AS copy"
-    "  FROM flight_index_flight_v1 AS l JOIN flight_index_file_v1 AS f ON f.id = l.file_id %1)"
-    " WHERE copy = 1 ORDER BY date_word, time_word >> 5, flight, engine_key, path, slot";
+    "  FROM flight_index_flight_v2 AS l JOIN flight_index_file_v2 AS f ON f.id = l.file_id %1) AS d"
+    " JOIN flight_index_flight_v2 AS l ON l.rowid = d.kept_row JOIN flight_index_file_v2 AS f ON f.id = l.file_id"
+    " WHERE d.copy = 1";
+
+// FNV-1a over the steady-state bytes: the same on every machine.
+qint64 valuesHash(const char* bytes, qint64 size)
+{
+    quint64 hash = 14695981039346656037ULL;
+    for (qint64 i = 0; i < size; ++i)
+        hash = (hash ^ quint8(bytes[i])) * 1099511628211ULL;
+    return qint64(hash);
+}
 
 struct FileState {
     qint64 size = -1;
@@ -105,8 +121,8 @@ public:
     {
         file_.prepare(QLatin1String(kInsertFile));
         flight_.prepare(QLatin1String(kInsertFlight));
-        dropFile_.prepare(QStringLiteral("DELETE FROM flight_index_file_v1 WHERE id = ?"));
-        dropFlights_.prepare(QStringLiteral("DELETE FROM flight_index_flight_v1 WHERE file_id = ?"));
+        dropFile_.prepare(QStringLiteral("DELETE FROM flight_index_file_v2 WHERE id = ?"));
+        dropFlights_.prepare(QStringLiteral("DELETE FROM flight_index_flight_v2 WHERE file_id = ?"));
     }
 
     QSqlError error() const { return error_; }
@@ -190,6 +206,7 @@ private:
         flight_.bindValue(5, words[0]);
         flight_.bindValue(6, words[1]);
         flight_.bindValue(7, values);
+        flight_.bindValue(8, valuesHash(values.constData(), kSteadyBytes));
         return run(flight_);
     }
 
@@ -199,6 +216,26 @@ private:
     QSqlQuery dropFlights_;
     QSqlError error_;
 };
+
+// Flight end (to the minute), flight number, then engine, file and slot, so
+// the order never depends on how the database returned the rows.
+QList<IndexedFlight> inFlightOrder(QList<IndexedFlight>&& flights)
+{
+    const auto key = [&flights](qsizetype i) {
+        const IndexedFlight& f = flights[i];
+        return std::tuple(f.dateWord, f.timeWord >> 5, f.flightNumber, engineKey(f), f.rawPath, f.slot);
+    };
+    std::vector<std::pair<decltype(key(0)), qsizetype>> keyed;
+    keyed.reserve(flights.size());
+    for (qsizetype i = 0; i < flights.size(); ++i)
+        keyed.emplace_back(key(i), i);
+    std::sort(keyed.begin(), keyed.end());
+    QList<IndexedFlight> ordered;
+    ordered.reserve(flights.size());
+    for (const auto& entry : keyed)
+        ordered.append(std::move(flights[entry.second]));
+    return ordered;
+}
 
 IndexedFlight flightOf(const QSqlQuery& row)
 {
@@ -245,7 +282,7 @@ StoredFiles storedFiles(const QSqlDatabase& db, const QString& onlyPath, QSqlErr
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT id, path, size, modified FROM flight_index_file_v1")
+    query.prepare(QStringLiteral("SELECT id, path, size, modified FROM flight_index_file_v2")
                   + (onlyPath.isEmpty() ? QString() : QStringLiteral(" WHERE path = ?")));
     if (!onlyPath.isEmpty())
         query.bindValue(0, onlyPath);
@@ -317,8 +354,8 @@ IndexChanges bringUpToDate(QSqlDatabase db, const FileStates& onDisk, const QStr
     if (done)
         stored = storedFiles(db, onlyPath, error);
     if (done && rebuild) {
-        done = exec(db, QStringLiteral("DELETE FROM flight_index_flight_v1"), error)
-               && exec(db, QStringLiteral("DELETE FROM flight_index_file_v1"), error);
+        done = exec(db, QStringLiteral("DELETE FROM flight_index_flight_v2"), error)
+               && exec(db, QStringLiteral("DELETE FROM flight_index_file_v2"), error);
         stored.clear();
     }
     if (done && !error.isValid()) {
@@ -404,13 +441,13 @@ QList<IndexedFlight> FlightIndex::flights(const QString& engineKey, QString* fai
     }
     while (query.next())
         flights.append(flightOf(query));
-    return flights;
+    return inFlightOrder(std::move(flights));
 }
 
 int FlightIndex::slotCount() const
 {
     QSqlQuery query(QSqlDatabase::database(connection_, false));
-    return query.exec(QStringLiteral("SELECT COUNT(*) FROM flight_index_flight_v1")) && query.next()
+    return query.exec(QStringLiteral("SELECT COUNT(*) FROM flight_index_flight_v2")) && query.next()
                ? query.value(0).toInt()
                : 0;
 }

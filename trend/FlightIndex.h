@@ -7,16 +7,16 @@
 // writes at once.
 //
 // Tables (a new layout gets new names, so an older program never misreads one):
-//   flight_index_file_v1    one row per raw file seen: path, size, modification
+//   flight_index_file_v2    one row per raw file seen: path, size, modification
 //                           time, why it was refused (NULL when indexed), and
 //                           its header's fields (engine, registration, alarms)
-//   flight_index_flight_v1  one row per complete non-empty slot: its words and
-//                           its values
+//   flight_index_flight_v2  one row per complete non-empty slot: its words,
+//                           its values and their hash
 // The values are one blob per flight, the raw file's own bytes: the 22 x 26
 // steady-state parameters (2288 bytes, parameter-major) followed by the
-// 10 x 4 capture averages (160 bytes), little-endian float32. The first 2288
-// bytes are compared as they are to tell copies of one flight from
-// different flights.
+// 10 x 4 capture averages (160 bytes), little-endian float32. A 64-bit hash
+// of the first 2288 bytes tells copies of one flight from different flights
+// (which also differ in none of engine, flight number, date and time).
 
 #include "trend/IndexedFlight.h"
 
