@@ -267,8 +267,13 @@ private slots:
         flights[1].registration = flights[2].registration = QStringLiteral("F-GXYZ");
         flights[1].enginePosition = flights[2].enginePosition = 4;
         flights[1].alarmCodes = flights[2].alarmCodes = {2, 1, 0, 3, 3, 7};
-        const QJsonObject row = fleetJson(fleetOverview(flights))[0].toObject();
+        flights[0].unitEngineSerial = QStringLiteral("7001");
+        flights[1].unitEngineSerial = flights[2].unitEngineSerial = QStringLiteral("7010");
+        const QList<FleetRow> rows = fleetOverview(flights);
+        QCOMPARE(engineText(rows[0]), QStringLiteral("7001 (unit: 7010)"));
+        const QJsonObject row = fleetJson(rows)[0].toObject();
         QCOMPARE(row, QJsonObject({{"esn", "7001"},
+                                   {"unitEsn", "7010"},
                                    {"registration", "F-GXYZ"},
                                    {"engine", 4},
                                    {"lastDownloadUtc", "2025-12-06T05:46:40Z"},

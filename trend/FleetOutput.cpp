@@ -49,7 +49,7 @@ QStringList fleetTableTitles()
 
 QStringList fleetTableRow(const FleetRow& row)
 {
-    QStringList cells{row.engine, row.registration, QString::number(row.enginePosition),
+    QStringList cells{engineText(row), row.registration, QString::number(row.enginePosition),
                       downloadTimeText(row.lastDownload), QString::number(row.flights)};
     for (int current : kFleetAlarmColumns)
         cells << currentAlarmText(quint32(row.alarmCodes[current]))
@@ -65,6 +65,7 @@ QJsonArray fleetJson(const QList<FleetRow>& rows)
     for (const FleetRow& row : rows)
         engines.append(QJsonObject{
             {QStringLiteral("esn"), row.engine},
+            {QStringLiteral("unitEsn"), row.unitEngineSerial.isEmpty() ? QJsonValue() : QJsonValue(row.unitEngineSerial)},
             {QStringLiteral("registration"), row.registration},
             {QStringLiteral("engine"), row.enginePosition},
             {QStringLiteral("lastDownloadUtc"), downloadTimeText(row.lastDownload)},

@@ -42,6 +42,8 @@ FleetRow rowOf(const QString& engine, const QList<const IndexedFlight*>& flights
     const IndexedFlight& latest = latestDownload(flights);
     FleetRow row;
     row.engine = engine;
+    if (latest.unitEngineSerial != latest.engineSerial)
+        row.unitEngineSerial = latest.unitEngineSerial;
     row.registration = latest.registration;
     row.enginePosition = latest.enginePosition;
     row.lastDownload = latest.rawCreationTime;
@@ -95,6 +97,13 @@ QList<FleetRow> fleetOverview(const QList<IndexedFlight>& flights, const TrendCh
         rows.append(rowOf(engine.key(), engine.value(), everyFlight));
     std::sort(rows.begin(), rows.end(), comesFirst);
     return rows;
+}
+
+QString engineText(const FleetRow& row)
+{
+    if (row.unitEngineSerial.isEmpty())
+        return row.engine;
+    return row.engine + QStringLiteral(" (unit: ") + row.unitEngineSerial + QLatin1Char(')');
 }
 
 }  // namespace trend

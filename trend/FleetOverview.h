@@ -17,6 +17,7 @@ constexpr int kMedianFlights = 10;  // the indicator's latest value is measured 
 
 struct FleetRow {
     QString engine;  // engineKey()
+    QString unitEngineSerial;  // as the unit reported it in the latest download, where that differs from the name's
     QString registration;  // of the latest download
     qint32 enginePosition = 0;
     qint64 lastDownload = 0;  // its creation time, seconds since 1970 UTC
@@ -27,6 +28,10 @@ struct FleetRow {
     std::optional<double> change;  // against the median of the flights before it; none where not shown
     std::optional<double> changePercent;
 };
+
+// The engine as people read it: its key, and beside it the serial number
+// the unit reported where that differs: "7001 (unit: 7010)".
+QString engineText(const FleetRow& row);
 
 // Level 3 (4) > Level 2 (3) > Level 1 (2) > an unknown code (1) > no alarm (0).
 int alarmRank(qint32 code);

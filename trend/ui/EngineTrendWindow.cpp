@@ -69,7 +69,7 @@ void EngineTrendWindow::refreshIndex(const QString& dataRoot)
     QList<trend::FleetRow> engines = trend::fleetOverview(index_->flights({}, &listFailure));
     std::sort(engines.begin(), engines.end(), [](const auto& a, const auto& b) { return a.engine < b.engine; });
     for (const trend::FleetRow& engine : engines) {
-        const QString text = engine.engine + QStringLiteral("  (") + aircraftText(engine.registration, engine.enginePosition)
+        const QString text = trend::engineText(engine) + QStringLiteral("  (") + aircraftText(engine.registration, engine.enginePosition)
                              + QStringLiteral(", ") + QString::number(engine.flights) + QStringLiteral(" flights)");
         ui_->engineCombo->addItem(text, engine.engine);
     }
