@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -126,19 +125,15 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(app::kApplication);
     benchmark::Initialize(&argc, argv);
 
-    QTemporaryDir dir;  // removed with everything below it when main returns
-    if (!dir.isValid()) {
-        std::fprintf(stderr, "cannot create a temporary directory\n");
+    BenchHome home;  // removed with everything below it when main returns
+    if (!home.prepare(&quietPrompts))
         return 1;
-    }
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path() + "/settings");
-    settings::setValue(settings::DataDir, dir.path());
-    installPrompts(&quietPrompts);
-    dataRoot = dir.path() + "/Mirvak";
+    settings::setValue(settings::DataDir, home.path());
+    dataRoot = home.dataRoot();
     QDir().mkpath(dataRoot);
 
     int result = 0;
-    if (const QString failure = makeTree(dir.path()); !failure.isEmpty()) {
+    if (const QString failure = makeTree(home.path()); !failure.isEmpty()) {
         std::fprintf(stderr, "preparation failed: %s\n", qPrintable(failure));
         result = 1;
     } else {

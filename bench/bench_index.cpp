@@ -23,7 +23,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -197,19 +196,15 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(app::kApplication);
     benchmark::Initialize(&argc, argv);
 
-    QTemporaryDir dir;  // removed with everything below it when main returns
-    if (!dir.isValid()) {
-        std::fprintf(stderr, "cannot create a temporary directory\n");
+    BenchHome home;  // removed with everything below it when main returns
+    if (!home.prepare(&quietPrompts))
         return 1;
-    }
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path() + "/settings");
-    installPrompts(&quietPrompts);
-    dataRoot = dir.path() + "/Mirvak";
+    dataRoot = home.dataRoot();
     databaseFile = dataRoot + "/tolm.db";
     QDir().mkpath(dataRoot);
 
     int result = 0;
-    if (const QString failure = makeTree(dir.path()); !failure.isEmpty()) {
+    if (const QString failure = makeTree(home.path()); !failure.isEmpty()) {
         std::fprintf(stderr, "preparation failed: %s\n", qPrintable(failure));
         result = 1;
     } else {

@@ -19,7 +19,6 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStorageInfo>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <csignal>
@@ -268,15 +267,11 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(app::kApplication);
     benchmark::Initialize(&argc, argv);
 
-    QTemporaryDir dir;  // removed with everything below it when main returns
-    if (!dir.isValid()) {
-        std::fprintf(stderr, "cannot create a temporary directory\n");
+    BenchHome home;  // removed with everything below it when main returns
+    if (!home.prepare(&quietPrompts))
         return 1;
-    }
-    removeTreeOnSignals(dir.path());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path() + "/settings");
-    installPrompts(&quietPrompts);
-    dataRoot = dir.path() + "/Mirvak";
+    removeTreeOnSignals(home.path());
+    dataRoot = home.dataRoot();
 
     int result = 0;
     if (const QString failure = prepare(dataRoot); !failure.isEmpty()) {

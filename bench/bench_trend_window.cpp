@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
@@ -116,14 +115,10 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(app::kApplication);
     benchmark::Initialize(&argc, argv);
 
-    QTemporaryDir dir;  // removed with everything below it when main returns
-    if (!dir.isValid()) {
-        std::fprintf(stderr, "cannot create a temporary directory\n");
+    BenchHome home;  // removed with everything below it when main returns
+    if (!home.prepare(&quietPrompts))
         return 1;
-    }
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path() + "/settings");
-    installPrompts(&quietPrompts);
-    dataRoot = dir.path() + "/Mirvak";
+    dataRoot = home.dataRoot();
     if (const QString failure = makeTree(); !failure.isEmpty()) {
         std::fprintf(stderr, "preparation failed: %s\n", qPrintable(failure));
         return 1;

@@ -1,5 +1,6 @@
 #include "BenchSupport.h"
 
+#include <QSettings>
 #include <cstdio>
 #include <unistd.h>
 
@@ -13,6 +14,17 @@ Prompts::Button QuietPrompts::message(Kind kind, QObject*, const QString& title,
         std::fprintf(stderr, "message: %s\n", qPrintable(lastFailure));
     }
     return defaultButton == NoButton ? Ok : defaultButton;
+}
+
+bool BenchHome::prepare(Prompts* prompts)
+{
+    if (!dir_.isValid()) {
+        std::fprintf(stderr, "cannot create a temporary directory\n");
+        return false;
+    }
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.path() + QLatin1String("/settings"));
+    installPrompts(prompts);
+    return true;
 }
 
 MedianKeeper::MedianKeeper() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}

@@ -4,6 +4,7 @@
 
 #include "core/Prompts.h"
 
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <map>
 #include <string>
@@ -18,6 +19,19 @@ public:
 
     Button message(Kind kind, QObject*, const QString& title, const QString& text, Buttons,
                    Button defaultButton) override;
+};
+
+// A temporary home for one run: a folder removed with everything below it
+// when it goes, the settings store inside it, and prompts that show nothing.
+class BenchHome {
+public:
+    // False, said on standard error, when the folder could not be made.
+    bool prepare(Prompts* prompts);
+    QString path() const { return dir_.path(); }
+    QString dataRoot() const { return dir_.path() + QLatin1String("/Mirvak"); }
+
+private:
+    QTemporaryDir dir_;
 };
 
 // Shows the runs as usual and keeps the medians of each benchmark, in seconds,
