@@ -103,9 +103,9 @@ protected:
             if (x < area.left() || x > area.right())
                 continue;
             drawMark(painter, mark, anchor, area.united(frequencyLabels));
-            const QRectF labelArea = point ? area : frequencyLabels;
             if (a.label.isEmpty())
                 continue;
+            const QRectF labelArea = point ? area : frequencyLabels;
             if (const std::optional<QRectF> rect = freePlace(a.kind, anchor, mark.size, labelArea, taken, frequencyRows)) {
                 drawLabel(painter, mark, *rect);
                 taken << *rect;

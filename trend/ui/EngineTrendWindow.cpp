@@ -226,8 +226,9 @@ QString EngineTrendWindow::binText() const
                                               : QStringLiteral("bin ") + ui_->binCombo->currentText();
 }
 
-// Flight end in seconds since 1970, or the flight sequence when asked for or
-// when a flight's date cannot be a time (the words as stored, not clamped).
+// Flight end in seconds since 1970, or the flight sequence when asked for,
+// when a flight's date cannot be a time (the words as stored, not clamped) or
+// when every flight ended at the same minute (a unit whose clock was never set).
 std::vector<double> EngineTrendWindow::xValues(bool* sequence) const
 {
     std::vector<double> x;
@@ -238,6 +239,8 @@ std::vector<double> EngineTrendWindow::xValues(bool* sequence) const
             *sequence = true;
         x.push_back(*sequence ? point.sequence : double(end.toSecsSinceEpoch()));
     }
+    if (x.size() > 1 && std::all_of(x.begin(), x.end(), [&](double at) { return at == x.front(); }))
+        *sequence = true;
     if (*sequence) {
         for (qsizetype i = 0; i < series_.points.size(); ++i)
             x[i] = series_.points[i].sequence;
