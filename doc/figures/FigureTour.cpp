@@ -287,7 +287,7 @@ void FigureTour::fleetOverview()
         camera_.fail(QStringLiteral("fleet-overview"), QStringLiteral("the fleet overview did not open"));
         return;
     }
-    fleet->resize(1320, 240);
+    fleet->resize(1320, 150);
     camera_.take(*fleet, QStringLiteral("fleet-overview"));
     fleet->close();
 }
