@@ -74,14 +74,16 @@ constexpr int kUnitEngine = 4;
 constexpr int kDaysBetweenDownloads = 21;
 constexpr int kLaterDownloads = 2;
 
-// The selection lists when each file was downloaded: the fixed clock's time, not the build's.
-void stampWithClock(const QStringList& paths)
+// The selection lists when each file was downloaded: the fixed clock's time,
+// not the build's. The failure, empty on success.
+QString stampWithClock(const QStringList& paths)
 {
     for (const QString& path : paths) {
         QFile file(path);
-        if (file.open(QIODevice::ReadWrite))
-            file.setFileTime(Clock::now(), QFileDevice::FileModificationTime);
+        if (!file.open(QIODevice::ReadWrite) || !file.setFileTime(Clock::now(), QFileDevice::FileModificationTime))
+            return path + QStringLiteral(": ") + file.errorString();
     }
+    return {};
 }
 
 }  // namespace
@@ -190,7 +192,8 @@ int FigureTour::waitForSession(DownloadSession& session, const QString& figure)
         session.cancel();
     else if (!session.succeeded())
         camera_.fail(figure, QStringLiteral("the download failed:\n  ") + prompts_.messages().join(QStringLiteral("\n  ")));
-    stampWithClock(session.filesWritten());
+    if (const QString failure = stampWithClock(session.filesWritten()); !failure.isEmpty())
+        camera_.fail(figure, failure);
     return int(session.succeeded() ? QDialog::Accepted : QDialog::Rejected);
 }
 
