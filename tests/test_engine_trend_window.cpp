@@ -150,6 +150,90 @@ private slots:
         QCOMPARE(requested.at(0).at(1).toInt(), third.slot);
         QCOMPARE(third.flightNumber, 3);
     }
+    // Alarm labels never cover each other or a value; a change whose label
+    // found no room still tells itself in its flight's readout.
+    void alarmLabelsKeepClearOfEachOtherAndTheValues_data()
+    {
+        QTest::addColumn<QList<qint32>>("codes");  // 4R current code of each download, one flight each
+        QTest::newRow("two changes") << QList<qint32>{3, 3, 3, 0, 0, 0, 1, 1};
+        QTest::newRow("a change at every download") << QList<qint32>{3, 0, 1, 2, 9, 0, 1, 2, 3, 0, 1, 2, 9, 0, 1, 2};
+    }
+
+    void alarmLabelsKeepClearOfEachOtherAndTheValues()
+    {
+        QFETCH(QList<qint32>, codes);
+        const QString root = env.path() + QStringLiteral("/alarms/") + QTest::currentDataTag();
+        for (qint32 i = 0; i < codes.size(); ++i) {
+            const QString name = QStringLiteral("ESN9-fd-20260101-12%1.raw").arg(i, 2, 10, QLatin1Char('0'));
+            QFile file(writeSampleRawFile(root, "F-GABC", 1, name, {{i + 1, 0}}));
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(56));  // the header's first alarm code
+            file.write(reinterpret_cast<const char*>(&codes[i]), sizeof(qint32));
+        }
+        // Every sample flight ends at the same minute: the chart counts them in sequence.
+        EngineTrendWindow window(nullptr, root, root + QStringLiteral("/tolm.db"));
+        window.resize(700, 450);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        XYPlot* chart = window.chart();
+        chart->redraw();
+
+        const QList<QRectF> labels = chart->annotationLabelRectsShown();
+        QVERIFY(!labels.isEmpty());
+        for (int i = 0; i < labels.size(); ++i) {
+            for (int j = i + 1; j < labels.size(); ++j)
+                QVERIFY(!labels[i].intersects(labels[j]));
+            for (int point = 0; point < chart->pointCount(); ++point)
+                QVERIFY(!labels[i].contains(chart->pixelOf(chart->xValues()[point], window.series().points[point].value)));
+        }
+        for (const trend::AlarmChange& change : window.series().alarmChanges) {
+            const double x = chart->xValues()[change.point];
+            emit chart->mouseHover(chart->pixelOf(x, window.series().points[change.point].value).toPoint());
+            for (const trend::AlarmStateChange& state : change.states)
+                QVERIFY2(chart->readoutText().contains(state.text()), qPrintable(chart->readoutText()));
+        }
+    }
+
+    // The threshold line runs from end to end of the X axis shown, however it is zoomed or moved.
+    void thresholdLineSpansTheShownAxis_data()
+    {
+        QTest::addColumn<double>("lowerShift");  // of the data's X range, in its widths
+        QTest::addColumn<double>("upperShift");
+        QTest::newRow("default view") << 0.0 << 0.0;
+        QTest::newRow("zoomed out") << -1.0 << 1.0;
+        QTest::newRow("moved right") << 0.5 << 0.5;
+    }
+
+    void thresholdLineSpansTheShownAxis()
+    {
+        QFETCH(double, lowerShift);
+        QFETCH(double, upperShift);
+        settings::setValue(settings::TrendThreshold(7), QStringLiteral("702.6"));
+        EngineTrendWindow window(nullptr, env.dataRoot(), database());
+        choose(window.findChild<QComboBox*>("engineCombo"), QStringLiteral("77"));
+        choose(window.findChild<QComboBox*>("binCombo"), 3);
+        window.resize(900, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        XYPlot* chart = window.chart();
+        const XRange data = chart->xRangeShown();
+        const double width = data.upper - data.lower;
+        chart->setXRange(data.lower + lowerShift * width, data.upper + upperShift * width);
+        chart->redraw();
+
+        const QImage image = chart->canvas()->grab().toImage();
+        const XRange shown = chart->xRangeShown();
+        const QColor line = chart->drawnColor(3);
+        for (const auto& [end, step] : {std::pair(shown.lower, 1), std::pair(shown.upper, -1)}) {
+            const QPoint at = chart->pixelOf(end, 702.6).toPoint();
+            bool drawn = false;
+            for (int dx = 0; dx < 12 && !drawn; ++dx)
+                for (int dy = -1; dy <= 1; ++dy)
+                    drawn |= qAbs(QColor(image.pixel(at.x() + step * dx, at.y() + dy)).red() - line.red()) < 40
+                             && qAbs(QColor(image.pixel(at.x() + step * dx, at.y() + dy)).green() - line.green()) < 40;
+            QVERIFY2(drawn, qPrintable(QStringLiteral("no line near pixel ") + QString::number(at.x())));
+        }
+        settings::setValue(settings::TrendThreshold(7), QString());
+    }
 };
 
 QTEST_MAIN(EngineTrendWindowTest)

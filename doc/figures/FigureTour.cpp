@@ -1,8 +1,8 @@
 #include "FigureTour.h"
 
-#include "FigureFlights.h"
 #include "FigureWorld.h"
 #include "app/MainWindow.h"
+#include "core/Clock.h"
 #include "core/Settings.h"
 #include "download/ui/DownloadProgressDialog.h"
 #include "export/ui/ExportCommand.h"
@@ -68,6 +68,24 @@ void showNominalDownloadRate(QDialog& dialog)
 
 void clickOk(QDialog& dialog) { child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click(); }
 
+// The simulated unit's engine position.
+constexpr int kUnitEngine = 4;
+// Downloads after the first, this many days apart: the engine trend shows three.
+constexpr int kDaysBetweenDownloads = 21;
+constexpr int kLaterDownloads = 2;
+
+// The selection lists when each file was downloaded: the fixed clock's time,
+// not the build's. The failure, empty on success.
+QString stampWithClock(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadWrite) || !file.setFileTime(Clock::now(), QFileDevice::FileModificationTime))
+            return path + QStringLiteral(": ") + file.errorString();
+    }
+    return {};
+}
+
 }  // namespace
 
 FigureTour::FigureTour(FigureWorld& world, FigureCamera& camera) : world_(world), camera_(camera)
@@ -87,6 +105,7 @@ void FigureTour::run()
         return;
     settings();
     download();
+    downloadLater();
     plot();
     engineTrend();
     fleetOverview();
@@ -162,14 +181,38 @@ void FigureTour::download()
             showNominalDownloadRate(dialog);
             camera_.take(dialog, QStringLiteral("download-finished"));
         });
-        if (!waitUntil([&] { return session.isFinished(); }, QStringLiteral("download-finished")))
-            session.cancel();
-        else if (!session.succeeded())
-            camera_.fail(QStringLiteral("download-finished"),
-                         QStringLiteral("the download failed:\n  ") + prompts_.messages().join(QStringLiteral("\n  ")));
-        return int(session.succeeded() ? QDialog::Accepted : QDialog::Rejected);
+        return waitForSession(session, QStringLiteral("download-finished"));
     });
     child<QPushButton>(*window_, "buttonDownloadClear")->click();
+}
+
+int FigureTour::waitForSession(DownloadSession& session, const QString& figure)
+{
+    if (!waitUntil([&] { return session.isFinished(); }, figure))
+        session.cancel();
+    else if (!session.succeeded())
+        camera_.fail(figure, QStringLiteral("the download failed:\n  ") + prompts_.messages().join(QStringLiteral("\n  ")));
+    if (const QString failure = stampWithClock(session.filesWritten()); !failure.isEmpty())
+        camera_.fail(figure, failure);
+    return int(session.succeeded() ? QDialog::Accepted : QDialog::Rejected);
+}
+
+// The same unit downloaded and erased again weeks later, unseen: the flights
+// flown since, their vibration higher, the alarms it raised.
+void FigureTour::downloadLater()
+{
+    for (int download = 1; download <= kLaterDownloads; ++download) {
+        Clock::fix(Clock::now().addDays(kDaysBetweenDownloads));
+        dialogs_.expect(QStringLiteral("DownloadClearDialog"), [](QDialog& dialog) {
+            child<QCheckBox>(dialog, "eraseCheckBox")->setChecked(true);
+            clickOk(dialog);
+            return dialog.result();
+        });
+        dialogs_.expect(QStringLiteral("DownloadProgressDialog"), [this](QDialog& dialog) {
+            return waitForSession(static_cast<DownloadProgressDialog&>(dialog).session(), QStringLiteral("engine-trend"));
+        });
+        child<QPushButton>(*window_, "buttonDownloadClear")->click();
+    }
 }
 
 int FigureTour::selectFlights(QDialog& dialog, const QString& figure)
@@ -185,12 +228,7 @@ int FigureTour::selectFlights(QDialog& dialog, const QString& figure)
 
 void FigureTour::plot()
 {
-    if (const QString failure = figureflights::write(world_.dataRoot()); !failure.isEmpty()) {
-        camera_.fail(QStringLiteral("flight-selection"), failure);
-        return;
-    }
-    settings::setValue(settings::LastAircraft, figureflights::kRegistration);
-    settings::setValue(settings::LastSelectedEngine, figureflights::kEngine);
+    settings::setValue(settings::LastSelectedEngine, kUnitEngine);
     dialogs_.expect(QStringLiteral("DataSelectionDialog"), [this](QDialog& dialog) {
         dialog.resize(520, 420);
         return selectFlights(dialog, QStringLiteral("flight-selection"));
@@ -228,24 +266,22 @@ void FigureTour::plotViews(PlotMainWindow& plot)
     camera_.take(plot, QStringLiteral("plot-stacked-fft"));
 }
 
-// The plotted engine's ten flights, A4R of its highest bin, with a threshold the last flights pass.
+// The downloaded engine's flights, A4R of its highest bin, with a threshold the latest flights pass.
 void FigureTour::engineTrend()
 {
-    settings::setValue(settings::TrendThreshold(plot::kDefaultParameter), 1.8);
+    settings::setValue(settings::TrendThreshold(plot::kDefaultParameter), 1.1);
     child<QAction>(*window_, "actionEngineTrend")->trigger();
     auto* trend = window_->findChild<EngineTrendWindow*>();
     if (!trend) {
         camera_.fail(QStringLiteral("engine-trend"), QStringLiteral("no engine trend window opened"));
         return;
     }
-    auto* engines = child<QComboBox>(*trend, "engineCombo");
-    engines->setCurrentIndex(engines->findData(figureflights::kSerialNumber));
     trend->resize(960, 560);
     camera_.take(*trend, QStringLiteral("engine-trend"));
     trend->close();
 }
 
-// The download's engine and the plotted one.
+// The downloaded engine.
 void FigureTour::fleetOverview()
 {
     child<QAction>(*window_, "actionFleetOverview")->trigger();
@@ -254,7 +290,7 @@ void FigureTour::fleetOverview()
         camera_.fail(QStringLiteral("fleet-overview"), QStringLiteral("the fleet overview did not open"));
         return;
     }
-    fleet->resize(1320, 240);
+    fleet->resize(1320, 150);
     camera_.take(*fleet, QStringLiteral("fleet-overview"));
     fleet->close();
 }

@@ -14,6 +14,7 @@
 #include <memory>
 
 class FigureWorld;
+class DownloadSession;
 class MainWindow;
 class PlotMainWindow;
 
@@ -28,6 +29,9 @@ private:
     bool connect();
     void settings();
     void download();
+    void downloadLater();
+    // Waits for the session's end and stamps its files with the fixed clock; the dialog's result.
+    int waitForSession(DownloadSession& session, const QString& figure);
     void plot();
     void plotViews(PlotMainWindow& plot);
     void engineTrend();

@@ -1,7 +1,8 @@
 #pragma once
 // Everything a figure run needs and nothing of the user's: a settings store
 // and data directory in a temporary folder, the clock fixed, one style, font
-// and palette, and a simulated unit in this process on 127.0.0.1.
+// and palette, and a simulated unit in this process on 127.0.0.1 whose
+// engine's vibration creeps up from one download to the next.
 
 #include <QString>
 #include <QTemporaryDir>

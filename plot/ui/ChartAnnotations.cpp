@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QPixmap>
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <qcustomplot.h>
 
@@ -22,9 +23,11 @@ const QString kLayer = QStringLiteral("annotations");
 constexpr double kLabelGap = 6;   // pixels between a mark and its label
 constexpr double kMarkRadius = 4;
 constexpr int kFrequencyRows = 4;  // rows of frequency labels below the top of the plotting area
+constexpr double kStripPadding = 2;  // above the first row of frequency labels
 
-// Where a label may go, in order of preference: its top left corner relative to its anchor pixel.
-QList<QPointF> placementsOf(Annotation::Kind kind, QSizeF size)
+// Where a label may go, in order of preference: its top left corner relative
+// to its anchor pixel (a frequency's: the top of its row area).
+QList<QPointF> placementsOf(Annotation::Kind kind, QSizeF size, int rows)
 {
     if (kind == Annotation::Kind::Point) {
         return {{-size.width() / 2, -kLabelGap - size.height()},
@@ -32,11 +35,19 @@ QList<QPointF> placementsOf(Annotation::Kind kind, QSizeF size)
                 {-kLabelGap - size.width(), -size.height() / 2},
                 {-size.width() / 2, kLabelGap}};
     }
-    QList<QPointF> rows;
-    for (int row = 0; row < kFrequencyRows; ++row)
-        rows.append({3, 2 + row * size.height()});
-    return rows;
+    QList<QPointF> places;
+    for (int row = 0; row < rows; ++row)
+        places.append({3, kStripPadding + row * size.height()});
+    return places;
 }
+
+QSizeF labelSize(const QFontMetricsF& metrics, const QString& label)
+{
+    return metrics.boundingRect(QRectF(), Qt::AlignCenter, label).size() + QSizeF(2, 2);
+}
+
+// Of a one-line label.
+double labelHeight(const QFont& font) { return labelSize(QFontMetricsF(font), QStringLiteral("X")).height(); }
 
 QPixmap transparentPixmap(QSizeF size, qreal ratio)
 {
@@ -59,11 +70,14 @@ public:
         QPixmap pixmap;  // the label
         QPixmap circle;  // points only
         bool labelShown = false;
+        QRectF labelRect;
     };
 
     explicit AnnotationLayerable(QCustomPlot* canvas) : QCPLayerable(canvas, kLayer) {}
 
     QList<Mark> marks;
+    int frequencyRows = kFrequencyRows;
+    double stripHeight = 0;  // above the plotting area, for the frequency labels' rows
 
 protected:
     // The circles come antialiased in their pixmaps; the lines are vertical.
@@ -72,24 +86,31 @@ protected:
         applyAntialiasingHint(painter, painter->modes().testFlag(QCPPainter::pmVectorized), QCP::aeItems);
     }
 
-    QRect clipRect() const override { return mParentPlot->axisRect()->rect(); }
+    QRect clipRect() const override { return mParentPlot->axisRect()->rect().adjusted(0, -int(stripHeight), 0, 0); }
 
     void draw(QCPPainter* painter) override
     {
         const QRectF area = mParentPlot->axisRect()->rect();
+        const QRectF strip(area.left(), area.top() - stripHeight, area.width(), stripHeight);
+        const QRectF frequencyLabels = stripHeight > 0 ? strip : area;
         QList<QRectF> taken;
         for (Mark& mark : marks) {
             const Annotation& a = mark.annotation;
+            const bool point = a.kind == Annotation::Kind::Point;
             const double x = mParentPlot->xAxis->coordToPixel(a.x);
-            const QPointF anchor(x, a.kind == Annotation::Kind::Point ? mParentPlot->yAxis->coordToPixel(a.y) : area.top());
+            const QPointF anchor(x, point ? mParentPlot->yAxis->coordToPixel(a.y) : frequencyLabels.top());
             mark.labelShown = false;
             if (x < area.left() || x > area.right())
                 continue;
-            drawMark(painter, mark, anchor, area);
-            if (const std::optional<QRectF> rect = freePlace(a.kind, anchor, mark.size, area, taken)) {
+            drawMark(painter, mark, anchor, area.united(frequencyLabels));
+            if (a.label.isEmpty())
+                continue;
+            const QRectF labelArea = point ? area : frequencyLabels;
+            if (const std::optional<QRectF> rect = freePlace(a.kind, anchor, mark.size, labelArea, taken, frequencyRows)) {
                 drawLabel(painter, mark, *rect);
                 taken << *rect;
                 mark.labelShown = true;
+                mark.labelRect = *rect;
             }
         }
     }
@@ -98,13 +119,13 @@ private:
     // The first place beside the anchor inside the area that covers no label
     // taken; then the same places pushed into the area (a peak at its edge).
     static std::optional<QRectF> freePlace(Annotation::Kind kind, QPointF anchor, QSizeF size, const QRectF& area,
-                                           const QList<QRectF>& taken)
+                                           const QList<QRectF>& taken, int frequencyRows)
     {
         const auto free = [&](const QRectF& rect) {
             return std::none_of(taken.begin(), taken.end(), [&](const QRectF& t) { return t.intersects(rect); });
         };
         for (bool pushed : {false, true}) {
-            for (const QPointF& corner : placementsOf(kind, size)) {
+            for (const QPointF& corner : placementsOf(kind, size, frequencyRows)) {
                 QRectF rect(anchor + corner, size);
                 if (pushed && rect.width() <= area.width() && rect.height() <= area.height()) {
                     rect.moveLeft(std::clamp(rect.left(), area.left(), area.right() - rect.width()));
@@ -117,6 +138,7 @@ private:
         return std::nullopt;
     }
 
+    // A frequency's line runs from the top of its labels' rows to the bottom of the plotting area.
     static void drawMark(QCPPainter* painter, const Mark& mark, QPointF anchor, const QRectF& area)
     {
         if (mark.annotation.kind == Annotation::Kind::Point && !painter->modes().testFlag(QCPPainter::pmVectorized)) {
@@ -171,7 +193,7 @@ void ChartAnnotations::rebuild()
     for (Annotation annotation : annotations_) {
         annotation.color = readableOn(annotation.color, background_);
         AnnotationLayerable::Mark mark{annotation, {}, {}, {}, false};
-        mark.size = metrics.boundingRect(QRectF(), Qt::AlignCenter, annotation.label).size() + QSizeF(2, 2);
+        mark.size = labelSize(metrics, annotation.label);
         mark.pixmap = transparentPixmap(mark.size, ratio);
         QPainter painter(&mark.pixmap);
         painter.setFont(font);
@@ -188,6 +210,28 @@ void ChartAnnotations::rebuild()
         }
         layerable_->marks.append(std::move(mark));
     }
+}
+
+void ChartAnnotations::setLabelStrip(int rows)
+{
+    stripRows_ = rows;
+    layerable_->frequencyRows = rows > 0 ? rows : kFrequencyRows;
+    layerable_->stripHeight = labelStripHeight();
+}
+
+int ChartAnnotations::labelStripHeight() const
+{
+    return stripRows_ > 0 ? int(std::ceil(stripRows_ * labelHeight(canvas_->font()) + kStripPadding)) : 0;
+}
+
+QList<QRectF> ChartAnnotations::labelRectsShown() const
+{
+    QList<QRectF> shown;
+    for (const AnnotationLayerable::Mark& mark : layerable_->marks) {
+        if (mark.labelShown)
+            shown << mark.labelRect;
+    }
+    return shown;
 }
 
 QStringList ChartAnnotations::labelsShown() const

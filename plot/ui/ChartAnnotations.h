@@ -1,14 +1,16 @@
 #pragma once
 // Marks drawn on a chart's plotting area on a layer of their own: points
 // (spectrum peaks) as circles with a label beside them, and frequencies
-// (shaft orders) as dashed vertical lines labelled at the top. At every
-// replot the labels are placed where they fit inside the plotting area
-// without covering a label placed before them; one that finds no room is
-// left out (its mark stays).
+// (shaft orders, alarm changes) as dashed vertical lines labelled at the top.
+// At every replot the labels are placed where they fit inside the plotting
+// area (or, for frequencies, in a strip of rows above it when the chart keeps
+// one free) without covering a label placed before them; one that finds no
+// room is left out (its mark stays).
 
 #include <QColor>
 #include <QList>
 #include <QObject>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -32,8 +34,14 @@ public:
     // In order of importance: an earlier label keeps its place.
     void set(const QList<Annotation>& annotations);
     const QList<Annotation>& annotations() const { return annotations_; }
-    // The labels drawn at the last replot.
+    // The labels drawn at the last replot, and where.
     QStringList labelsShown() const;
+    QList<QRectF> labelRectsShown() const;
+    // Frequency labels in this many rows above the plotting area, where no
+    // value is drawn; 0: in rows below its top edge, over the values.
+    void setLabelStrip(int rows);
+    // The strip's height in pixels.
+    int labelStripHeight() const;
     // Marks and labels take the variant of their colour that reads on it.
     void setBackground(const QColor& background);
 
@@ -43,5 +51,6 @@ private:
 
     QList<Annotation> annotations_;  // in the colours given
     QColor background_ = Qt::white;
+    int stripRows_ = 0;
     AnnotationLayerable* layerable_;  // owned by the chart
 };

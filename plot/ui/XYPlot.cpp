@@ -230,6 +230,7 @@ void XYPlot::ensureGraphs(int count)
         canvas_->removeGraph(canvas_->graphCount() - 1);
         colors_.pop_back();
     }
+    spansXAxis_.resize(count, false);
 }
 
 void XYPlot::setData(std::vector<double> x, std::vector<std::vector<double>> y)
@@ -243,11 +244,36 @@ void XYPlot::setData(std::vector<double> x, std::vector<std::vector<double>> y)
             points[i] = QCPGraphData(x_[i], plottable(y_[s][i]) ? y_[s][i] : qQNaN());  // NaN: a gap
         graph(s)->data()->set(points, true);
     }
+    placeAxisSpans();
     legendDirty_ = true;
     history_ = {};
     annotations_->set({});
     hideCursors();
     redraw();
+}
+
+void XYPlot::setSeriesSpansXAxis(int series, bool spans)
+{
+    if (series < 0 || series >= int(spansXAxis_.size()))
+        return;
+    spansXAxis_[series] = spans;
+    placeAxisSpans();
+    redraw();
+}
+
+// A spanning series is drawn from its first drawable value, at both ends of the X axis.
+void XYPlot::placeAxisSpans()
+{
+    const QCPRange shown = canvas_->xAxis->range();
+    for (int s = 0; s < int(spansXAxis_.size()); ++s) {
+        if (!spansXAxis_[s])
+            continue;
+        const auto value = std::find_if(y_[s].begin(), y_[s].end(), [](double v) { return plottable(v); });
+        QVector<QCPGraphData> ends;
+        if (value != y_[s].end())
+            ends = {QCPGraphData(shown.lower, *value), QCPGraphData(shown.upper, *value)};
+        graph(s)->data()->set(ends, true);
+    }
 }
 
 void XYPlot::setSeriesNames(const QStringList& names)

@@ -83,6 +83,9 @@ public:
     bool seriesVisible(int series) const;
     void setSeriesStyle(int series, const SeriesStyle& style);
     SeriesStyle seriesStyle(int series) const;
+    // A series of one value (a threshold) drawn as a line across the whole X
+    // axis, whatever part of it is shown; its points still count for Auto Y.
+    void setSeriesSpansXAxis(int series, bool spans);
 
     void setAxisTitles(const QString& x, const QString& y);
     QString xAxisTitle() const;
@@ -160,6 +163,10 @@ public:
     void setAnnotations(const QList<Annotation>& annotations);
     const QList<Annotation>& annotations() const;
     QStringList annotationLabelsShown() const;
+    QList<QRectF> annotationLabelRectsShown() const;
+    // Frequency labels in this many rows of a strip kept free above the
+    // plotting area, so they never cover a value; 0 (the default): over the values.
+    void setAnnotationLabelStrip(int rows);
     // While suspended (the calls nest), changes are not drawn; the last
     // resume draws once if anything changed.
     void suspendRedraw();
@@ -209,6 +216,7 @@ private:
     void buildContextMenu();
     void arrangeTexts();
     void ensureGraphs(int count);
+    void placeAxisSpans();
     QCPGraph* graph(int series) const;
     bool mousePressed(QMouseEvent* event);
     bool mouseMoved(QMouseEvent* event);
@@ -264,6 +272,7 @@ private:
     std::vector<std::vector<double>> y_;
     QStringList names_;
     std::vector<QColor> colors_;  // [series] as set; drawn as drawnColor()
+    std::vector<bool> spansXAxis_;  // [series]
     bool legendVisible_ = true;
     bool integerXTicks_ = false;
     bool legendDirty_ = false;

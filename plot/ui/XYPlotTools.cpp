@@ -52,6 +52,7 @@ void XYPlot::buildTools()
             hideCursors();
     });
     connect(canvas_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
+        placeAxisSpans();
         followValues();
         emit viewChanged();
     });
@@ -230,6 +231,14 @@ void XYPlot::setAnnotations(const QList<Annotation>& annotations)
 
 const QList<Annotation>& XYPlot::annotations() const { return annotations_->annotations(); }
 QStringList XYPlot::annotationLabelsShown() const { return annotations_->labelsShown(); }
+QList<QRectF> XYPlot::annotationLabelRectsShown() const { return annotations_->labelRectsShown(); }
+
+void XYPlot::setAnnotationLabelStrip(int rows)
+{
+    annotations_->setLabelStrip(rows);
+    canvas_->axisRect()->setMinimumMargins(QMargins(0, annotations_->labelStripHeight(), 0, 0));
+    redraw();
+}
 
 int XYPlot::legendSeriesAt(QPoint position) const
 {

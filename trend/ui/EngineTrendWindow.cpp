@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <ranges>
 
 namespace {
 
@@ -31,6 +32,9 @@ const QColor kBoundaryColor(0x90, 0x90, 0x90);
 const QColor kAlarmColor(0xb0, 0x00, 0x60);
 const QColor kReadoutColor(0xff, 0xff, 0xe0);
 constexpr int kTimeTicks = 6;
+// Alarm labels stagger over this many rows above the values; one that finds
+// no room there keeps its line, and the flight's readout tells the change.
+constexpr int kAlarmLabelRows = 2;
 
 QString withoutAccessKey(QString text) { return text.remove(QLatin1Char('&')); }
 
@@ -101,6 +105,7 @@ void EngineTrendWindow::placeChart()
     layout->addWidget(chart_);
     chart_->setHoverReadout(true);
     chart_->setYGrid(true);
+    chart_->setAnnotationLabelStrip(kAlarmLabelRows);
     chart_->canvas()->installEventFilter(this);
 }
 
@@ -196,6 +201,7 @@ void EngineTrendWindow::redrawTrend()
     chart_->setSeriesStyle(PostDefect, {kPostColor, Qt::SolidLine, XYPlot::Marker::Triangle});
     chart_->setSeriesStyle(AboveThreshold, {kAboveColor, Qt::NoPen, XYPlot::Marker::Square});
     chart_->setSeriesStyle(ThresholdLine, {kAboveColor, Qt::DashLine, XYPlot::Marker::None});
+    chart_->setSeriesSpansXAxis(ThresholdLine, true);
     chart_->setSeriesVisible(ThresholdLine, limit.has_value());
     chart_->setSeriesVisible(AboveThreshold, limit.has_value());
     const QString parameterName = ui_->parameterCombo->currentText();
@@ -220,8 +226,9 @@ QString EngineTrendWindow::binText() const
                                               : QStringLiteral("bin ") + ui_->binCombo->currentText();
 }
 
-// Flight end in seconds since 1970, or the flight sequence when asked for or
-// when a flight's date cannot be a time (the words as stored, not clamped).
+// Flight end in seconds since 1970, or the flight sequence when asked for,
+// when a flight's date cannot be a time (the words as stored, not clamped) or
+// when every flight ended at the same minute (a unit whose clock was never set).
 std::vector<double> EngineTrendWindow::xValues(bool* sequence) const
 {
     std::vector<double> x;
@@ -232,6 +239,8 @@ std::vector<double> EngineTrendWindow::xValues(bool* sequence) const
             *sequence = true;
         x.push_back(*sequence ? point.sequence : double(end.toSecsSinceEpoch()));
     }
+    if (x.size() > 1 && std::all_of(x.begin(), x.end(), [&](double at) { return at == x.front(); }))
+        *sequence = true;
     if (*sequence) {
         for (qsizetype i = 0; i < series_.points.size(); ++i)
             x[i] = series_.points[i].sequence;
@@ -260,15 +269,31 @@ void EngineTrendWindow::setTimeTicks(const std::vector<double>& x)
 void EngineTrendWindow::markDownloadsAndAlarms(const std::vector<double>& x)
 {
     QList<Annotation> marks;
-    for (const trend::AlarmChange& change : series_.alarmChanges) {
-        QStringList texts;
-        for (const trend::AlarmStateChange& state : change.states)
-            texts.append(state.text());
-        marks.append({Annotation::Kind::Frequency, x[change.point], 0.0, texts.join(QStringLiteral("; ")), kAlarmColor});
-    }
+    // The latest change first: where labels crowd, the engine's present state keeps its label.
+    for (const trend::AlarmChange& change : std::views::reverse(series_.alarmChanges))
+        marks.append({Annotation::Kind::Frequency, x[change.point], 0.0, alarmLabel(change), kAlarmColor});
     for (int boundary : series_.downloadBoundaries)
         marks.append({Annotation::Kind::Frequency, x[boundary], 0.0, QString(), kBoundaryColor});
     chart_->setAnnotations(marks);
+}
+
+// The new states only, each point once ("4R Level 2, 3B hist. Level 1"): short
+// enough for close changes to sit side by side. The readout has the whole texts.
+QString EngineTrendWindow::alarmLabel(const trend::AlarmChange& change)
+{
+    QStringList parts;
+    QStringList pointsDone;
+    for (const trend::AlarmStateChange& state : change.states) {
+        if (!state.historic)
+            pointsDone.append(state.measuringPoint);
+    }
+    for (const trend::AlarmStateChange& state : change.states) {
+        if (!state.historic)
+            parts.append(state.measuringPoint + QLatin1Char(' ') + state.after);
+        else if (!pointsDone.contains(state.measuringPoint))
+            parts.append(state.measuringPoint + QStringLiteral(" hist. ") + state.after);
+    }
+    return parts.join(QStringLiteral(", "));
 }
 
 bool EngineTrendWindow::showEngine(const QString& engineKey)
@@ -306,7 +331,20 @@ QString EngineTrendWindow::pointText(int point) const
     return QStringLiteral("Flight ") + QString::number(p.flightNumber) + QLatin1Char('\n') + p.flightEndUtc
            + QLatin1Char('\n') + aircraftText(p.registration, p.enginePosition) + QStringLiteral(", ")
            + (p.memoryType == 0 ? QStringLiteral("pre-defect") : QStringLiteral("post-defect"))
-           + QStringLiteral("\nValue ") + trend::valueText(p.value) + QLatin1Char('\n') + QFileInfo(p.rawPath).fileName();
+           + QStringLiteral("\nValue ") + trend::valueText(p.value) + QLatin1Char('\n') + QFileInfo(p.rawPath).fileName()
+           + alarmChangeText(point);
+}
+
+QString EngineTrendWindow::alarmChangeText(int point) const
+{
+    QString text;
+    for (const trend::AlarmChange& change : series_.alarmChanges) {
+        if (change.point == point) {
+            for (const trend::AlarmStateChange& state : change.states)
+                text += QLatin1Char('\n') + state.text();
+        }
+    }
+    return text;
 }
 
 void EngineTrendWindow::hover(QPoint position)
