@@ -16,6 +16,11 @@
 
 namespace {
 
+QString counted(qsizetype count, const char* noun)
+{
+    return QString::number(count) + u' ' + QLatin1String(noun) + (count == 1 ? QString() : QStringLiteral("s"));
+}
+
 const QString kTitle = QStringLiteral("Fleet Overview");
 constexpr int kSortRole = Qt::UserRole;
 constexpr int kEngineRole = Qt::UserRole + 1;
@@ -176,8 +181,8 @@ void FleetOverviewWindow::showRows()
         flightCount += row.flights;
     }
     ui_->engineTable->resizeColumnsToContents();
-    ui_->summaryLabel->setText(QString::number(rows.size()) + QStringLiteral(" engines, ")
-                               + QString::number(flightCount) + QStringLiteral(" distinct flights."));
+    ui_->summaryLabel->setText(counted(rows.size(), "engine") + QStringLiteral(", ")
+                               + counted(flightCount, "distinct flight") + QStringLiteral("."));
 }
 
 void FleetOverviewWindow::chooseRow(const QModelIndex& index)
