@@ -107,6 +107,9 @@ Migration migrate(PgConnection& connection)
 QString schemaRefusal(PgConnection& connection)
 {
     const std::optional<int> found = versionOf(connection);
+    if (!found && connection.failure().startsWith(QLatin1String("ERROR:  permission denied")))
+        return connection.failure() + QStringLiteral("; the administrator grants tolm_station to this station's "
+                                                     "login role.");
     if (!found)
         return connection.failure();
     if (*found == 0)
