@@ -55,7 +55,8 @@ int runSync(const QStringList& arguments)
     if (interrupt.interrupted())
         throw cli::Exit{cli::Interrupted, outcome.summary() + QStringLiteral(" Cancelled; nothing half stored.")};
     if (!outcome.failure.isEmpty())
-        throw cli::Exit{cli::StepFailed, outcome.failure + QLatin1Char('\n') + outcome.summary()};
+        throw cli::Exit{cli::StepFailed, outcome.sent > 0 ? outcome.failure + QLatin1Char('\n') + outcome.summary()
+                                                         : outcome.failure};
     cli::printLine(outcome.summary());
     return outcome.refused.isEmpty() ? cli::Success : cli::StepFailed;
 }

@@ -129,6 +129,8 @@ bool PgConnection::connectTo(const QString& conninfo)
         failure_ = conn_ ? libpqText(PQerrorMessage(conn_)) : QStringLiteral("out of memory");
         return false;
     }
+    // The server's notices ("already exists, skipping") are no news to the person.
+    PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
     for (PostgresPollingStatusType state = PGRES_POLLING_WRITING;;) {
         if (state == PGRES_POLLING_OK)
             return PQsetnonblocking(conn_, 1) == 0;
