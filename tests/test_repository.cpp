@@ -256,6 +256,9 @@ private slots:
     void twoStationsShareOneHistory()
     {
         writeRaw(a.dataRoot(), "F-GAAA", 1, "ESN7001-fd-20260301-0800.raw", {{1, 0}, {2, 0}});
+        QFile report(a.dataRoot() + "/F-GAAA_data/engine_1/ESN7001-ss-20260301-0800.txt");
+        QVERIFY(report.open(QIODevice::WriteOnly) && report.write("steady-state report\n") > 0);
+        report.close();
         writeRaw(b.dataRoot(), "F-GBBB", 2, "ESN7001-fd-20260401-0900.raw", {{3, 0}, {4, 1}});
         // The same download on both stations (a copy of A's file).
         QDir().mkpath(b.dataRoot() + "/F-GAAA_data/engine_1");
@@ -287,13 +290,14 @@ private slots:
     {
         const Station c{QStringLiteral("laptop-c"), env.path() + "/laptop-c", QStringLiteral("station_a")};
         const QStringList fetch{"fetch", "--esn", "7001", "--repository", "dbname=fleet"};
-        QCOMPARE(cli(c, fetch).out.section('\n', -2), "2 file(s) written, 0 already there.\n");
+        QCOMPARE(cli(c, fetch).out.section('\n', -2), "3 file(s) written, 0 already there.\n");
         const QString fetched = c.dataRoot() + "/F-GBBB_data/engine_2/ESN7001-fd-20260401-0900.raw";
         QCOMPARE(sha256(fetched), sha256(b.dataRoot() + "/F-GBBB_data/engine_2/ESN7001-fd-20260401-0900.raw"));
-        QCOMPARE(cli(c, fetch).out, "0 file(s) written, 2 already there.\n");
+        QCOMPARE(cli(c, fetch).out, "0 file(s) written, 3 already there.\n");
+        QCOMPARE(QFile(c.dataRoot() + "/F-GAAA_data/engine_1/ESN7001-ss-20260301-0800.txt").size(), 20);
 
         QVERIFY(changeLastByte(fetched));
-        QCOMPARE(cli(c, fetch).out.section('\n', -2), "1 file(s) written, 1 already there.\n");
+        QCOMPARE(cli(c, fetch).out.section('\n', -2), "1 file(s) written, 2 already there.\n");
         QVERIFY(QFile::exists(c.dataRoot() + "/F-GBBB_data/engine_2/ESN7001-fd-20260401-0900-2.raw"));
         QCOMPARE(trendFlights(c, {}), (QStringList{"1", "2", "3", "4"}));
     }
