@@ -40,10 +40,6 @@ void openRepository(repository::PgConnection& connection, const QString& conninf
         throw Exit{StepFailed, refusal};
 }
 
-}  // namespace cli
-
-namespace cli {
-
 repository::FleetFlights repositoryFlights(const CommandLine& line, const QString& engine)
 {
     repository::PgConnection connection;

@@ -3,7 +3,6 @@
 // the stored connection; a connection string holding a password is refused.
 
 #include "cli/CliCommand.h"
-
 #include "repository/RepositoryFlights.h"
 
 namespace repository {
@@ -16,8 +15,8 @@ namespace cli {
 void addRepositoryOption(CommandLine& line);
 // Whether --repository was given.
 bool repositoryGiven(const CommandLine& line);
-// The connection string given, or stored when none or an empty one is given; ends with BadInput when there is
-// none or it holds a password.
+// The connection string given, or the stored one when none (or an empty one)
+// is given; ends with BadInput when there is none or it holds a password.
 QString repositoryConnection(const CommandLine& line);
 // Connects and checks the schema; ends with StepFailed, naming the cause, otherwise.
 void openRepository(repository::PgConnection& connection, const QString& conninfo);
