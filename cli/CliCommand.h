@@ -32,8 +32,9 @@ struct Exit {
 class CommandLine {
 public:
     // A command that reads the data tree needs it to exist and creates
-    // nothing there, settings included; one that reaches the unit may create it.
-    enum Reach { ReadsData, ReachesUnit };
+    // nothing there, settings included; one that reaches the unit may create
+    // it; one that reaches only the fleet repository needs no tree.
+    enum Reach { ReadsData, ReachesUnit, ReachesRepository };
 
     // command: its name ("download"). Every command takes --data-dir; one
     // that reaches the unit also --address and --port. The help ends with

@@ -13,3 +13,6 @@ int runFleet(const QStringList& arguments);
 int runExport(const QStringList& arguments);
 int runSpectrum(const QStringList& arguments);
 int runUpload(const QStringList& arguments);
+int runRepository(const QStringList& arguments);
+int runSync(const QStringList& arguments);
+int runFetch(const QStringList& arguments);

@@ -5,8 +5,50 @@
 #include "cli/CliIndex.h"
 #include "cli/CliIndicator.h"
 #include "cli/CliJson.h"
+#include "cli/CliRepository.h"
 #include "cli/Commands.h"
+#include "trend/AlignedTable.h"
+#include "trend/EngineKey.h"
 #include "trend/FleetOutput.h"
+
+#include <QJsonObject>
+
+namespace {
+
+// Each engine's station of its latest download (greatest creation time, then raw file name).
+QHash<QString, QString> latestStations(const repository::FleetFlights& read)
+{
+    QHash<QString, const IndexedFlight*> latest;
+    for (const IndexedFlight& flight : read.flights) {
+        const IndexedFlight*& kept = latest[engineKey(flight)];
+        if (!kept || trend::downloadedAfter(flight, *kept))
+            kept = &flight;
+    }
+    QHash<QString, QString> stations;
+    for (auto it = latest.cbegin(); it != latest.cend(); ++it)
+        stations.insert(it.key(), read.stationOfRaw.value(it.value()->rawPath));
+    return stations;
+}
+
+void printWithStations(const QList<trend::FleetRow>& rows, const QHash<QString, QString>& stations, bool json)
+{
+    if (json) {
+        QJsonArray array = trend::fleetJson(rows);
+        for (qsizetype i = 0; i < array.size(); ++i) {
+            QJsonObject object = array[i].toObject();
+            object.insert(QStringLiteral("station"), stations.value(rows[i].engine));
+            array[i] = object;
+        }
+        cli::printJson(array);
+        return;
+    }
+    QList<QStringList> table{trend::fleetTableTitles() << QStringLiteral("Station")};
+    for (const trend::FleetRow& row : rows)
+        table.append(trend::fleetTableRow(row) << stations.value(row.engine));
+    cli::printLine(alignedTable(table, {2, 4, 11, 12, 13}).chopped(1));
+}
+
+}  // namespace
 
 int runFleet(const QStringList& arguments)
 {
@@ -17,16 +59,24 @@ int runFleet(const QStringList& arguments)
                                          "(A4R, highest bin, unless given) with its change against the median of "
                                          "the 10 flights before it. Most alarming first, then largest rise. The "
                                          "index is brought up to date first; raw files it cannot read are named "
-                                         "on standard error and the exit status is then 1."),
+                                         "on standard error and the exit status is then 1. With --repository: every "
+                                         "engine of the fleet repository, with the station of its latest download."),
                           cli::CommandLine::ReadsData,
                           {QStringLiteral("tolm-cli fleet"),
                            QStringLiteral("tolm-cli fleet --parameter A3B --bin 20 --json")});
     cli::addIndicatorOptions(line);
     line.add({QStringLiteral("json"), QStringLiteral("Print one JSON array.")});
+    cli::addRepositoryOption(line);
     line.parse(arguments);
     cli::require(line.positional().isEmpty(), QStringLiteral("fleet takes no arguments."));
     const trend::TrendChoice indicator = cli::chosenIndicator(line);
 
+    if (cli::repositoryGiven(line)) {
+        const repository::FleetFlights read = cli::repositoryFlights(line);
+        printWithStations(trend::fleetOverview(read.flights, indicator), latestStations(read),
+                          line.isSet(QStringLiteral("json")));
+        return cli::Success;
+    }
     const cli::IndexedFlights read = cli::indexedFlights();
     const QList<trend::FleetRow> rows = trend::fleetOverview(read.flights, indicator);
     if (line.isSet(QStringLiteral("json")))

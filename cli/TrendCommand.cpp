@@ -5,6 +5,7 @@
 #include "cli/CliIndex.h"
 #include "cli/CliIndicator.h"
 #include "cli/CliJson.h"
+#include "cli/CliRepository.h"
 #include "cli/Commands.h"
 #include "core/MessageText.h"
 #include "trend/TrendOutput.h"
@@ -46,7 +47,7 @@ int runTrend(const QStringList& arguments)
                                          "index, in order of flight end, then flight number: an aligned table, CSV "
                                          "(the engine trend window's) or JSON. The index is brought up to date "
                                          "first; raw files it cannot read are named on standard error and the exit "
-                                         "status is then 1."),
+                                         "status is then 1. With --repository: every station's flights from the fleet repository."),
                           cli::CommandLine::ReadsData,
                           {QStringLiteral("tolm-cli trend --esn 123456 --parameter A4R --highest"),
                            QStringLiteral("tolm-cli trend --esn 123456 --parameter 7 --bin 12 --memory post --csv")});
@@ -57,14 +58,19 @@ int runTrend(const QStringList& arguments)
     line.add({kMemory, QStringLiteral("Memory type: pre, post or all (default)."), QStringLiteral("M")});
     line.add({kCsv, QStringLiteral("Print CSV.")});
     line.add({kJson, QStringLiteral("Print one JSON array.")});
+    cli::addRepositoryOption(line);
     line.parse(arguments);
     cli::require(line.positional().isEmpty(), QStringLiteral("trend takes no arguments."));
     const trend::TrendChoice choice = chosenTrend(line);
     const QString engine = line.value(kEsn);
 
-    const cli::IndexedFlights read = cli::indexedFlights(engine);
-    cli::require(!read.flights.isEmpty(), QStringLiteral("No engine \"") + messageText(engine)
-                                              + QStringLiteral("\" in the flight index; tolm-cli fleet lists them."));
+    const bool fleet = cli::repositoryGiven(line);
+    const cli::IndexedFlights read = fleet ? cli::IndexedFlights{cli::repositoryFlights(line, engine).flights}
+                                           : cli::indexedFlights(engine);
+    cli::require(!read.flights.isEmpty(),
+                 QStringLiteral("No engine \"") + messageText(engine)
+                     + (fleet ? QStringLiteral("\" in the fleet repository; tolm-cli fleet --repository lists them.")
+                              : QStringLiteral("\" in the flight index; tolm-cli fleet lists them.")));
     const trend::TrendSeries series = trend::engineTrend(read.flights, engine, choice);
     if (line.isSet(kCsv))
         printCsv(trend::trendCsv(series));

@@ -29,14 +29,17 @@ const Command kCommands[] = {
     {"export", "Export flights as ASCII files.", runExport},
     {"spectrum", "Print the plotted spectrum of one time history as CSV.", runSpectrum},
     {"upload", "Upload main software, DSP software or a configuration table.", runUpload},
+    {"sync", "Push the downloads the fleet repository lacks.", runSync},
+    {"fetch", "Copy an engine's downloads from the fleet repository.", runFetch},
+    {"repository", "Create or update the fleet repository's schema (migrate).", runRepository},
 };
 
 QString usage()
 {
     QString text = QStringLiteral("Usage: tolm-cli <command> [options]\n\nCommands:\n");
     for (const Command& command : kCommands)
-        text += QStringLiteral("  %1%2\n").arg(QLatin1String(command.name), -10).arg(QLatin1String(command.summary));
-    text += QStringLiteral("  help      Print the help of a command.\n");
+        text += QStringLiteral("  %1%2\n").arg(QLatin1String(command.name), -12).arg(QLatin1String(command.summary));
+    text += QStringLiteral("  help        Print the help of a command.\n");
     text += QStringLiteral("\nSee tolm-cli help <command>. Exit status: 0 done, 1 a step failed, 2 bad arguments or refused input,\n130 cancelled by Ctrl+C.\n");
     return text;
 }

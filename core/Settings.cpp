@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSysInfo>
 
 namespace settings {
 namespace {
@@ -76,6 +77,9 @@ QVariant defaultValue(const QString& key)
     if (key == Plot2D_LastFlight || key == Plot2D_LastSample) return -1;
     if (key == Plot2D_XGrid || key == Plot2D_YGrid || key == Plot2D_YAxisLog) return false;
     if (key == BackgroundColor) return QStringLiteral("white");
+    if (key == RepositoryConnection) return QString();
+    if (key == RepositorySyncAfterDownload) return false;
+    if (key == StationName) return QSysInfo::machineHostName();
     return {};
 }
 

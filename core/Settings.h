@@ -33,6 +33,13 @@ inline const QString Plot2D_FFT_WINDOW_TYPE = QStringLiteral("Plot2D_FFT_WINDOW_
 inline const QString Plot2D_YAxisLog = QStringLiteral("Plot2D_YAxisLog");
 // The engine trend window's threshold of a steady-state parameter (0..21); unset or empty: none.
 inline QString TrendThreshold(int parameter) { return QStringLiteral("Trend/Threshold/") + QString::number(parameter); }
+// The fleet repository: a libpq connection string or "service=NAME" (never a
+// password), and whether the window pushes after each download.
+inline const QString RepositoryConnection = QStringLiteral("Repository/Connection");
+inline const QString RepositorySyncAfterDownload = QStringLiteral("Repository/SyncAfterDownload");
+// This station in the fleet repository: a UUID made once, and a name (the host name unless changed).
+inline const QString StationId = QStringLiteral("Station/Id");
+inline const QString StationName = QStringLiteral("Station/Name");
 inline const QString BackgroundColor = QStringLiteral("BackgroundColor");
 inline const QString Geometry = QStringLiteral("geometry");
 inline const QString PlotWindowGeometry = QStringLiteral("PlotMainWindow/geometry");

@@ -6,6 +6,8 @@ TOLM_PACKAGES=(g++ cmake pkg-config make
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6sql6-sqlite
   libqcustomplot-dev libqcustomplot2.1-qt6
   libarchive-dev
+  libpq-dev        # the fleet repository (libpq: keepalives, a socket the watchdog can shut, binary bytea)
+  postgresql postgresql-common  # the repository tests start a throw-away server with pg_virtualenv
   xdg-utils        # File > Open and the Help menu hand documents to the desktop's opener
   dpkg-dev file    # CPack's scan of the programs' shared libraries
   libbenchmark-dev libfftw3-dev

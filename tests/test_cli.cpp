@@ -598,7 +598,8 @@ private slots:
         QTest::addColumn<QString>("never");  // a pattern neither matches (empty: none)
         const QStringList none;
         const QString path = QRegularExpression::escape(QStringLiteral(TOLM_CLI_PATH));
-        for (const QString command : {"status", "download", "flights", "index", "trend", "fleet", "export", "spectrum", "upload"})
+        for (const QString command : {"status", "download", "flights", "index", "trend", "fleet", "export", "spectrum", "upload",
+                                      "sync", "fetch", "repository"})
             QTest::addRow("help names tolm-cli: %s", qPrintable(command))
                 << QStringList{command, "--help"} << none << false << false << 0
                 << "^Usage: tolm-cli " + command + " \\[options\\]" << path;
