@@ -13,3 +13,4 @@ int runFleet(const QStringList& arguments);
 int runExport(const QStringList& arguments);
 int runSpectrum(const QStringList& arguments);
 int runUpload(const QStringList& arguments);
+int runReport(const QStringList& arguments);
