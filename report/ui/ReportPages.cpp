@@ -23,11 +23,14 @@ ReportPages::ReportPages(QPdfWriter& writer, const QString& footerTitle)
     body_ = QFont(QStringLiteral("Helvetica"));
     body_.setStyleHint(QFont::SansSerif);
     body_.setPointSizeF(9.5);
+    // Any letter spacing turns the ligatures off, so "fl" stays two letters a reader can search for.
+    body_.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
     bold_ = body_;
     bold_.setBold(true);
     mono_ = QFont(QStringLiteral("Courier New"));
     mono_.setStyleHint(QFont::TypeWriter);
     mono_.setPointSizeF(7);
+    mono_.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
     if (!painter_.begin(&writer_))
         return;
     left_ = mm(kMarginMm);
