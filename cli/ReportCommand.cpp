@@ -35,9 +35,10 @@ int runReport(const QStringList& arguments)
         throw cli::Exit{cli::StepFailed, failure};
 
     QString failure;
-    const std::optional<EngineReport> report = gatherEngineReport(line.positional().first(), dataRootLocation(), failure);
+    std::optional<EngineReport> report = gatherEngineReport(line.positional().first(), dataRootLocation(), failure);
     if (!report)
         throw cli::Exit{cli::StepFailed, failure};
+    readShopDetails(*report);
     const QString out = line.isSet(kOut) ? line.value(kOut) : QDir::current().filePath(defaultReportName(*report));
     if (const QString notWritten = writeEngineReport(*report, out); !notWritten.isEmpty())
         throw cli::Exit{cli::StepFailed, notWritten};

@@ -45,9 +45,6 @@ void fillCover(EngineReport& report)
     report.dspConfigPartNumber = field(h.dspConfigTablePartNumber);
     report.downloaded = QDateTime::fromSecsSinceEpoch(h.creationTime, QTimeZone::utc());
     report.stationVersion = app::versionString();
-    const catalogue::Fetched<catalogue::ShopDetails> shop = catalogue::shopDetails(report.registration);
-    report.shopId = shop.value.shopId;
-    report.comment = shop.value.comment;
     report.written = Clock::now().toUTC();
 }
 
@@ -147,6 +144,13 @@ std::optional<EngineReport> gatherEngineReport(const QString& rawPath, const QSt
     return report;
 }
 
+void readShopDetails(EngineReport& report)
+{
+    const catalogue::Fetched<catalogue::ShopDetails> shop = catalogue::shopDetails(report.registration);
+    report.shopId = shop.value.shopId;
+    report.comment = shop.value.comment;
+}
+
 QString defaultReportName(const EngineReport& report)
 {
     QString stamp = report::stampOf(QFileInfo(report.rawPath).fileName());
@@ -154,4 +158,15 @@ QString defaultReportName(const EngineReport& report)
         stamp = report.downloaded.toString(QStringLiteral("yyyyMMdd-HHmm"));
     return report.registration + QStringLiteral("-ESN") + report.engineSerial + QLatin1Char('-') + stamp
            + QStringLiteral("-report.pdf");
+}
+
+QString defaultReportName(const QString& rawPath)
+{
+    EngineReport report;
+    QFile file(rawPath);
+    if (!file.open(QIODevice::ReadOnly) || !readRawHeader(file, report.header).isEmpty())
+        return QStringLiteral("report.pdf");
+    report.rawPath = rawPath;
+    fillCover(report);
+    return defaultReportName(report);
 }

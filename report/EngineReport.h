@@ -75,10 +75,14 @@ struct EngineReport {
 constexpr int kReportPostDefectFlights = 10;
 inline const QString kNotRecorded = QStringLiteral("not recorded");
 
-// Gathers the report of the download whose raw file is rawPath. The data root
-// holds the database (shop details, flight index). Nothing when the raw file
-// cannot be read or is refused; failure then says why.
+// Gathers the report of the download whose raw file is rawPath, all but the
+// shop details; the data root holds the flight index. Runs on any thread.
+// Nothing when the raw file cannot be read or is refused; failure then says why.
 std::optional<EngineReport> gatherEngineReport(const QString& rawPath, const QString& dataRoot, QString& failure);
+// The shop id and comment the database holds now; on the thread of its default connection.
+void readShopDetails(EngineReport& report);
 
 // "<registration>-ESN<sn>-<stamp>-report.pdf", the stamp of the raw file's name.
 QString defaultReportName(const EngineReport& report);
+// The same for a raw file not gathered yet; "report.pdf" when its header cannot be read.
+QString defaultReportName(const QString& rawPath);

@@ -1,9 +1,12 @@
 #include "report/ReportSet.h"
 
+#include "flights/RawFileReader.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstring>
 
 namespace report {
 
@@ -54,6 +57,50 @@ QList<ReportSetFile> setFiles(const QString& rawPath)
     for (const QString& path : paths)
         files.append({QFileInfo(path).fileName(), QFileInfo(path).size(), sha256Of(path)});
     return files;
+}
+
+namespace {
+
+// The raw files of the data tree, each with its header; an unreadable one is passed over.
+template <typename Visit>
+void forEachRawHeader(const QString& dataRoot, const QString& aircraftPattern, Visit visit)
+{
+    for (const QFileInfo& aircraft : QDir(dataRoot).entryInfoList({aircraftPattern}, QDir::Dirs)) {
+        for (const QFileInfo& engine : QDir(aircraft.filePath()).entryInfoList({QStringLiteral("engine_*")}, QDir::Dirs)) {
+            for (const QFileInfo& raw : QDir(engine.filePath()).entryInfoList({QStringLiteral("*.raw")}, QDir::Files)) {
+                QFile file(raw.filePath());
+                RawFileHeader header;
+                if (file.open(QIODevice::ReadOnly) && readRawHeader(file, header).isEmpty())
+                    visit(raw.absoluteFilePath(), header);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+QString rawFileOf(const FlightRecord& flight, const QString& dataRoot)
+{
+    QString found;
+    forEachRawHeader(dataRoot, flight.registration + QStringLiteral("_data"),
+                     [&](const QString& path, const RawFileHeader& header) {
+                         if (found.isEmpty() && std::memcmp(&header, &flight.header, sizeof header) == 0)
+                             found = path;
+                     });
+    return found;
+}
+
+QString latestRawFile(const QString& dataRoot)
+{
+    QString latest;
+    quint32 latestTime = 0;
+    forEachRawHeader(dataRoot, QStringLiteral("*_data"), [&](const QString& path, const RawFileHeader& header) {
+        if (latest.isEmpty() || header.creationTime > latestTime || (header.creationTime == latestTime && path > latest)) {
+            latest = path;
+            latestTime = header.creationTime;
+        }
+    });
+    return latest;
 }
 
 }  // namespace report

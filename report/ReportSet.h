@@ -14,5 +14,9 @@ QString stampOf(const QString& rawFileName);
 QString setReport(const QString& rawPath, const QString& tag);
 // The raw file, then each report that exists, with its size and SHA-256.
 QList<ReportSetFile> setFiles(const QString& rawPath);
+// The raw file below the data root whose header is the flight's; empty when none is.
+QString rawFileOf(const FlightRecord& flight, const QString& dataRoot);
+// The raw file below the data root written last (by its header's creation time); empty when none is.
+QString latestRawFile(const QString& dataRoot);
 
 }  // namespace report

@@ -1,10 +1,16 @@
-// The engine report as the specialist receives it: tolm-cli report run on
-// downloads of the real simulator, the PDF read back with pdftotext and qpdf.
+// The engine report as the specialist receives it: tolm-cli report and the
+// windows' File › Engine Report… run on downloads of the real simulator, the
+// PDF read back with pdftotext and qpdf.
 
 #include "RawFiles.h"
 #include "SimulatorProcess.h"
 #include "TestEnvironment.h"
+#include "SampleFlights.h"
+#include "core/Database.h"
+#include "core/Settings.h"
 #include "flights/RawFileReader.h"
+#include "plot/ui/PlotMainWindow.h"
+#include "trend/ui/EngineTrendWindow.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -110,6 +116,7 @@ private slots:
         rawWithoutHistory = download(sim, {"--skip", "flight-history"});
         raw = download(sim, {});
         QVERIFY(QFile::exists(raw) && QFile::exists(rawWithoutHistory));
+        QCOMPARE(connectSQLite(), QString());
     }
 
     void reportHoldsWhatTheSpecialistReads_data()
@@ -157,6 +164,50 @@ private slots:
                  QStringList({"Cover", "Status", "Flight history", "Trend", "Flights", "Appendix: files of the download"}));
         QVERIFY(!titles.filter(QRegularExpression("^  Flight \\d+ \\((pre|post)-defect\\)")).isEmpty());
         QVERIFY(pdfText(pdf).contains("Flight history: not recorded."));
+    }
+
+    // The plot window's report is of its first visible flight's download, the
+    // trend window's of the engine's latest: both are the second download here.
+    void windowsWriteTheDownloadsReport_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("intoEngineDirectory");
+        QTest::newRow("plot window") << "plot" << false;
+        QTest::newRow("trend window") << "trend" << false;
+        QTest::newRow("never into the engine directory") << "trend" << true;
+    }
+    void windowsWriteTheDownloadsReport()
+    {
+        QFETCH(QString, window);
+        QFETCH(bool, intoEngineDirectory);
+        const QString exportPath = env.path() + "/exports";
+        QDir().mkpath(exportPath);
+        settings::setValue(settings::ExportPath, exportPath);
+        const QString pdf = (intoEngineDirectory ? QFileInfo(raw).path() : exportPath) + "/window.pdf";
+        QFile::remove(pdf);
+        env.prompts().clear();
+        env.prompts().fileAnswers.enqueue(pdf);
+
+        std::unique_ptr<QMainWindow> shown;
+        if (window == "plot")
+            shown = std::make_unique<PlotMainWindow>(nullptr, readFlights(raw));
+        else
+            shown = std::make_unique<EngineTrendWindow>(nullptr, env.dataRoot(), env.dataRoot() + "/tolm.db");
+        shown->findChild<QAction*>("actionEngineReport")->trigger();
+
+        const QString stamp = QFileInfo(raw).completeBaseName().section("-fd-", 1);
+        const QString serial = QFileInfo(raw).fileName().section("-fd-", 0, 0).mid(3);
+        QCOMPARE(env.prompts().chooserDirs.value(0),
+                 exportPath + "/F-GREP-ESN" + serial + "-" + stamp + "-report.pdf");
+        if (intoEngineDirectory) {
+            QCOMPARE(env.prompts().calls.last().text,
+                     "Reports are not saved in the engine directory. Choose another folder.");
+            QVERIFY(!QFile::exists(pdf));
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pdf) && QApplication::overrideCursor() == nullptr, 60000);
+        const QString sha = QCryptographicHash::hash(contentsOf(raw), QCryptographicHash::Sha256).toHex();
+        QVERIFY(pdfText(pdf).contains(sha));
     }
 
     void pageCountFollowsThePostDefectFlights_data()
@@ -223,5 +274,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestEngineReport)
+QTEST_MAIN(TestEngineReport)
 #include "test_engine_report.moc"
