@@ -2,29 +2,18 @@
 
 #include "core/CheckedSaveFile.h"
 #include "core/MessageText.h"
-#include "core/NumberFormat.h"
 #include "core/PdfCreationDate.h"
-#include "flights/CorrectionTable.h"
 #include "flights/RawFileReader.h"
-#include "plot/ui/PlotPresentation.h"
-#include "plot/ui/XYPlot.h"
+#include "report/ui/ReportCharts.h"
 #include "report/ui/ReportPages.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QPdfWriter>
-#include <cmath>
 
 namespace {
 
-// The chart is laid out at its size on the page; this is only its size off the page.
-const QSize kChartSize(900, 480);
 constexpr int kResolution = 600;
-const QColor kPreColor(0x1f, 0x5f, 0xbf);
-const QColor kPostColor(0xd9, 0x6c, 0x00);
-const QColor kThisDownloadColor(0x10, 0x90, 0x30);
-const QColor kThresholdColor(0xc0, 0x10, 0x10);
-const QColor kAlarmColor(0xb0, 0x00, 0x60);
 const QStringList kPoints = {QStringLiteral("4R"), QStringLiteral("3B"), QStringLiteral("4L")};
 
 QString dateTimeText(const QDateTime& time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")); }
@@ -42,10 +31,8 @@ QString memoryText(qint32 memoryType)
 class ReportComposer {
 public:
     ReportComposer(const EngineReport& report, QPdfWriter& writer)
-        : report_(report), pages_(writer, footerTitle(report)),
-          corrections_(CorrectionTable::defaultPath())
+        : report_(report), pages_(writer, footerTitle(report)), charts_(report)
     {
-        chart_.resize(kChartSize);
     }
 
     bool compose()
@@ -155,58 +142,10 @@ private:
         pages_.section(QStringLiteral("Trend"));
         pages_.paragraph(QStringLiteral("Highest bin of every distinct flight of this engine in the flight index; "
                                         "this download's flights are marked, alarm changes and thresholds drawn."));
-        for (const ReportTrend& t : report_.trends) {
-            showTrend(t);
-            pages_.chart(chart_, 105);
+        for (int i = 0; i < int(report_.trends.size()); ++i) {
+            charts_.showTrend(i);
+            pages_.chart(charts_.chart(), 105);
         }
-    }
-
-    void showTrend(const ReportTrend& t)
-    {
-        enum { Pre, Post, ThisDownload, Threshold, Count };
-        const int n = int(t.series.points.size());
-        const double nan = std::nan("");
-        std::vector<double> x(n);
-        std::vector<std::vector<double>> y(Count, std::vector<double>(n, nan));
-        for (int i = 0; i < n; ++i) {
-            const trend::TrendPoint& p = t.series.points[i];
-            x[i] = p.sequence;
-            y[p.memoryType == 1 ? Post : Pre][i] = p.value;
-            if (p.rawPath == report_.rawPath)
-                y[ThisDownload][i] = p.value;
-            if (t.threshold)
-                y[Threshold][i] = *t.threshold;
-        }
-        RedrawSuspension once(chart_);
-        chart_.setData(x, std::move(y));
-        chart_.setSeriesNames({QStringLiteral("Pre-defect"), QStringLiteral("Post-defect"),
-                               QStringLiteral("This download"), QStringLiteral("Threshold")});
-        chart_.setSeriesStyle(Pre, {kPreColor, Qt::NoPen, XYPlot::Marker::Disc});
-        chart_.setSeriesStyle(Post, {kPostColor, Qt::NoPen, XYPlot::Marker::Triangle});
-        chart_.setSeriesStyle(ThisDownload, {kThisDownloadColor, Qt::NoPen, XYPlot::Marker::Circle});
-        chart_.setSeriesStyle(Threshold, {kThresholdColor, Qt::DashLine, XYPlot::Marker::None});
-        for (int s = 0; s < Count; ++s)
-            chart_.setSeriesVisible(s, s != Threshold || t.threshold.has_value());
-        chart_.setLegendVisible(true);
-        const QString name = plot::parameter(t.parameter).axisTitle;
-        chart_.setAxisTitles(QStringLiteral("Flight sequence"), name);
-        chart_.setIntegerXTicks(true);
-        chart_.setXValueLabels({});
-        chart_.setHeaderLines({QStringLiteral("Engine ") + report_.engineSerial + QStringLiteral(": ") + name
-                               + QStringLiteral(", highest bin, all flights")});
-        chart_.setFooterLines({});
-        chart_.setYLog(false);
-        QList<Annotation> marks;
-        for (const trend::AlarmChange& change : t.series.alarmChanges) {
-            QStringList texts;
-            for (const trend::AlarmStateChange& state : change.states)
-                texts.append(state.text());
-            marks.append({Annotation::Kind::Frequency, x[change.point], 0.0, texts.join(QStringLiteral("; ")),
-                          kAlarmColor});
-        }
-        chart_.setAnnotations(marks);
-        chart_.setDefaultXRange(std::nullopt);
-        chart_.resetView();
     }
 
     void flights()
@@ -216,9 +155,12 @@ private:
             pages_.paragraph(QStringLiteral("The download holds no flight."));
             return;
         }
-        for (const auto& flight : report_.flights) {
-            pages_.section(flightTitle(*flight), 2);
-            flightPage(flight);
+        for (int i = 0; i < report_.flights.size(); ++i) {
+            pages_.section(flightTitle(*report_.flights[i]), 2);
+            for (auto chart : {ReportCharts::A4RPerBin, ReportCharts::A3BPerBin, ReportCharts::Spectrum}) {
+                charts_.showFlight(i, chart);
+                pages_.chart(charts_.chart(), chart == ReportCharts::Spectrum ? 95 : 62);
+            }
         }
     }
 
@@ -226,53 +168,6 @@ private:
     {
         return QStringLiteral("Flight ") + QString::number(flight.flightNumber) + QStringLiteral(" (")
                + memoryText(flight.memoryType) + QStringLiteral("), end of flight ") + flightEnd(flight);
-    }
-
-    void flightPage(const std::shared_ptr<const FlightRecord>& flight)
-    {
-        PlotModel model({flight}, corrections_);
-        model.loadSettings();  // the technician's FFT window
-        model.setMemoryType(flight->memoryType);
-        model.setMode(plot::SteadyState);
-        for (int parameter : {plot::kDefaultParameter, 18}) {  // A4R, A3B
-            model.setParameter(parameter);
-            showPlot(chart_, model.build());
-            chart_.setAnnotations({});
-            pages_.chart(chart_, 62);
-        }
-        model.setParameter(plot::kSpectrum);
-        model.chooseBin(highestA4RBin(*flight));
-        const PlotData spectrum = model.build();
-        showPlot(chart_, spectrum);
-        chart_.setAnnotations(spectrumMarks(model, spectrum));
-        pages_.chart(chart_, 95);
-    }
-
-    static int highestA4RBin(const FlightRecord& flight)
-    {
-        const float* a4r = flight.block.steadyParameters[plot::kDefaultParameter];
-        int best = 0;
-        for (int bin = 1; bin < plot::kBins; ++bin) {
-            if (std::isfinite(a4r[bin]) && (!std::isfinite(a4r[best]) || a4r[bin] > a4r[best]))
-                best = bin;
-        }
-        return best;
-    }
-
-    QList<Annotation> spectrumMarks(const PlotModel& model, const PlotData& data) const
-    {
-        const XRange all = data.xRange.value_or(XRange{data.x.empty() ? 0 : data.x.front(),
-                                                       data.x.empty() ? 0 : data.x.back()});
-        const QColor color = chart_.seriesStyle(0).color;
-        QList<Annotation> marks;
-        for (const SpectrumPeak& peak : model.peaks(data, all)) {
-            marks.append({Annotation::Kind::Point, peak.hz, peak.amplitude,
-                          formatG(peak.hz, 5) + QStringLiteral(" Hz\n") + formatG(peak.amplitude, 3) + QStringLiteral(" g"),
-                          color});
-        }
-        for (const ShaftOrder& order : model.shaftOrderMarks(data).orders)
-            marks.append({Annotation::Kind::Frequency, order.hz, 0.0, order.label, color});
-        return marks;
     }
 
     void appendix()
@@ -290,8 +185,7 @@ private:
 
     const EngineReport& report_;
     ReportPages pages_;
-    CorrectionTable corrections_;
-    XYPlot chart_;
+    ReportCharts charts_;
 };
 
 QString writeWhole(const QString& path, const QByteArray& bytes)
