@@ -52,11 +52,19 @@ EngineReportCommand::EngineReportCommand(QWidget* window, QString rawPath, QStri
 {
 }
 
+// Closing the window ends the command before its worker is done.
+EngineReportCommand::~EngineReportCommand()
+{
+    if (busy_)
+        QApplication::restoreOverrideCursor();
+}
+
 // Reading the flights, hashing the files and updating the index run on a
 // worker; the pages, drawn with widgets, on the GUI thread afterwards.
 void EngineReportCommand::start()
 {
     QApplication::setOverrideCursor(Qt::BusyCursor);
+    busy_ = true;
     auto* watcher = new QFutureWatcher<std::shared_ptr<Gathered>>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
         const std::shared_ptr<Gathered> gathered = watcher->result();
@@ -79,6 +87,7 @@ void EngineReportCommand::start()
 void EngineReportCommand::finish(const QString& failure)
 {
     QApplication::restoreOverrideCursor();
+    busy_ = false;
     if (!failure.isEmpty())
         prompts().critical(window_, kTitle, QStringLiteral("The report was not written: ") + failure);
     emit finished(failure.isEmpty() ? pdfPath_ : QString(), failure);

@@ -14,6 +14,7 @@ class EngineReportCommand : public QObject {
 public:
     // Asks for the PDF's path and starts writing; the command deletes itself when done.
     static void run(QWidget* window, const QString& rawPath);
+    ~EngineReportCommand() override;
 
 signals:
     // The PDF written, or why not (the reason was shown).
@@ -27,4 +28,5 @@ private:
     QWidget* window_;
     QString rawPath_;
     QString pdfPath_;
+    bool busy_ = false;  // the busy cursor is shown
 };
