@@ -100,4 +100,5 @@ example fleet 'tolm-cli fleet --json | head -n 26'
 example report 'cd ~/tolm-data/Mirvak/F-GXYZ_data/engine_*' \
   'tolm-cli report ESN778899-fd-20261129-0930.raw --out ~/report.pdf'
 mkdir -p "$figures"
-pdftoppm -png -r 80 -f 5 -l 5 -singlefile ~/report.pdf "$figures/engine-report-page"
+# The first flight page within its margins (15 mm), at 70 dpi.
+pdftoppm -png -r 70 -f 5 -l 5 -x 41 -y 41 -W 496 -H 661 -singlefile ~/report.pdf "$figures/engine-report-page"
