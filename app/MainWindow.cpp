@@ -30,6 +30,8 @@
 #include "plot/ui/PlotMainWindow.h"
 #include "trend/ui/FleetOverviewWindow.h"
 #include "trend/ui/EngineTrendWindow.h"
+#include "report/ReportSet.h"
+#include "report/ui/EngineReportCommand.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
@@ -185,6 +187,17 @@ void MainWindow::on_actionOpen_triggered()
         return;
     settings::setValue(settings::LastDirectory, QFileInfo(file).absoluteDir().absolutePath());
     shellOpen(this, file);
+}
+
+// The latest download is offered; any other raw file can be chosen instead.
+void MainWindow::on_actionEngineReport_triggered()
+{
+    const QString latest = report::latestRawFile(dataRootPath());
+    const QString raw = prompts().openFileName(this, QStringLiteral("Engine Report"),
+                                               latest.isEmpty() ? dataRootPath() : latest,
+                                               QStringLiteral("Raw files (*.raw)\nAll (*.*)"));
+    if (!raw.isEmpty())
+        EngineReportCommand::run(this, raw);
 }
 
 void MainWindow::on_actionUserGuide_triggered()

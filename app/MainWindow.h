@@ -28,6 +28,7 @@ protected:
 
 private slots:
     void on_actionOpen_triggered();
+    void on_actionEngineReport_triggered();
     void on_actionArchiveData_triggered();
     void on_actionExit_triggered();
     void on_actionAddRemoveAircraft_triggered();

@@ -16,3 +16,4 @@ int runUpload(const QStringList& arguments);
 int runRepository(const QStringList& arguments);
 int runSync(const QStringList& arguments);
 int runFetch(const QStringList& arguments);
+int runReport(const QStringList& arguments);

@@ -8,8 +8,10 @@
 #include "core/Clock.h"
 #include "core/Settings.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QHashSeed>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -32,6 +34,7 @@ const Command kCommands[] = {
     {"sync", "Push the downloads the fleet repository lacks.", runSync},
     {"fetch", "Copy an engine's downloads from the fleet repository.", runFetch},
     {"repository", "Create or update the fleet repository's schema (migrate).", runRepository},
+    {"report", "Write the engine report PDF of one download.", runReport},
 };
 
 QString usage()
@@ -73,11 +76,25 @@ int run(const QStringList& arguments)
                                                   : QStringLiteral("Unknown command \"%1\".\n%2").arg(name, usage().trimmed())};
 }
 
+// The report draws charts, which need the widget application; without a
+// display it runs on the offscreen platform. Every other command keeps to the core.
+std::unique_ptr<QCoreApplication> application(int& argc, char* argv[])
+{
+    const bool drawsCharts = argc > 1 && qstrcmp(argv[1], "report") == 0;
+    if (!drawsCharts)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QApplication>(argc, argv);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    QHashSeed::setDeterministicGlobalSeed();  // the PDF writer lists fonts in hash order: same report, same bytes
+    const std::unique_ptr<QCoreApplication> qtApplication = application(argc, argv);
     QCoreApplication::setOrganizationName(app::kOrganisation);
     QCoreApplication::setApplicationName(app::kApplication);
     QCoreApplication::setApplicationVersion(app::versionString());

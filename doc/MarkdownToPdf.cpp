@@ -10,6 +10,7 @@
 
 #include "core/CheckedSaveFile.h"
 #include "core/MessageText.h"
+#include "core/PdfCreationDate.h"
 #include "core/PdfOutline.h"
 
 #include <QBuffer>
@@ -19,7 +20,6 @@
 #include <QGuiApplication>
 #include <QHashFunctions>
 #include <QPdfWriter>
-#include <QRegularExpression>
 #include <cstdio>
 
 namespace {
@@ -30,21 +30,11 @@ bool fail(const QString& text)
     return false;
 }
 
-// The writer stamps the time of writing; the same number of characters keeps
-// every offset of the file valid.
-QByteArray withSourceDate(QByteArray pdf)
+QByteArray withSourceDate(const QByteArray& pdf)
 {
     bool ok = false;
     const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
-    if (!ok)
-        return pdf;
-    const QByteArray date =
-        "(D:" + QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC).toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() + "Z)";
-    static const QRegularExpression stamp(QStringLiteral(R"(\(D:\d{14}Z\))"));
-    const QRegularExpressionMatch match = stamp.match(QString::fromLatin1(pdf));
-    if (match.hasMatch())
-        pdf.replace(match.capturedStart(), match.capturedLength(), date);
-    return pdf;
+    return ok ? withCreationDate(pdf, QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC)) : pdf;
 }
 
 bool render(const MarkdownSource& source, const QString& title, QByteArray& pdf, QList<PdfOutlineEntry>& outline)

@@ -6,9 +6,10 @@
 # The output is the same on every build: a temporary home and settings store
 # shown as "~", a fixed clock and zone, the simulator's port kept in the
 # settings store and never shown.
-# Usage: cli-examples.sh TOLM-CLI MIRVAK-SIM OUTDIR
+# The engine report's first flight page becomes a figure in FIGURES.
+# Usage: cli-examples.sh TOLM-CLI MIRVAK-SIM OUTDIR FIGURES
 set -euo pipefail
-cli=$1 sim=$2 out=$3
+cli=$1 sim=$2 out=$3 figures=$4
 
 work=$(mktemp -d)
 mkdir -p "$out" "$work/home" "$work/settings/Quellwerk" "$work/tmp"
@@ -96,3 +97,8 @@ example index 'tolm-cli index --rebuild'
 example trend "tolm-cli trend --esn 778899 --parameter A4R --highest --csv \\
     | cut -d, -f1-3,6-8 | sed -n '1,4p;57,59p'"
 example fleet 'tolm-cli fleet --json | head -n 26'
+example report 'cd ~/tolm-data/Mirvak/F-GXYZ_data/engine_*' \
+  'tolm-cli report ESN778899-fd-20261129-0930.raw --out ~/report.pdf'
+mkdir -p "$figures"
+# The first flight page within its margins (15 mm), at 70 dpi.
+pdftoppm -png -r 70 -f 5 -l 5 -x 41 -y 41 -W 496 -H 661 -singlefile ~/report.pdf "$figures/engine-report-page"

@@ -126,6 +126,8 @@ public:
     // Logarithmic only for the spectrum; stored at once.
     void setYAxisLog(bool on);
     void setFlightVisible(int index, bool visible);
+    // The memory type the header names; the flight selection's stored one otherwise.
+    void setMemoryType(int type) { memoryType_ = type; }
 
     bool parameterEnabled(int id) const;
     bool transientBinMenuEnabled() const;

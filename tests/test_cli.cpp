@@ -505,6 +505,7 @@ private slots:
         QTest::newRow("export") << "export" << "--out <DIR>";
         QTest::newRow("spectrum") << "spectrum" << "--transient <T>";
         QTest::newRow("upload") << "upload" << "--password-stdin";
+        QTest::newRow("report") << "report" << "--out <FILE.pdf>";
     }
     void everyCommandHasHelp()
     {
@@ -599,7 +600,7 @@ private slots:
         const QStringList none;
         const QString path = QRegularExpression::escape(QStringLiteral(TOLM_CLI_PATH));
         for (const QString command : {"status", "download", "flights", "index", "trend", "fleet", "export", "spectrum", "upload",
-                                      "sync", "fetch", "repository"})
+                                      "report", "sync", "fetch", "repository"})
             QTest::addRow("help names tolm-cli: %s", qPrintable(command))
                 << QStringList{command, "--help"} << none << false << false << 0
                 << "^Usage: tolm-cli " + command + " \\[options\\]" << path;

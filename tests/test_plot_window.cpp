@@ -134,7 +134,7 @@ private slots:
         for (QAction* entry : window->menuBar()->actions())
             menus << shownText(entry);
         QCOMPARE(menus, (QStringList{"File", "Parameter", "Transient Bin", "Setup", "Data", "Zoom", "Help"}));
-        QCOMPARE(actionTexts(menu(*window, "menuFile")), (QStringList{"Print", "-", "Exit"}));
+        QCOMPARE(actionTexts(menu(*window, "menuFile")), (QStringList{"Print", "Engine Report...", "-", "Exit"}));
         QCOMPARE(action(*window, "actionExit")->shortcut(), QKeySequence("Ctrl+Q"));
         const QStringList parameters = actionTexts(menu(*window, "menuParameter"));
         QCOMPARE(parameters.size(), 25);

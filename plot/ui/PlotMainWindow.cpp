@@ -12,6 +12,8 @@
 #include "plot/ui/PlotTools.h"
 #include "plot/ui/TabulateDialog.h"
 #include "plot/ui/XYPlot.h"
+#include "report/ReportSet.h"
+#include "report/ui/EngineReportCommand.h"
 #include "ui/MenuBarKey.h"
 #include "ui_PlotMainWindow.h"
 
@@ -212,6 +214,23 @@ void PlotMainWindow::followPlot()
 }
 
 void PlotMainWindow::on_actionPrint_triggered() { chart_->print(); }
+
+// The download the first visible flight came from.
+void PlotMainWindow::on_actionEngineReport_triggered()
+{
+    const FlightRecordList& flights = model_.flights();
+    for (int i = 0; i < flights.size(); ++i) {
+        if (!model_.flightVisible(i))
+            continue;
+        const QString raw = report::rawFileOf(*flights[i], dataRootPath());
+        if (raw.isEmpty())
+            prompts().warning(this, QStringLiteral("Engine Report"),
+                              QStringLiteral("The raw file of this flight is no longer in the data directory."));
+        else
+            EngineReportCommand::run(this, raw);
+        return;
+    }
+}
 
 void PlotMainWindow::binButtonClicked(int id)
 {

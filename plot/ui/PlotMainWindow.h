@@ -56,6 +56,7 @@ public slots:
     void on_steadyStateRadioButton_toggled(bool checked);
     void on_transientRadioButton_toggled(bool checked);
     void on_actionPrint_triggered();
+    void on_actionEngineReport_triggered();
     void binButtonClicked(int id);
     void on_menuParameter_triggered(QAction* action);
     void on_menuTransientBin_triggered(QAction* action);

@@ -8,6 +8,7 @@
 #include "core/Settings.h"
 #include "plot/PlotModel.h"
 #include "plot/ui/XYPlot.h"
+#include "report/ui/EngineReportCommand.h"
 #include "trend/FleetOverview.h"
 #include "trend/FlightIndex.h"
 #include "trend/TrendOutput.h"
@@ -125,6 +126,7 @@ void EngineTrendWindow::connectCommands()
     connect(chart_, &XYPlot::mouseMove, this, &EngineTrendWindow::hover);
     connect(ui_->actionSaveImage, &QAction::triggered, chart_, &XYPlot::saveAs);
     connect(ui_->actionPrint, &QAction::triggered, chart_, &XYPlot::print);
+    connect(ui_->actionEngineReport, &QAction::triggered, this, &EngineTrendWindow::writeEngineReport);
     connect(ui_->actionSaveCsv, &QAction::triggered, this, &EngineTrendWindow::saveCsvAs);
     connect(ui_->actionClose, &QAction::triggered, this, &QWidget::close);
 }
@@ -390,4 +392,16 @@ void EngineTrendWindow::saveCsvAs()
     if (const QString failure = saveCsv(path); !failure.isEmpty())
         prompts().warning(this, QStringLiteral("Save CSV"),
                           QStringLiteral("Cannot save ") + messageText(path) + QStringLiteral(": ") + failure);
+}
+
+// Of the engine's latest download.
+void EngineTrendWindow::writeEngineReport()
+{
+    const IndexedFlight* latest = nullptr;
+    for (const IndexedFlight& flight : flights_) {
+        if (!latest || trend::downloadedAfter(flight, *latest))
+            latest = &flight;
+    }
+    if (latest)
+        EngineReportCommand::run(this, latest->rawPath);
 }

@@ -61,6 +61,7 @@ private:
     int flightAt(QPoint position) const;
     QString pointText(int point) const;
     void saveCsvAs();
+    void writeEngineReport();
 
     std::unique_ptr<Ui::EngineTrendWindowClass> ui_;
     std::unique_ptr<FlightIndex> index_;
