@@ -9,6 +9,7 @@
 #include "core/DataDirectories.h"
 #include "app/EngineDialog.h"
 #include "app/PasswordDialog.h"
+#include "ui/ButtonShortcut.h"
 #include "ui/MenuBarKey.h"
 #include "ui/WidgetPrompts.h"
 #include "core/Prompts.h"
@@ -69,6 +70,8 @@ MainWindow::MainWindow(QWidget* parent)
     restoreGeometry(settings::value(settings::Geometry).toByteArray());
     buildStatusBar();
     setButtonToolTips();
+    for (QPushButton* button : {ui_->buttonDownloadClear, ui_->buttonPlot, ui_->buttonFwUpload, ui_->buttonExport})
+        makeShortcutImmediate(button);
     bindMenuBarKey(this);
 
     settings::seedMissingKeys();

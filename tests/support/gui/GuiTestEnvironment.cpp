@@ -1,6 +1,9 @@
 #include "GuiTestEnvironment.h"
 
+#include "plot/ui/DataSelectionDialog.h"
+
 #include <QDialog>
+#include <QTest>
 #include <QDir>
 #include <QFile>
 
@@ -8,6 +11,12 @@ void ScriptedDialogs::clear()
 {
     onDialog = nullptr;
     dialogsRun.clear();
+}
+
+bool waitForFlightList(QDialog& dialog)
+{
+    auto* selection = qobject_cast<DataSelectionDialog*>(&dialog);
+    return selection && QTest::qWaitFor([selection] { return !selection->isUpdating(); }, 20000);
 }
 
 int ScriptedDialogs::exec(QDialog& dialog)
