@@ -347,6 +347,8 @@ void MainWindow::on_actionFleetOverview_triggered()
         connect(fleetOverview_, &FleetOverviewWindow::engineChosen, this, &MainWindow::openEngineTrend);
     }
     fleetOverview_->reload();
+    if (!fleetOverview_)
+        return;  // closed while it was brought up to date
     fleetOverview_->show();
     fleetOverview_->raise();
     fleetOverview_->activateWindow();

@@ -1,5 +1,6 @@
 #include "trend/IndexUpdater.h"
 
+#include <QEventLoop>
 #include <QThread>
 
 IndexUpdater::IndexUpdater(const QString& dataRoot, const QString& databasePath, QObject* parent)
@@ -12,6 +13,16 @@ IndexUpdater::~IndexUpdater()
     cancel();
     if (thread_)
         thread_->wait();
+}
+
+IndexChanges IndexUpdater::updateWhileLive(const QString& dataRoot, const QString& databasePath)
+{
+    IndexUpdater updater(dataRoot, databasePath);
+    QEventLoop waiting;
+    connect(&updater, &IndexUpdater::finished, &waiting, &QEventLoop::quit);
+    updater.start();
+    waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    return updater.changes();
 }
 
 void IndexUpdater::start()

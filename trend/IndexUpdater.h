@@ -19,6 +19,11 @@ public:
     IndexUpdater(const QString& dataRoot, const QString& databasePath, QObject* parent = nullptr);
     ~IndexUpdater() override;
 
+    // Runs an update to its end on its own thread while this thread's events
+    // go on, all but the person's input: the windows repaint, timers and
+    // sockets run, a click waits until the update is done.
+    static IndexChanges updateWhileLive(const QString& dataRoot, const QString& databasePath);
+
     void start();
     void cancel();
     bool isRunning() const { return running_; }

@@ -45,4 +45,5 @@ private:
     QStandardItemModel* rows_;
     QSortFilterProxyModel* sorted_;
     QList<IndexedFlight> flights_;
+    bool updating_ = false;
 };
