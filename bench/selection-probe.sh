@@ -7,10 +7,11 @@
 # Each aircraft has one sparse raw file of its own (header and date words
 # written, the rest a hole) and its other raw files are hard links to it: no
 # disk, distinct registrations. The first opening brings the flight index up
-# to date; the ones measured find it so. Run by hand:
-#   xvfb-run -a bench/selection-probe.sh [build-bench/app/tolm-mirvak] [sizes...]
+# to date; the ones measured find it so. Needs root for the out-of-cache runs
+# (it drops the page cache). Run by hand, on an X display:
+#   xvfb-run -a bench/selection-probe.sh [build-bench/bin/tolm-mirvak] [sizes...]
 set -euo pipefail
-program=$(realpath "${1:-build-bench/app/tolm-mirvak}")
+program=$(realpath "${1:-build-bench/bin/tolm-mirvak}")
 shift || true
 sizes=("${@:-1000 4000 10000}")
 runs=3
@@ -89,7 +90,12 @@ run_size() {
   HOME=$home XDG_CONFIG_HOME=$home/.config "$program" --address 127.0.0.1 --port 9 >/dev/null 2>&1 &
   pid=$!
   main=$(xdotool search --sync --onlyvisible --name 'Tolm' | head -1)
-  settle=60 press_f6 >/dev/null  # indexes the tree
+  # No unit listens on port 9: the first attempt's "Error" box is closed, later attempts are quiet.
+  local refused
+  refused=$(xdotool search --sync --onlyvisible --name '^Error$' | head -1)
+  xdotool windowfocus --sync "$refused" key Return
+  while xdotool search --onlyvisible --name '^Error$' >/dev/null 2>&1; do sleep 0.05; done
+  settle=${first_settle:-60} press_f6 >/dev/null  # indexes the tree
   local warm=() cold=() floors=() cold_floors=()
   for _ in $(seq $runs); do warm+=("$(press_f6)"); floors+=("$(floor_ms "$root")"); done
   if drop_caches; then

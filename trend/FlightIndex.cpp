@@ -109,12 +109,15 @@ FileState stateOf(const QString& path)
 #endif
 }
 
-QHash<QString, FileState> rawFilesBelow(const QString& dataRoot)
+// Stops early, with what it found so far, once the watch is cancelled.
+QHash<QString, FileState> rawFilesBelow(const QString& dataRoot, const std::atomic<bool>* cancelled)
 {
     QHash<QString, FileState> files;
     const QDir::Filters directories = QDir::Dirs | QDir::NoDotAndDotDot;
     for (const QFileInfo& aircraft : QDir(dataRoot).entryInfoList({QStringLiteral("*_data")}, directories, QDir::Unsorted))
         for (const QFileInfo& engine : QDir(aircraft.absoluteFilePath()).entryInfoList({QStringLiteral("engine_*")}, directories, QDir::Unsorted)) {
+            if (cancelled && cancelled->load())
+                return files;
             const QString directory = engine.absoluteFilePath() + QLatin1Char('/');
             for (const QString& raw : QDir(directory).entryList({QStringLiteral("*.raw")}, QDir::Files, QDir::Unsorted))
                 files.insert(directory + raw, stateOf(directory + raw));
@@ -368,6 +371,20 @@ bool exec(QSqlDatabase& db, const QString& statement, QSqlError& error)
 
 bool isCancelled(const UpdateWatch& watch) { return watch.cancelled && watch.cancelled->load(); }
 
+IndexChanges failed(const QString& failure)
+{
+    IndexChanges changes;
+    changes.failure = failure;
+    return changes;
+}
+
+IndexChanges cancelledUpdate()
+{
+    IndexChanges changes = failed(QStringLiteral("The update of the flight index was cancelled."));
+    changes.cancelled = true;
+    return changes;
+}
+
 std::vector<RawFileContent> readAll(QThreadPool& readers, const QStringList& paths)
 {
     std::vector<RawFileContent> contents(paths.size());
@@ -428,6 +445,8 @@ bool applyChanges(IndexWriter& writer, const FileStates& onDisk, const StoredFil
 IndexChanges bringUpToDate(QSqlDatabase db, const FileStates& onDisk, const QString& onlyPath, bool rebuild,
                            const UpdateWatch& watch = {})
 {
+    if (isCancelled(watch))
+        return cancelledUpdate();  // the files on disk may not all have been seen
     IndexChanges changes;
     QSqlError error;
     StoredFiles stored = storedFiles(db, onlyPath, error);
@@ -451,23 +470,12 @@ IndexChanges bringUpToDate(QSqlDatabase db, const FileStates& onDisk, const QStr
     done = done && !cancelled && !error.isValid() && exec(db, QStringLiteral("COMMIT"), error);
     if (!done) {
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        IndexChanges failed;
-        failed.cancelled = cancelled;
-        failed.failure = cancelled ? QStringLiteral("The update of the flight index was cancelled.")
-                                   : sqlite::failureText(error, db);
-        return failed;
+        return cancelled ? cancelledUpdate() : failed(sqlite::failureText(error, db));
     }
     for (QStringList* list : {&changes.added, &changes.changed, &changes.dropped})
         list->sort();
     std::sort(changes.refused.begin(), changes.refused.end());
     std::sort(changes.cut.begin(), changes.cut.end());
-    return changes;
-}
-
-IndexChanges failed(const QString& failure)
-{
-    IndexChanges changes;
-    changes.failure = failure;
     return changes;
 }
 
@@ -507,7 +515,7 @@ IndexChanges FlightIndex::update(const QString& dataRoot, bool rebuild, const Up
 {
     if (!openFailure_.isEmpty())
         return failed(openFailure_);
-    return bringUpToDate(QSqlDatabase::database(connection_, false), rawFilesBelow(dataRoot), {}, rebuild, watch);
+    return bringUpToDate(QSqlDatabase::database(connection_, false), rawFilesBelow(dataRoot, watch.cancelled), {}, rebuild, watch);
 }
 
 IndexChanges FlightIndex::updateFile(const QString& rawPath)
