@@ -155,7 +155,9 @@ private slots:
             {"buttonDownloadClear", "F5"}, {"buttonPlot", "F6"}, {"buttonFwUpload", "F7"}, {"buttonExport", "F8"}};
         for (const auto& [name, key] : buttons) {
             QPushButton* b = button(window, name);
-            QCOMPARE(b->findChild<QShortcut*>()->key(), QKeySequence(key));
+            const QShortcut* shortcut = b->findChild<QShortcut*>();
+            QVERIFY(shortcut);
+            QCOMPARE(shortcut->key(), QKeySequence(key));
             QCOMPARE(b->font().family(), QStringLiteral("MS Shell Dlg 2"));
             QCOMPARE(b->font().pointSize(), 20);
             QVERIFY(!b->toolTip().isEmpty());

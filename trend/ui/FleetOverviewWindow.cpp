@@ -146,14 +146,10 @@ const QAbstractItemModel* FleetOverviewWindow::shownRows() const { return sorted
 // The one place the window brings the index up to date and reads it.
 void FleetOverviewWindow::reload()
 {
-    if (updating_)
-        return;
-    updating_ = true;
     const QPointer<FleetOverviewWindow> alive(this);
     const IndexChanges changes = IndexUpdater::updateWhileLive(dataRootPath(), databasePath());
     if (!alive)
         return;  // closed meanwhile
-    updating_ = false;
     FlightIndex index(databasePath());
     QString failure = changes.failure;
     QList<IndexedFlight> flights = index.flights({}, &failure);

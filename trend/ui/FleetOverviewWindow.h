@@ -45,5 +45,4 @@ private:
     QStandardItemModel* rows_;
     QSortFilterProxyModel* sorted_;
     QList<IndexedFlight> flights_;
-    bool updating_ = false;
 };

@@ -3,9 +3,9 @@
 #include "plot/ui/DataSelectionDialog.h"
 
 #include <QDialog>
-#include <QTest>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
 void ScriptedDialogs::clear()
 {
