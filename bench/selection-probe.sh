@@ -112,6 +112,5 @@ run_size() {
   kill "$pid"; wait "$pid" 2>/dev/null || true
 }
 
-
 echo "load: $(uptime)"
 for files in ${sizes[@]}; do run_size "$files"; done
