@@ -14,7 +14,7 @@ TOLM_PACKAGES=(g++ cmake pkg-config make
   help2man         # the programs' manual pages, written from their --help at build time
   lintian          # the package test checks the Debian package against the policy
   xvfb xauth
-  xdotool x11-utils)  # bench/selection-probe.sh presses F6 and watches for the dialog
+  xdotool python3)  # bench/selection-probe.sh presses F6, watches for the dialog, builds its trees
 
 ensure_packages() {
   local missing=() pkg
