@@ -9,6 +9,7 @@
 #include "core/DataDirectories.h"
 #include "app/EngineDialog.h"
 #include "app/PasswordDialog.h"
+#include "ui/ButtonShortcut.h"
 #include "ui/MenuBarKey.h"
 #include "ui/WidgetPrompts.h"
 #include "core/Prompts.h"
@@ -71,6 +72,8 @@ MainWindow::MainWindow(QWidget* parent)
     restoreGeometry(settings::value(settings::Geometry).toByteArray());
     buildStatusBar();
     setButtonToolTips();
+    for (QPushButton* button : {ui_->buttonDownloadClear, ui_->buttonPlot, ui_->buttonFwUpload, ui_->buttonExport})
+        makeShortcutImmediate(button);
     bindMenuBarKey(this);
 
     settings::seedMissingKeys();
@@ -357,6 +360,8 @@ void MainWindow::on_actionFleetOverview_triggered()
         connect(fleetOverview_, &FleetOverviewWindow::engineChosen, this, &MainWindow::openEngineTrend);
     }
     fleetOverview_->reload();
+    if (!fleetOverview_)
+        return;  // closed while it was brought up to date
     fleetOverview_->show();
     fleetOverview_->raise();
     fleetOverview_->activateWindow();

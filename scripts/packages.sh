@@ -15,7 +15,8 @@ TOLM_PACKAGES=(g++ cmake pkg-config make
   qpdf             # the tests read the documents' outlines back
   help2man         # the programs' manual pages, written from their --help at build time
   lintian          # the package test checks the Debian package against the policy
-  xvfb xauth)
+  xvfb xauth
+  xdotool python3)  # bench/selection-probe.sh presses F6, watches for the dialog, builds its trees
 
 ensure_packages() {
   local missing=() pkg

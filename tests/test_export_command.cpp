@@ -106,6 +106,7 @@ private slots:
         const auto selectFlights = [&](bool all) {
             env.clearPrompts();
             env.dialogs().onDialog = [all](QDialog& dialog) {
+                waitForFlightList(dialog);
                 if (all)
                     dialog.findChild<QTreeWidget*>("flightDataTreeWidget")->selectAll();
                 dialog.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();

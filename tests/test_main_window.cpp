@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSqlQuery>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -154,7 +155,9 @@ private slots:
             {"buttonDownloadClear", "F5"}, {"buttonPlot", "F6"}, {"buttonFwUpload", "F7"}, {"buttonExport", "F8"}};
         for (const auto& [name, key] : buttons) {
             QPushButton* b = button(window, name);
-            QCOMPARE(b->shortcut(), QKeySequence(key));
+            const QShortcut* shortcut = b->findChild<QShortcut*>();
+            QVERIFY(shortcut);
+            QCOMPARE(shortcut->key(), QKeySequence(key));
             QCOMPARE(b->font().family(), QStringLiteral("MS Shell Dlg 2"));
             QCOMPARE(b->font().pointSize(), 20);
             QVERIFY(!b->toolTip().isEmpty());
@@ -364,6 +367,37 @@ private slots:
         QTRY_COMPARE(statusTexts(*window)[2], QStringLiteral("Communication OK!"));
     }
 
+    // F5 to F8 start their command at once, not after the button's 100 ms click
+    // animation; F5 and F7 only while their buttons are enabled.
+    void commandKeysActAtOnce_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QString>("started");  // the dialog run or the prompt asked; empty: nothing
+        QTest::newRow("F5") << int(Qt::Key_F5) << true << "This version of Tolm is not compatible";
+        QTest::newRow("F5 without the unit") << int(Qt::Key_F5) << false << "";
+        QTest::newRow("F6") << int(Qt::Key_F6) << false << "DataSelectionDialog";
+        QTest::newRow("F7") << int(Qt::Key_F7) << true << "Enter Password:";
+        QTest::newRow("F8") << int(Qt::Key_F8) << false << "DataSelectionDialog";
+    }
+    void commandKeysActAtOnce()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, connected);
+        QFETCH(QString, started);
+        auto window = connected ? connectedWindow() : std::make_unique<MainWindow>();
+        env.dialogs().clear();
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key(key));
+        QStringList seen;
+        for (const PromptCall& call : env.prompts().calls)
+            seen << call.text;
+        seen << env.dialogs().dialogsRun;
+        QCOMPARE(seen.value(0).left(started.size()), started);
+    }
+
     void plotWithNothingSelected()
     {
         MainWindow window;
@@ -382,18 +416,20 @@ private slots:
         writeSampleRawFile(env.dataRoot(), "F-GPLT", 3, "plot.raw", {{21, 0}, {22, 0}});
         settings::setValue(settings::LastAircraft, "F-GPLT");
         settings::setValue(settings::LastSelectedEngine, 3);
-        MainWindow window;
+        // Connected first: the unit's answers come while the dialog lists.
+        const auto window = connectedWindow();
         env.dialogs().onDialog = [](QDialog& dialog) {
+            waitForFlightList(dialog);
             dialog.findChild<QTreeWidget*>("flightDataTreeWidget")->selectAll();
             dialog.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
             return dialog.result();
         };
-        button(window, "buttonPlot")->click();
-        button(window, "buttonPlot")->click();
-        const QList<PlotMainWindow*> plots = window.findChildren<PlotMainWindow*>();
+        button(*window, "buttonPlot")->click();
+        button(*window, "buttonPlot")->click();
+        const QList<PlotMainWindow*> plots = window->findChildren<PlotMainWindow*>();
         QCOMPARE(plots.size(), 2);
         QVERIFY(plots[0]->isVisible() && plots[1]->isVisible());
-        QCOMPARE(plots[1]->parentWidget(), &window);
+        QCOMPARE(plots[1]->parentWidget(), window.get());
         QStringList names{plots[1]->chart()->seriesName(0), plots[1]->chart()->seriesName(1)};
         names.sort();
         QCOMPARE(names, (QStringList{"Flight 21", "Flight 22"}));

@@ -12,6 +12,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThreadPool>
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -35,6 +36,7 @@ const char* const kCreateTables[] = {
     " unit_engine_serial TEXT, engine_key TEXT, alarm_4r_current INTEGER, alarm_4r_historic INTEGER,"
     " alarm_4l_current INTEGER, alarm_4l_historic INTEGER, alarm_3b_current INTEGER, alarm_3b_historic INTEGER)",
     "CREATE INDEX IF NOT EXISTS flight_index_file_v2_engine ON flight_index_file_v2 (engine_key)",
+    "CREATE INDEX IF NOT EXISTS flight_index_file_v2_aircraft ON flight_index_file_v2 (registration, engine)",
     "CREATE TABLE IF NOT EXISTS flight_index_flight_v2 ("
     " file_id INTEGER NOT NULL, slot INTEGER NOT NULL, flight INTEGER NOT NULL, second_word INTEGER NOT NULL,"
     " memory_type INTEGER NOT NULL, date_word INTEGER NOT NULL, time_word INTEGER NOT NULL,"
@@ -42,6 +44,14 @@ const char* const kCreateTables[] = {
 };
 
 const char kCacheSize[] = "PRAGMA cache_size = -262144";  // KiB
+
+const QString kCannotOpen = QStringLiteral("cannot open the file");
+const QString kCutShort = QStringLiteral("Failed to read data block");
+
+// Files read at once: their reads wait on the disk together rather than one
+// after another. A batch bounds what is held before it is written.
+constexpr int kReaders = 8;
+constexpr int kBatch = 64;
 
 const char kInsertFile[] = "INSERT INTO flight_index_file_v2 VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 const char kInsertFlight[] = "INSERT INTO flight_index_flight_v2 VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
@@ -63,6 +73,11 @@ const char kDistinctFlights[] =
     "  FROM flight_index_flight_v2 AS l JOIN flight_index_file_v2 AS f ON f.id = l.file_id %1) AS d"
     " JOIN flight_index_flight_v2 AS l ON l.rowid = d.kept_row JOIN flight_index_file_v2 AS f ON f.id = l.file_id"
     " WHERE d.copy = 1";
+
+const char kListedFlights[] =
+    "SELECT f.path, l.slot, f.registration, f.engine, l.flight, l.memory_type, l.date_word, l.time_word"
+    " FROM flight_index_file_v2 AS f JOIN flight_index_flight_v2 AS l ON l.file_id = f.id %1"
+    " ORDER BY f.path, l.slot";
 
 // FNV-1a over the steady-state bytes: the same on every machine.
 qint64 valuesHash(const char* bytes, qint64 size)
@@ -94,12 +109,15 @@ FileState stateOf(const QString& path)
 #endif
 }
 
-QHash<QString, FileState> rawFilesBelow(const QString& dataRoot)
+// Stops early, with what it found so far, once the watch is cancelled.
+QHash<QString, FileState> rawFilesBelow(const QString& dataRoot, const std::atomic<bool>* cancelled)
 {
     QHash<QString, FileState> files;
     const QDir::Filters directories = QDir::Dirs | QDir::NoDotAndDotDot;
     for (const QFileInfo& aircraft : QDir(dataRoot).entryInfoList({QStringLiteral("*_data")}, directories, QDir::Unsorted))
         for (const QFileInfo& engine : QDir(aircraft.absoluteFilePath()).entryInfoList({QStringLiteral("engine_*")}, directories, QDir::Unsorted)) {
+            if (cancelled && cancelled->load())
+                return files;
             const QString directory = engine.absoluteFilePath() + QLatin1Char('/');
             for (const QString& raw : QDir(directory).entryList({QStringLiteral("*.raw")}, QDir::Files, QDir::Unsorted))
                 files.insert(directory + raw, stateOf(directory + raw));
@@ -113,6 +131,46 @@ struct StoredFile {
 };
 
 QString text(const char* field, qsizetype size) { return QString::fromLocal8Bit(field, qstrnlen(field, size)); }
+
+// What one raw file gives the index, read without the database, so that
+// several files can be read at once.
+struct RawFileContent {
+    struct Slot {
+        qint32 slot = 0;
+        quint16 words[2] = {};  // date, time
+        QByteArray values;  // steady-state parameters, then capture averages
+    };
+    QString refusal;  // why the file is not indexed; empty when it is
+    bool cut = false;  // fewer than 21 complete blocks: only those are indexed
+    RawFileHeader header{};
+    QList<Slot> recorded;  // the complete non-empty slots
+};
+
+// One read for the header, then per complete non-empty slot one for each
+// region it needs. A file cut since it was sized keeps what was read; the next
+// update sees its new size.
+RawFileContent readForIndex(const QString& path)
+{
+    RawFileContent content;
+    PositionedFile file(path);
+    const RawFileLayout layout = file.isOpen() ? readRawLayout(file, content.header) : RawFileLayout{};
+    content.refusal = file.isOpen() ? layout.whyNotRead() : kCannotOpen;
+    if (!content.refusal.isEmpty())
+        return content;
+    content.cut = layout.completeBlocks < kRawFlightCount;
+    for (int slot = 0; slot < layout.completeBlocks; ++slot) {
+        if (content.header.flightNumbers[slot] == 0)
+            continue;
+        const qint64 block = layout.blockOffset(slot);
+        RawFileContent::Slot read{slot, {}, QByteArray(kSteadyBytes + kCaptureBytes, Qt::Uninitialized)};
+        if (file.read(block + offsetof(FlightBlock, steadyParameters), read.values.data(), kSteadyBytes) != kSteadyBytes
+            || file.read(block + offsetof(FlightBlock, captureAverages), read.values.data() + kSteadyBytes, kCaptureBytes) != kCaptureBytes
+            || file.read(block + offsetof(FlightBlock, dateWord), read.words, sizeof read.words) != qint64(sizeof read.words))
+            break;
+        content.recorded.append(std::move(read));
+    }
+    return content;
+}
 
 // The statements of one update, prepared once for every file it indexes.
 class IndexWriter {
@@ -134,24 +192,16 @@ public:
         return run(dropFlights_) && run(dropFile_);
     }
 
-    // Indexes the complete non-empty slots of a raw file: one read for the
-    // header, then per slot one for each region it needs. Sets refusal when
-    // the reader refuses the file.
-    bool add(const QString& path, FileState state, QString& refusal)
+    bool add(const QString& path, FileState state, const RawFileContent& content)
     {
-        PositionedFile file(path);
-        RawFileHeader header{};
-        const RawFileLayout layout = file.isOpen() ? readRawLayout(file, header) : RawFileLayout{};
-        refusal = file.isOpen() ? layout.whyNotRead() : QStringLiteral("cannot open the file");
+        const QString& refusal = content.refusal;
         bindAll(file_, {path, state.size, state.modified, refusal.isEmpty() ? QVariant() : QVariant(refusal)});
-        bindHeader(QFileInfo(path).fileName(), header);
+        bindHeader(QFileInfo(path).fileName(), content.header);
         if (!run(file_))
             return false;
-        if (!refusal.isEmpty())
-            return true;
         flight_.bindValue(0, file_.lastInsertId());
-        for (int slot = 0; slot < layout.completeBlocks; ++slot)
-            if (header.flightNumbers[slot] != 0 && !addSlot(file, layout, header, slot))
+        for (const RawFileContent::Slot& slot : content.recorded)
+            if (!addSlot(content.header, slot))
                 return false;
         return true;
     }
@@ -189,24 +239,16 @@ private:
             file_.bindValue(position++, header.dataHeaderWords[3 + alarm]);
     }
 
-    bool addSlot(PositionedFile& file, const RawFileLayout& layout, const RawFileHeader& header, int slot)
+    bool addSlot(const RawFileHeader& header, const RawFileContent::Slot& slot)
     {
-        const qint64 block = layout.blockOffset(slot);
-        QByteArray values(kSteadyBytes + kCaptureBytes, Qt::Uninitialized);
-        quint16 words[2];
-        // A file cut since it was sized keeps what was read; the next update sees its new size.
-        if (file.read(block + offsetof(FlightBlock, steadyParameters), values.data(), kSteadyBytes) != kSteadyBytes
-            || file.read(block + offsetof(FlightBlock, captureAverages), values.data() + kSteadyBytes, kCaptureBytes) != kCaptureBytes
-            || file.read(block + offsetof(FlightBlock, dateWord), words, sizeof words) != qint64(sizeof words))
-            return true;
-        flight_.bindValue(1, slot);
-        flight_.bindValue(2, header.flightNumbers[slot]);
-        flight_.bindValue(3, header.secondFlightWords[slot]);
-        flight_.bindValue(4, header.memoryTypes[slot]);
-        flight_.bindValue(5, words[0]);
-        flight_.bindValue(6, words[1]);
-        flight_.bindValue(7, values);
-        flight_.bindValue(8, valuesHash(values.constData(), kSteadyBytes));
+        flight_.bindValue(1, slot.slot);
+        flight_.bindValue(2, header.flightNumbers[slot.slot]);
+        flight_.bindValue(3, header.secondFlightWords[slot.slot]);
+        flight_.bindValue(4, header.memoryTypes[slot.slot]);
+        flight_.bindValue(5, slot.words[0]);
+        flight_.bindValue(6, slot.words[1]);
+        flight_.bindValue(7, slot.values);
+        flight_.bindValue(8, valuesHash(slot.values.constData(), kSteadyBytes));
         return run(flight_);
     }
 
@@ -264,6 +306,17 @@ IndexedFlight flightOf(const QSqlQuery& row)
 
 }  // namespace
 
+RefusalKind refusalKind(const QString& why)
+{
+    RawFileLayout unsupported;
+    unsupported.unsupported = true;
+    if (why == kCannotOpen)
+        return RefusalKind::Unopened;
+    if (why == unsupported.whyNotRead())
+        return RefusalKind::Unsupported;
+    return why.startsWith(QLatin1String("Failed to read")) ? RefusalKind::Broken : RefusalKind::Oversized;
+}
+
 QString engineSerialOfFileName(const QString& fileName)
 {
     const qsizetype cut = fileName.lastIndexOf(QLatin1String("-fd-"));
@@ -316,9 +369,37 @@ bool exec(QSqlDatabase& db, const QString& statement, QSqlError& error)
     return false;
 }
 
-// Drops what vanished and indexes what is new or changed; false on a database failure.
-bool applyChanges(IndexWriter& writer, const FileStates& onDisk, const StoredFiles& stored, IndexChanges& changes)
+bool isCancelled(const UpdateWatch& watch) { return watch.cancelled && watch.cancelled->load(); }
+
+IndexChanges failed(const QString& failure)
 {
+    IndexChanges changes;
+    changes.failure = failure;
+    return changes;
+}
+
+IndexChanges cancelledUpdate()
+{
+    IndexChanges changes = failed(QStringLiteral("The update of the flight index was cancelled."));
+    changes.cancelled = true;
+    return changes;
+}
+
+std::vector<RawFileContent> readAll(QThreadPool& readers, const QStringList& paths)
+{
+    std::vector<RawFileContent> contents(paths.size());
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        readers.start([&contents, &paths, i] { contents[i] = readForIndex(paths[i]); });
+    readers.waitForDone();
+    return contents;
+}
+
+// Drops what vanished and indexes what is new or changed, reading a batch of
+// files at once; false on a database failure or when cancelled.
+bool applyChanges(IndexWriter& writer, const FileStates& onDisk, const StoredFiles& stored, const UpdateWatch& watch,
+                  IndexChanges& changes)
+{
+    QStringList toRead;
     for (auto held = stored.cbegin(); held != stored.cend(); ++held) {
         if (onDisk.contains(held.key()))
             continue;
@@ -328,22 +409,44 @@ bool applyChanges(IndexWriter& writer, const FileStates& onDisk, const StoredFil
     }
     for (auto file = onDisk.cbegin(); file != onDisk.cend(); ++file) {
         const auto held = stored.constFind(file.key());
-        const bool known = held != stored.cend();
-        if (known && held->state == file.value())
-            continue;
-        QString refusal;
-        if ((known && !writer.drop(held->id)) || !writer.add(file.key(), file.value(), refusal))
+        if (held == stored.cend() || !(held->state == file.value()))
+            toRead << file.key();
+    }
+    if (watch.progress && !toRead.isEmpty())
+        watch.progress(0, int(toRead.size()));
+    QThreadPool readers;
+    readers.setMaxThreadCount(kReaders);
+    for (qsizetype first = 0; first < toRead.size(); first += kBatch) {
+        if (isCancelled(watch))
             return false;
-        if (!refusal.isEmpty())
-            changes.refused.append({file.key(), refusal});
-        else
-            (known ? changes.changed : changes.added) << file.key();
+        const QStringList batch = toRead.mid(first, kBatch);
+        const std::vector<RawFileContent> contents = readAll(readers, batch);
+        for (qsizetype i = 0; i < batch.size(); ++i) {
+            const QString& path = batch[i];
+            const RawFileContent& content = contents[i];
+            const auto held = stored.constFind(path);
+            const bool known = held != stored.cend();
+            if ((known && !writer.drop(held->id)) || !writer.add(path, onDisk.value(path), content))
+                return false;
+            if (!content.refusal.isEmpty()) {
+                changes.refused.append({path, content.refusal});
+                continue;
+            }
+            (known ? changes.changed : changes.added) << path;
+            if (content.cut)
+                changes.cut.append({path, kCutShort});
+        }
+        if (watch.progress)
+            watch.progress(int(first + batch.size()), int(toRead.size()));
     }
     return true;
 }
 
-IndexChanges bringUpToDate(QSqlDatabase db, const FileStates& onDisk, const QString& onlyPath, bool rebuild)
+IndexChanges bringUpToDate(QSqlDatabase db, const FileStates& onDisk, const QString& onlyPath, bool rebuild,
+                           const UpdateWatch& watch = {})
 {
+    if (isCancelled(watch))
+        return cancelledUpdate();  // the files on disk may not all have been seen
     IndexChanges changes;
     QSqlError error;
     StoredFiles stored = storedFiles(db, onlyPath, error);
@@ -360,17 +463,19 @@ IndexChanges bringUpToDate(QSqlDatabase db, const FileStates& onDisk, const QStr
     }
     if (done && !error.isValid()) {
         IndexWriter writer(db);
-        done = applyChanges(writer, onDisk, stored, changes);
+        done = applyChanges(writer, onDisk, stored, watch, changes);
         error = writer.error();
     }
-    done = done && !error.isValid() && exec(db, QStringLiteral("COMMIT"), error);
+    const bool cancelled = isCancelled(watch);
+    done = done && !cancelled && !error.isValid() && exec(db, QStringLiteral("COMMIT"), error);
     if (!done) {
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        return {{}, {}, {}, {}, sqlite::failureText(error, db)};
+        return cancelled ? cancelledUpdate() : failed(sqlite::failureText(error, db));
     }
     for (QStringList* list : {&changes.added, &changes.changed, &changes.dropped})
         list->sort();
     std::sort(changes.refused.begin(), changes.refused.end());
+    std::sort(changes.cut.begin(), changes.cut.end());
     return changes;
 }
 
@@ -406,17 +511,17 @@ FlightIndex::~FlightIndex()
     QSqlDatabase::removeDatabase(connection_);
 }
 
-IndexChanges FlightIndex::update(const QString& dataRoot, bool rebuild)
+IndexChanges FlightIndex::update(const QString& dataRoot, bool rebuild, const UpdateWatch& watch)
 {
     if (!openFailure_.isEmpty())
-        return {{}, {}, {}, {}, openFailure_};
-    return bringUpToDate(QSqlDatabase::database(connection_, false), rawFilesBelow(dataRoot), {}, rebuild);
+        return failed(openFailure_);
+    return bringUpToDate(QSqlDatabase::database(connection_, false), rawFilesBelow(dataRoot, watch.cancelled), {}, rebuild, watch);
 }
 
 IndexChanges FlightIndex::updateFile(const QString& rawPath)
 {
     if (!openFailure_.isEmpty())
-        return {{}, {}, {}, {}, openFailure_};
+        return failed(openFailure_);
     const QFileInfo file(rawPath);
     FileStates onDisk;
     if (file.isFile())
@@ -442,6 +547,52 @@ QList<IndexedFlight> FlightIndex::flights(const QString& engineKey, QString* fai
     while (query.next())
         flights.append(flightOf(query));
     return inFlightOrder(std::move(flights));
+}
+
+QList<FlightInfo> FlightIndex::listedFlights(const FlightFilter* filter, QString* failure) const
+{
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QString::fromLatin1(kListedFlights)
+                      .arg(filter ? QStringLiteral("WHERE f.registration = ? AND f.engine = ? AND l.memory_type = ?")
+                                  : QString()));
+    if (filter) {
+        query.bindValue(0, filter->registration);
+        query.bindValue(1, filter->enginePosition);
+        query.bindValue(2, filter->memoryType);
+    }
+    QList<FlightInfo> flights;
+    if (!query.exec()) {
+        if (failure)
+            *failure = sqlite::failureText(query.lastError(), db);
+        return flights;
+    }
+    while (query.next()) {
+        const quint16 dateWord = quint16(query.value(6).toUInt());
+        const quint16 timeWord = quint16(query.value(7).toUInt());
+        flights.append({flightDateTime(dateWord, timeWord), query.value(0).toString(), query.value(2).toString(),
+                        query.value(3).toInt(), query.value(4).toInt(), query.value(5).toInt(), query.value(1).toInt()});
+    }
+    return flights;
+}
+
+QStringList FlightIndex::registrations(QString* failure) const
+{
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    QStringList found;
+    if (!query.exec(QStringLiteral("SELECT registration FROM flight_index_file_v2 AS f WHERE EXISTS"
+                                   " (SELECT 1 FROM flight_index_flight_v2 AS l WHERE l.file_id = f.id)"
+                                   " GROUP BY registration ORDER BY registration"))) {
+        if (failure)
+            *failure = sqlite::failureText(query.lastError(), db);
+        return found;
+    }
+    while (query.next())
+        found << query.value(0).toString();
+    return found;
 }
 
 int FlightIndex::slotCount() const

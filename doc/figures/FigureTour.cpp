@@ -8,6 +8,7 @@
 #include "export/ui/ExportCommand.h"
 #include "firmware/ui/FwUpdateDialog.h"
 #include "plot/PlotModel.h"
+#include "plot/ui/DataSelectionDialog.h"
 #include "plot/ui/DisplaySetupDialog.h"
 #include "plot/ui/PlotMainWindow.h"
 #include "plot/ui/PlotTools.h"
@@ -217,6 +218,12 @@ void FigureTour::downloadLater()
 
 int FigureTour::selectFlights(QDialog& dialog, const QString& figure)
 {
+    // The list is whole once the flight index is up to date.
+    if (auto* selection = qobject_cast<DataSelectionDialog*>(&dialog); selection && selection->isUpdating()) {
+        QEventLoop listing;
+        QObject::connect(selection, &DataSelectionDialog::listComplete, &listing, &QEventLoop::quit);
+        listing.exec();
+    }
     auto* list = child<QTreeWidget>(dialog, "flightDataTreeWidget");
     for (int row = 0; row < qMin(10, list->topLevelItemCount()); ++row)
         list->topLevelItem(row)->setSelected(true);

@@ -1,19 +1,26 @@
 #include "plot/ui/DataSelectionDialog.h"
 
+#include "core/Database.h"
 #include "core/DataDirectories.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
 #include "flights/AircraftList.h"
+#include "trend/FlightIndex.h"
+#include "trend/IndexUpdater.h"
 #include "ui_DataSelectionDialog.h"
 
 #include <QButtonGroup>
+#include <QSignalBlocker>
 
 DataSelectionDialog::DataSelectionDialog(QWidget* parent, FlightRecordList& flights)
     : QDialog(parent),
       ui_(std::make_unique<Ui::DataSelectionDialogClass>()),
       result_(flights),
       engineGroup_(new QButtonGroup(this)),
-      memoryGroup_(new QButtonGroup(this))
+      memoryGroup_(new QButtonGroup(this)),
+      lastAircraft_(settings::text(settings::LastAircraft)),
+      index_(std::make_unique<FlightIndex>(databasePath())),
+      updater_(new IndexUpdater(dataRootPath(), databasePath(), this))
 {
     ui_->setupUi(this);
     ui_->flightDataTreeWidget->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -24,35 +31,47 @@ DataSelectionDialog::DataSelectionDialog(QWidget* parent, FlightRecordList& flig
     memoryGroup_->addButton(ui_->radioButtonPreDefect, 0);
     memoryGroup_->addButton(ui_->radioButtonPostDefect, 1);
 
-    const QString lastAircraft = settings::text(settings::LastAircraft);
     if (QAbstractButton* engine = engineGroup_->button(settings::integer(settings::LastSelectedEngine)))
         engine->setChecked(true);
     if (QAbstractButton* memory = memoryGroup_->button(settings::integer(settings::Plot2D_MemType)))
         memory->setChecked(true);
 
-    QLabel waiting(QStringLiteral("Extracting data. Please wait..."), this);
-    waiting.setMargin(10);
-    waiting.show();
     aircraft_ = BuildAircraftInfoList();
-    query_ = FlightQuery(scanRawFiles(dataRootPath()));
-    fillAircraftChoices();
-    if (!query_.flights().isEmpty())
-        buildFlightList();
-    else
-        fitColumns();  // an empty list still shows its column titles whole
+    fillAircraftChoices(lastAircraft_);
+    buildFlightList();
 
     connect(engineGroup_, &QButtonGroup::idClicked, this, &DataSelectionDialog::buildFlightList);
     connect(memoryGroup_, &QButtonGroup::idClicked, this, &DataSelectionDialog::buildFlightList);
     connect(ui_->comboBoxAircraftId, &QComboBox::currentIndexChanged, this, &DataSelectionDialog::buildFlightList);
-    ui_->comboBoxAircraftId->setCurrentIndex(
-        ui_->comboBoxAircraftId->findText(lastAircraft, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    connect(updater_, &IndexUpdater::progress, this, &DataSelectionDialog::showProgress);
+    connect(updater_, &IndexUpdater::finished, this, &DataSelectionDialog::indexUpdated);
+    // The progress row keeps its place when it goes, so the list does not jump.
+    for (QWidget* progress : {static_cast<QWidget*>(ui_->updateLabel), static_cast<QWidget*>(ui_->updateProgressBar)}) {
+        QSizePolicy policy = progress->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        progress->setSizePolicy(policy);
+    }
+    updater_->start();
 }
 
 DataSelectionDialog::~DataSelectionDialog() = default;
 
-void DataSelectionDialog::fillAircraftChoices()
+bool DataSelectionDialog::isUpdating() const { return updater_->isRunning(); }
+
+void DataSelectionDialog::done(int result)
 {
-    ui_->comboBoxAircraftId->addItems(query_.registrations());
+    updater_->cancel();
+    QDialog::done(result);
+}
+
+// The registrations of the indexed flights, the wanted one chosen when it is among them.
+void DataSelectionDialog::fillAircraftChoices(const QString& wanted)
+{
+    QComboBox* combo = ui_->comboBoxAircraftId;
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    combo->addItems(index_->registrations());
+    combo->setCurrentIndex(combo->findText(wanted, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void DataSelectionDialog::showEngineSerialNumber(int engine)
@@ -76,6 +95,7 @@ void DataSelectionDialog::buildFlightList()
 {
     const FlightFilter filter = currentFilter();
     showEngineSerialNumber(filter.enginePosition);
+    query_ = FlightQuery(RawFileScan{index_->listedFlights(&filter), {}, {}, {}});
 
     QTreeWidget* tree = ui_->flightDataTreeWidget;
     tree->clear();
@@ -93,6 +113,58 @@ void DataSelectionDialog::fitColumns()
         tree->resizeColumnToContents(column);
 }
 
+void DataSelectionDialog::showProgress(int done, int total)
+{
+    ui_->updateLabel->setText(QStringLiteral("Reading %1 of %2 files…").arg(QString::number(done), QString::number(total)));
+    ui_->updateProgressBar->setRange(0, total);
+    ui_->updateProgressBar->setValue(done);
+}
+
+// The flights read meanwhile join the list; the aircraft, engine, memory type
+// and rows chosen so far stay chosen.
+void DataSelectionDialog::indexUpdated(const IndexChanges& changes)
+{
+    ui_->updateLabel->hide();
+    ui_->updateProgressBar->hide();
+    // A refused file may have held flights before it changed.
+    if (!changes.added.isEmpty() || !changes.changed.isEmpty() || !changes.dropped.isEmpty() || !changes.refused.isEmpty()) {
+        QComboBox* combo = ui_->comboBoxAircraftId;
+        const QSet<SlotKey> selected = selectedSlots();
+        fillAircraftChoices(combo->currentIndex() >= 0 ? combo->currentText() : lastAircraft_);
+        buildFlightList();
+        selectSlots(selected);
+    }
+    reportListingProblems(changes);
+    emit listComplete();
+}
+
+// Broken and cut files are named one by one, unsupported ones in one warning, as the listing always told them.
+void DataSelectionDialog::reportListingProblems(const IndexChanges& changes)
+{
+    if (!changes.failure.isEmpty() && !changes.cancelled)
+        prompts().warning(this, QStringLiteral("Error"),
+                          QStringLiteral("The flight index could not be brought up to date: ") + changes.failure);
+    QList<std::pair<QString, QString>> broken = changes.cut;
+    bool unsupported = false;
+    QStringList oversized;
+    for (const auto& [path, why] : changes.refused) {
+        switch (refusalKind(why)) {
+        case RefusalKind::Unopened: break;
+        case RefusalKind::Broken: broken.append({path, why}); break;
+        case RefusalKind::Unsupported: unsupported = true; break;
+        case RefusalKind::Oversized: oversized << path + QStringLiteral(": ") + why + QLatin1Char('.'); break;
+        }
+    }
+    for (const auto& [path, why] : broken)
+        prompts().critical(this, QStringLiteral("DataSelectionDialog::ExtractFlightInfo"), path + QStringLiteral(": ") + why);
+    if (!unsupported && oversized.isEmpty())
+        return;
+    QString text = QStringLiteral("Found raw data files with an unsupported format. These files have been ignored.");
+    if (!oversized.isEmpty())
+        text += QStringLiteral("\n\n") + oversized.join(QLatin1Char('\n'));
+    prompts().warning(this, QStringLiteral("Error"), text);
+}
+
 // The chosen flights in the order the tree reports them.
 QList<qsizetype> DataSelectionDialog::selectedFlights() const
 {
@@ -100,6 +172,24 @@ QList<qsizetype> DataSelectionDialog::selectedFlights() const
     for (const QTreeWidgetItem* row : ui_->flightDataTreeWidget->selectedItems())
         chosen.append(row->data(0, Qt::UserRole).value<qsizetype>());
     return chosen;
+}
+
+QSet<DataSelectionDialog::SlotKey> DataSelectionDialog::selectedSlots() const
+{
+    QSet<SlotKey> keys;
+    for (qsizetype flight : selectedFlights())
+        keys.insert({query_.flights()[flight].path, query_.flights()[flight].slot});
+    return keys;
+}
+
+void DataSelectionDialog::selectSlots(const QSet<SlotKey>& wanted)
+{
+    QTreeWidget* tree = ui_->flightDataTreeWidget;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = tree->topLevelItem(i);
+        const FlightInfo& flight = query_.flights()[row->data(0, Qt::UserRole).value<qsizetype>()];
+        row->setSelected(wanted.contains({flight.path, flight.slot}));
+    }
 }
 
 void DataSelectionDialog::showSelectionProblems(const FlightSelection& selection)

@@ -11,6 +11,7 @@
 #include "report/ui/EngineReportCommand.h"
 #include "trend/FleetOverview.h"
 #include "trend/FlightIndex.h"
+#include "trend/IndexUpdater.h"
 #include "trend/TrendOutput.h"
 
 #include <QDateTime>
@@ -53,7 +54,7 @@ EngineTrendWindow::EngineTrendWindow(QWidget* parent, const QString& dataRoot, c
     ui_->setupUi(this);
     placeChart();
     fillChoices();
-    refreshIndex(dataRoot);
+    refreshIndex(dataRoot, databasePath);
     connectCommands();
     engineChosen();
 }
@@ -61,11 +62,11 @@ EngineTrendWindow::EngineTrendWindow(QWidget* parent, const QString& dataRoot, c
 EngineTrendWindow::~EngineTrendWindow() = default;
 
 // The one place the window brings the index up to date: it lists the engines anew.
-void EngineTrendWindow::refreshIndex(const QString& dataRoot)
+void EngineTrendWindow::refreshIndex(const QString& dataRoot, const QString& databasePath)
 {
     QString failure = index_->openFailure();
     if (failure.isEmpty()) {
-        const IndexChanges changes = index_->update(dataRoot);
+        const IndexChanges changes = IndexUpdater::updateWhileLive(dataRoot, databasePath);
         failure = changes.failure;
         if (failure.isEmpty() && !changes.refused.isEmpty())
             failure = QString::number(changes.refused.size()) + QStringLiteral(" raw file(s) could not be read and are left out");

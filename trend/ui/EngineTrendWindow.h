@@ -41,7 +41,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void refreshIndex(const QString& dataRoot);
+    void refreshIndex(const QString& dataRoot, const QString& databasePath);
     void fillChoices();
     void placeChart();
     void connectCommands();

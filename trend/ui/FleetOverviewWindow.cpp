@@ -8,8 +8,10 @@
 #include "trend/FleetOutput.h"
 #include "trend/FleetOverview.h"
 #include "trend/FlightIndex.h"
+#include "trend/IndexUpdater.h"
 #include "ui_FleetOverviewWindow.h"
 
+#include <QPointer>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <cmath>
@@ -146,11 +148,14 @@ FleetOverviewWindow::~FleetOverviewWindow() = default;
 QTableView* FleetOverviewWindow::table() const { return ui_->engineTable; }
 const QAbstractItemModel* FleetOverviewWindow::shownRows() const { return sorted_; }
 
-// The one place the window reads the index (synchronously, for now).
+// The one place the window brings the index up to date and reads it.
 void FleetOverviewWindow::reload()
 {
+    const QPointer<FleetOverviewWindow> alive(this);
+    const IndexChanges changes = IndexUpdater::updateWhileLive(dataRootPath(), databasePath());
+    if (!alive)
+        return;  // closed meanwhile
     FlightIndex index(databasePath());
-    const IndexChanges changes = index.update(dataRootPath());
     QString failure = changes.failure;
     QList<IndexedFlight> flights = index.flights({}, &failure);
     if (!failure.isEmpty())

@@ -1,13 +1,22 @@
 #include "GuiTestEnvironment.h"
 
+#include "plot/ui/DataSelectionDialog.h"
+
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
 void ScriptedDialogs::clear()
 {
     onDialog = nullptr;
     dialogsRun.clear();
+}
+
+bool waitForFlightList(QDialog& dialog)
+{
+    auto* selection = qobject_cast<DataSelectionDialog*>(&dialog);
+    return selection && QTest::qWaitFor([selection] { return !selection->isUpdating(); }, 20000);
 }
 
 int ScriptedDialogs::exec(QDialog& dialog)

@@ -21,6 +21,10 @@ public:
     int exec(QDialog& dialog) override;
 };
 
+// Waits until a flight selection dialog lists every flight of the data tree
+// (its flight index brought up to date); false when it did not in time.
+bool waitForFlightList(QDialog& dialog);
+
 class GuiTestEnvironment : public TestEnvironment {
 public:
     GuiTestEnvironment();
