@@ -199,10 +199,23 @@ QStringList importAircraftDirectories()
     QStringList failures;
     const QStringList directories = QDir(dataRootPath()).entryList(
         {QStringLiteral("*_data")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+    if (directories.isEmpty())
+        return failures;
+    // One transaction for every folder: a disk flush for each would keep the
+    // first start on a tree of thousands of aircraft waiting for seconds. A
+    // refused folder is told and the others are stored; a failed commit
+    // stores none, so the next start imports them all again.
+    // (Statements, not QSqlDatabase::commit(), whose error would not say that the database is busy.)
+    QSqlQuery query;
+    const bool batched = query.exec(QStringLiteral("BEGIN"));
     for (QString registration : directories) {
         registration.remove(QStringLiteral("_data"), Qt::CaseSensitive);
-        if (QString failure = execute(sql::kImportAircraft, {registration}); !failure.isEmpty())
-            failures << failure;
+        if (!run(query, sql::kImportAircraft, {registration}))
+            failures << sqlite::failureText(query.lastError());
+    }
+    if (batched && !query.exec(QStringLiteral("COMMIT"))) {
+        failures << sqlite::failureText(query.lastError());
+        query.exec(QStringLiteral("ROLLBACK"));
     }
     return failures;
 }
