@@ -13,7 +13,8 @@ TOLM_PACKAGES=(g++ cmake pkg-config make
   qpdf             # the tests read the documents' outlines back
   help2man         # the programs' manual pages, written from their --help at build time
   lintian          # the package test checks the Debian package against the policy
-  xvfb xauth)
+  xvfb xauth
+  xdotool strace time libx11-dev)  # the outside probes under bench/probes
 
 ensure_packages() {
   local missing=() pkg
