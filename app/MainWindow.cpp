@@ -269,7 +269,7 @@ void MainWindow::on_buttonDownloadClear_clicked()
         return;
     const RequestSet requests = request.requestSet();
     link_->lend([&](LinkContext& link, PartNumberRecord& partNumbers) {
-        DownloadProgressDialog session(this, link, partNumbers, record, requests, request.detailsFailure());
+        DownloadProgressDialog session(this, link, partNumbers, record, requests, request.detailsStored());
         return runDialog(session);
     });
 }

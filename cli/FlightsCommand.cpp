@@ -8,6 +8,7 @@
 #include "flights/FlightQuery.h"
 
 #include <QJsonArray>
+#include <QSet>
 
 namespace {
 
@@ -20,20 +21,34 @@ const QString kTruncatedMark = QStringLiteral("truncated");
 struct Listing {
     FlightQuery query;
     QList<FlightRow> rows;  // by aircraft, engine and raw file; slot order within a file
+    QSet<QString> truncatedFiles;  // looked up for every row: thousands of cut files must not slow each one
 
     const FlightInfo& flight(const FlightRow& row) const { return query.flights().at(row.flight); }
-    bool truncated(const FlightRow& row) const { return query.truncatedFiles().contains(flight(row).path); }
+    bool truncated(const FlightRow& row) const { return truncatedFiles.contains(flight(row).path); }
 };
 
+// The rows of one raw file follow each other in the listing, in slot order:
+// ordering the files keeps them so and compares far fewer keys than ordering the rows.
 Listing listFlights()
 {
-    Listing listing{FlightQuery(scanRawFiles(dataRootLocation())), {}};
-    listing.rows = listing.query.rows();
-    std::stable_sort(listing.rows.begin(), listing.rows.end(), [&](const FlightRow& a, const FlightRow& b) {
-        const FlightInfo& x = listing.flight(a);
-        const FlightInfo& y = listing.flight(b);
+    Listing listing{FlightQuery(scanRawFiles(dataRootLocation())), {}, {}};
+    const QStringList& truncated = listing.query.truncatedFiles();
+    listing.truncatedFiles = QSet<QString>(truncated.begin(), truncated.end());
+    const QList<FlightRow> rows = listing.query.rows();
+    QList<std::pair<qsizetype, qsizetype>> files;  // each file's first row and the number of its rows
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (i == 0 || listing.flight(rows[i]).path != listing.flight(rows[i - 1]).path)
+            files.append({i, 0});
+        ++files.last().second;
+    }
+    std::stable_sort(files.begin(), files.end(), [&](const auto& a, const auto& b) {
+        const FlightInfo& x = listing.flight(rows[a.first]);
+        const FlightInfo& y = listing.flight(rows[b.first]);
         return std::tie(x.registration, x.enginePosition, x.path) < std::tie(y.registration, y.enginePosition, y.path);
     });
+    listing.rows.reserve(rows.size());
+    for (const auto& [first, count] : files)
+        listing.rows.append(rows.mid(first, count));
     return listing;
 }
 
@@ -66,29 +81,38 @@ void printTable(const Listing& listing)
                            .arg(kTruncatedMark));
 }
 
+// Each flight is written as it is formed, so the listing of a large tree never
+// holds its whole document. The texts its raw file gives every flight are
+// formed once per file.
 void printJson(const Listing& listing)
 {
-    QJsonArray flights;
+    using Key = QLatin1StringView;
+    cli::JsonArrayStream stream(Key("flights"), {Key("aircraft"), Key("downloadDateTime"), Key("engine"),
+                                                 Key("flight"), Key("flightDateTime"), Key("memoryType"),
+                                                 Key("rawFile"), Key("reference"), Key("slot"), Key("truncated")});
+    QString path;
+    QByteArray aircraft, rawFile, downloaded, truncated;
     for (const FlightRow& row : listing.rows) {
         const FlightInfo& flight = listing.flight(row);
-        flights.append(QJsonObject{
-            {QStringLiteral("aircraft"), flight.registration},
-            {QStringLiteral("engine"), flight.enginePosition},
-            {QStringLiteral("rawFile"), flight.path},
-            {QStringLiteral("slot"), flight.slot},
-            {QStringLiteral("flight"), flight.flightNumber},
-            // The slot, not the flight number: two slots may hold the same number.
-            {QStringLiteral("reference"), flight.path + QLatin1Char('@') + QString::number(flight.slot)},
-            {QStringLiteral("memoryType"), memoryTypeName(flight.memoryType)},
-            {QStringLiteral("flightDateTime"), cli::jsonDateTime(row.flightDateTime)},
-            {QStringLiteral("downloadDateTime"), cli::jsonDateTime(row.downloadDateTime)},
-            {QStringLiteral("truncated"), listing.truncated(row)},
-        });
+        if (flight.path != path) {
+            path = flight.path;
+            aircraft = cli::jsonText(flight.registration);
+            rawFile = cli::jsonText(flight.path);
+            downloaded = cli::jsonDateTimeText(row.downloadDateTime);
+            truncated = cli::jsonText(listing.truncated(row));
+        }
+        const QByteArray slot = cli::jsonText(qint64(flight.slot));
+        // The slot, not the flight number, is the reference: two slots may hold
+        // the same number. '@' and digits are never escaped: the file's text
+        // with them before its closing quote.
+        const QByteArray reference = rawFile.chopped(1) + '@' + slot + '"';
+        stream.append({aircraft, downloaded, cli::jsonText(qint64(flight.enginePosition)),
+                       cli::jsonText(qint64(flight.flightNumber)), cli::jsonDateTimeText(row.flightDateTime),
+                       cli::jsonText(memoryTypeName(flight.memoryType)), rawFile, reference, slot, truncated});
     }
-    cli::printJson({{QStringLiteral("flights"), flights},
-                    {QStringLiteral("truncatedFiles"), QJsonArray::fromStringList(listing.query.truncatedFiles())},
-                    {QStringLiteral("unsupportedFiles"), QJsonArray::fromStringList(listing.query.unsupportedFiles())},
-                    {QStringLiteral("refusedFiles"), QJsonArray::fromStringList(listing.query.refusedFiles())}});
+    stream.finish({{QStringLiteral("truncatedFiles"), QJsonArray::fromStringList(listing.query.truncatedFiles())},
+                   {QStringLiteral("unsupportedFiles"), QJsonArray::fromStringList(listing.query.unsupportedFiles())},
+                   {QStringLiteral("refusedFiles"), QJsonArray::fromStringList(listing.query.refusedFiles())}});
 }
 
 }  // namespace

@@ -19,6 +19,17 @@ namespace {
 constexpr std::size_t kRecordSpare = 2;
 constexpr std::size_t kListSpare = 1;
 
+// The connection of this thread's ThreadConnection; empty: the default one.
+thread_local QString threadConnection;
+
+QSqlDatabase connection()
+{
+    return QSqlDatabase::database(threadConnection.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection)
+                                                             : threadConnection);
+}
+
+QString failureText(const QSqlQuery& query) { return sqlite::failureText(query.lastError(), connection()); }
+
 // Runs one statement with its values bound in order. The query holds the
 // rows, or lastError() when it returns false.
 bool run(QSqlQuery& query, const char* statement, const QVariantList& values = {})
@@ -38,14 +49,14 @@ bool run(QSqlQuery& query, const char* statement, const QVariantList& values = {
 // Runs a statement that returns no rows; its failure text, empty when it ran.
 QString execute(const char* statement, const QVariantList& values)
 {
-    QSqlQuery query;
-    return run(query, statement, values) ? QString() : sqlite::failureText(query.lastError());
+    QSqlQuery query(connection());
+    return run(query, statement, values) ? QString() : failureText(query);
 }
 
 template <typename T>
 Fetched<T> failedWith(Fetched<T> result, const QSqlQuery& query)
 {
-    result.failure = sqlite::failureText(query.lastError());
+    result.failure = failureText(query);
     return result;
 }
 
@@ -53,7 +64,7 @@ Fetched<T> failedWith(Fetched<T> result, const QSqlQuery& query)
 Fetched<QStringList> column(const char* statement)
 {
     Fetched<QStringList> result;
-    QSqlQuery query;
+    QSqlQuery query(connection());
     if (!run(query, statement))
         return failedWith(result, query);
     while (query.next())
@@ -84,12 +95,29 @@ void storeEngines(QSqlQuery& rows, AircraftInfo& record, std::size_t spare)
 
 }  // namespace
 
+ThreadConnection::ThreadConnection(const QString& databaseFile)
+    : name_(QStringLiteral("catalogue-%1").arg(quintptr(this), 0, 16))
+{
+    Q_ASSERT(threadConnection.isEmpty());
+    QSqlDatabase database = sqlite::addConnection(databaseFile, name_);
+    if (!database.open())
+        openFailure_ = sqlite::failureText(database.lastError(), database);
+    threadConnection = name_;
+}
+
+ThreadConnection::~ThreadConnection()
+{
+    threadConnection.clear();
+    QSqlDatabase::database(name_, false).close();
+    QSqlDatabase::removeDatabase(name_);
+}
+
 Fetched<QStringList> registrations() { return column(sql::kSelectRegistrations); }
 
 Fetched<QList<AircraftInfo>> aircraftWithEngines()
 {
     Fetched<QList<AircraftInfo>> result;
-    QSqlQuery aircraft;
+    QSqlQuery aircraft(connection());
     if (!run(aircraft, sql::kSelectAircraftList))
         return failedWith(result, aircraft);
     while (aircraft.next()) {
@@ -97,7 +125,7 @@ Fetched<QList<AircraftInfo>> aircraftWithEngines()
         store(info.registration, aircraft.value(1).toString(), kListSpare);
         store(info.shopId, aircraft.value(2).toString(), kListSpare);
         store(info.comment, aircraft.value(3).toString(), kListSpare);
-        QSqlQuery engines;
+        QSqlQuery engines(connection());
         if (!run(engines, sql::kSelectEnginesOfAircraft, {aircraft.value(0)}))
             return failedWith(result, engines);
         storeEngines(engines, info, kListSpare);
@@ -109,7 +137,7 @@ Fetched<QList<AircraftInfo>> aircraftWithEngines()
 Fetched<ShopDetails> shopDetails(const QString& registration)
 {
     Fetched<ShopDetails> result;
-    QSqlQuery query;
+    QSqlQuery query(connection());
     if (!run(query, sql::kSelectAircraftDetails, {registration}))
         return failedWith(result, query);
     if (query.next())
@@ -131,7 +159,7 @@ Fetched<AircraftInfo> aircraftInfo(const QString& registration)
     store(record.shopId, details.value.shopId, kRecordSpare);
     store(record.comment, details.value.comment, kRecordSpare);
 
-    QSqlQuery engines;
+    QSqlQuery engines(connection());
     if (!run(engines, sql::kSelectAircraftEngines, {registration}))
         return failedWith(result, engines);
     storeEngines(engines, record, kRecordSpare);
@@ -152,9 +180,9 @@ QString updateAircraft(const QString& registration, const QString& shopId, const
 
 QString removeAircraft(const QString& registration)
 {
-    QSqlQuery query;
+    QSqlQuery query(connection());
     if (!run(query, sql::kCountAircraft, {registration}))
-        return sqlite::failureText(query.lastError());
+        return failureText(query);
     if (!query.next() || query.value(0).toInt() < 1)
         return {};
     // The registration names a directory of the data root: never let it point elsewhere.
@@ -162,7 +190,7 @@ QString removeAircraft(const QString& registration)
         removeDirectoryTree(dataRootPath() + QLatin1Char('/') + registration + QStringLiteral("_data"));
     for (const char* statement : {sql::kDeleteAircraftEngines, sql::kDeleteAircraft})
         if (!run(query, statement, {registration}))
-            return sqlite::failureText(query.lastError());
+            return failureText(query);
     return {};
 }
 
@@ -174,24 +202,24 @@ QString removeEngineType(const QString& type) { return execute(sql::kDeleteEngin
 
 QString saveAircraftDetails(const AircraftInfo& record, int positionCode, const EngineDetails& engine)
 {
-    QSqlQuery query;
+    QSqlQuery query(connection());
     if (!run(query, sql::kSelectAircraftId, {textOf(record.registration)}))
-        return sqlite::failureText(query.lastError());
+        return failureText(query);
     if (!query.next())
         return QStringLiteral("Aircraft ID not found!");
     const qlonglong aircraftId = query.value(0).toLongLong();
 
     if (!run(query, sql::kUpdateAircraftById, {textOf(record.shopId), textOf(record.comment), aircraftId}))
-        return sqlite::failureText(query.lastError());
+        return failureText(query);
     if (!run(query, sql::kSelectEngineId, {aircraftId, positionCode, engine.serialNumber}))
-        return sqlite::failureText(query.lastError());
+        return failureText(query);
     const qlonglong engineId = query.next() ? query.value(0).toLongLong() : 0;
 
     const bool stored =
         engineId > 0 ? run(query, sql::kUpdateEngine, {engine.type, engine.installDate, engineId})
                      : run(query, sql::kInsertEngine,
                            {aircraftId, engine.type, engine.serialNumber, positionCode, engine.installDate});
-    return stored ? QString() : sqlite::failureText(query.lastError());
+    return stored ? QString() : failureText(query);
 }
 
 QStringList importAircraftDirectories()
@@ -199,10 +227,23 @@ QStringList importAircraftDirectories()
     QStringList failures;
     const QStringList directories = QDir(dataRootPath()).entryList(
         {QStringLiteral("*_data")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+    if (directories.isEmpty())
+        return failures;
+    // One transaction for every folder: a disk flush for each would keep the
+    // first start on a tree of thousands of aircraft waiting for seconds. A
+    // refused folder is told and the others are stored; a failed commit
+    // stores none, so the next start imports them all again.
+    // (Statements, not QSqlDatabase::commit(), whose error would not say that the database is busy.)
+    QSqlQuery query(connection());
+    const bool batched = query.exec(QStringLiteral("BEGIN"));
     for (QString registration : directories) {
         registration.remove(QStringLiteral("_data"), Qt::CaseSensitive);
-        if (QString failure = execute(sql::kImportAircraft, {registration}); !failure.isEmpty())
-            failures << failure;
+        if (!run(query, sql::kImportAircraft, {registration}))
+            failures << failureText(query);
+    }
+    if (batched && !query.exec(QStringLiteral("COMMIT"))) {
+        failures << failureText(query);
+        query.exec(QStringLiteral("ROLLBACK"));
     }
     return failures;
 }

@@ -3,6 +3,7 @@
 // statement of SqlCatalogue.h runs here, on the default connection. Nothing
 // here shows a box; a failure comes back as its text (the database's error
 // text, or that the database is busy, unless said otherwise) for the caller to show.
+// On another thread the statements run on a ThreadConnection.
 
 #include "core/AircraftInfo.h"
 
@@ -11,6 +12,24 @@
 #include <QStringList>
 
 namespace catalogue {
+
+// While it lives, the catalogue's statements on the thread that made it go to
+// a connection of their own to the database file: a connection serves only
+// the thread that opened it, so work off the GUI thread needs one.
+class ThreadConnection {
+public:
+    explicit ThreadConnection(const QString& databaseFile);
+    ~ThreadConnection();
+    ThreadConnection(const ThreadConnection&) = delete;
+    ThreadConnection& operator=(const ThreadConnection&) = delete;
+
+    // Why the file could not be opened; empty when it was.
+    QString openFailure() const { return openFailure_; }
+
+private:
+    QString name_;
+    QString openFailure_;
+};
 
 template <typename T>
 struct Fetched {

@@ -5,6 +5,10 @@
 #include "core/Registration.h"
 #include "core/Settings.h"
 
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QtConcurrent/QtConcurrentRun>
+
 QString enginePositionProblem(int positionCode)
 {
     if (positionCode >= 0 && positionCode <= 3)
@@ -51,12 +55,16 @@ QString downloadDetailsProblem(const DownloadDetails& details)
     });
 }
 
-QString storeDownloadDetails(AircraftInfo& record, int positionCode, const DownloadDetails& details)
-{
-    const QString notAdded = catalogue::addAircraft(details.registration, QString(), QString());
-    if (!notAdded.isEmpty())
-        prompts().critical(nullptr, QStringLiteral("Add Aircraft"), notAdded);
+namespace {
 
+// A failure of the store, and the title of the box it is shown in.
+struct StoreFailure {
+    QString title;
+    QString text;
+};
+
+void fillRecord(AircraftInfo& record, int positionCode, const DownloadDetails& details)
+{
     EngineInfo& engine = record.engines[engineNumberOfPositionCode(positionCode) - 1];
     copyText(record.registration, details.registration);
     copyText(record.shopId, details.shopId);
@@ -64,11 +72,48 @@ QString storeDownloadDetails(AircraftInfo& record, int positionCode, const Downl
     copyText(engine.type, details.engineType);
     copyText(engine.serialNumber, details.engineSerialNumber);
     copyText(engine.installDate, details.installDate);
-    const QString notSaved = catalogue::saveAircraftDetails(
-        record, positionCode, {details.engineType, details.engineSerialNumber, details.installDate});
-    if (!notSaved.isEmpty())
-        prompts().critical(nullptr, QStringLiteral("DownloadClearDialog::aircraftInfoSave"), notSaved);
+}
 
+// The writes of the filled record; shows nothing, so it may run on any thread.
+QList<StoreFailure> storeFilled(const AircraftInfo& record, int positionCode, const DownloadDetails& details)
+{
+    QList<StoreFailure> failures;
+    if (const QString notAdded = catalogue::addAircraft(details.registration, QString(), QString());
+        !notAdded.isEmpty())
+        failures.append({QStringLiteral("Add Aircraft"), notAdded});
+    if (const QString notSaved = catalogue::saveAircraftDetails(
+            record, positionCode, {details.engineType, details.engineSerialNumber, details.installDate});
+        !notSaved.isEmpty())
+        failures.append({QStringLiteral("DownloadClearDialog::aircraftInfoSave"), notSaved});
     settings::setValue(settings::LastAircraft, details.registration);
-    return notAdded.isEmpty() ? notSaved : notAdded;
+    return failures;
+}
+
+QString showFailures(const QList<StoreFailure>& failures)
+{
+    for (const StoreFailure& failure : failures)
+        prompts().critical(nullptr, failure.title, failure.text);
+    return failures.isEmpty() ? QString() : failures.first().text;
+}
+
+}  // namespace
+
+QString storeDownloadDetails(AircraftInfo& record, int positionCode, const DownloadDetails& details)
+{
+    fillRecord(record, positionCode, details);
+    return showFailures(storeFilled(record, positionCode, details));
+}
+
+QFuture<QString> storeDownloadDetailsInBackground(AircraftInfo& record, int positionCode,
+                                                  const DownloadDetails& details)
+{
+    fillRecord(record, positionCode, details);
+    const QString databaseFile = QSqlDatabase::database().databaseName();
+    return QtConcurrent::run([databaseFile, record, positionCode, details] {
+               const catalogue::ThreadConnection connection(databaseFile);
+               if (!connection.openFailure().isEmpty())
+                   return QList<StoreFailure>{{QStringLiteral("Add Aircraft"), connection.openFailure()}};
+               return storeFilled(record, positionCode, details);
+           })
+        .then(QCoreApplication::instance(), [](const QList<StoreFailure>& failures) { return showFailures(failures); });
 }

@@ -5,6 +5,7 @@
 
 #include "core/AircraftInfo.h"
 
+#include <QFuture>
 #include <QString>
 #include <QStringList>
 
@@ -42,3 +43,10 @@ QString downloadDetailsProblem(const DownloadDetails& details);
 // with what was typed (but must not erase). Returns the first failure, empty
 // when everything was stored.
 QString storeDownloadDetails(AircraftInfo& record, int positionCode, const DownloadDetails& details);
+
+// The same with the writes on a worker thread, so that a slow disk never
+// stops the window: the record is filled at once; the future finishes on the
+// GUI thread once any failures have been shown, with the first one (empty
+// when everything was stored).
+QFuture<QString> storeDownloadDetailsInBackground(AircraftInfo& record, int positionCode,
+                                                  const DownloadDetails& details);

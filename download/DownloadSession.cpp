@@ -80,6 +80,25 @@ QStringList DownloadSession::filesWritten() const
     return written;
 }
 
+void DownloadSession::setDetailsStored(const QFuture<QString>& stored)
+{
+    const auto takeOutcome = [this](const QFuture<QString>& done) {
+        detailsFailure_ = done.resultCount() > 0 ? done.result() : QStringLiteral("storing them was cancelled");
+    };
+    if (stored.isFinished()) {
+        takeOutcome(stored);
+        return;
+    }
+    detailsStoring_ = std::make_unique<QFutureWatcher<QString>>();
+    connect(detailsStoring_.get(), &QFutureWatcher<QString>::finished, this, [this, takeOutcome] {
+        takeOutcome(detailsStoring_->future());
+        detailsStoring_.release()->deleteLater();
+        if (std::exchange(awaitingDetails_, false) && !finished_)
+            startState();
+    });
+    detailsStoring_->setFuture(stored);
+}
+
 void DownloadSession::start()
 {
     connect(link_.socket, &QTcpSocket::readyRead, this, &DownloadSession::readyReadSlot);
@@ -128,6 +147,11 @@ void DownloadSession::startState()
 // Runs the current step; true when it is over and the next may start.
 bool DownloadSession::runStep()
 {
+    // Whether the details were stored decides the erase and the summary.
+    if ((step_ == EraseData || step_ == SessionComplete) && detailsStoring_) {
+        awaitingDetails_ = true;
+        return false;
+    }
     if (step_ == SessionComplete) {
         finish();
         return false;
@@ -414,6 +438,7 @@ void DownloadSession::finish()
 {
     finished_ = true;
     waitForBackgroundWork();
+    detailsStoring_.reset();  // cancelled: the failures are still shown when the store ends
     link_.framer.deferAbove(0);
     link_.message = RawMessage{};
     if (timerId_)

@@ -61,6 +61,10 @@ public:
     // database's failure): the session still downloads, but never erases.
     // Call before start().
     void setDetailsNotStored(const QString& failure) { detailsFailure_ = failure; }
+    // The same for details still being stored on a worker thread (the result
+    // is the failure, empty when they were stored): the session goes on
+    // meanwhile and waits for them only before the erase and its end.
+    void setDetailsStored(const QFuture<QString>& stored);
 
     void start();
     // Stops the session at the technician's request and says so; an answer
@@ -129,6 +133,8 @@ private:
     QString eraseAnswerLost_;   // why the answer to an erase that was sent is unknown
     bool eraseSent_ = false;
     QString detailsFailure_;
+    std::unique_ptr<QFutureWatcher<QString>> detailsStoring_;  // while the details are being stored
+    bool awaitingDetails_ = false;  // a step waits for them
     std::array<QString, kRequestableSteps> statuses_;
     QElapsedTimer sinceSent_;
     qint64 lastByteAt_ = 0;

@@ -6,6 +6,7 @@
 #include "core/AircraftCatalogue.h"
 #include "core/DataDirectories.h"
 #include "core/Database.h"
+#include "core/SqliteConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -148,6 +149,33 @@ private slots:
                  (QStringList{"AB-CD", "O'HARE", "X"}));
         QFile::remove(plain.fileName());
         QVERIFY(env.prompts().calls.isEmpty());
+    }
+
+    // The folders are stored together: a database another program keeps busy
+    // is told once, and no folder is stored until all can be.
+    void aBusyDatabaseImportsNoFolder()
+    {
+        for (const char* registration : {"AB-CD", "EF-GH", "IJ-KL"})
+            QVERIFY(QDir().mkpath(dataRootPath() + '/' + registration + "_data"));
+        const int timeout = std::exchange(sqlite::busyTimeoutMs(), 50);
+        QCOMPARE(connectSQLite(), QString());
+        QStringList failures;
+        {
+            QSqlDatabase reader = sqlite::addConnection(databasePath(), QStringLiteral("reader"));
+            QSqlQuery reading(reader.open() ? reader : QSqlDatabase());
+            reading.exec(QStringLiteral("BEGIN"));
+            reading.exec(QStringLiteral("SELECT * FROM aircraft"));
+            failures = catalogue::importAircraftDirectories();
+            reading.exec(QStringLiteral("COMMIT"));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("reader"));
+        sqlite::busyTimeoutMs() = timeout;
+        QCOMPARE(connectSQLite(), QString());
+        QCOMPARE(failures.size(), 1);
+        QVERIFY2(failures[0].contains(QStringLiteral("is busy")), qPrintable(failures[0]));
+        QCOMPARE(column("SELECT COUNT(*) FROM aircraft"), QStringList{"0"});
+        QCOMPARE(catalogue::importAircraftDirectories(), QStringList());
+        QCOMPARE(column("SELECT COUNT(*) FROM aircraft"), QStringList{"3"});
     }
 
     void refusedWritesReturnTheDatabaseText_data()

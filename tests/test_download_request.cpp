@@ -7,6 +7,7 @@
 #include "core/Database.h"
 #include "core/Registration.h"
 #include "core/Settings.h"
+#include "core/SqliteConnection.h"
 #include "download/ui/DownloadClearDialog.h"
 #include "link/LinkContext.h"
 
@@ -46,9 +47,12 @@ T* child(QWidget& parent, const char* name)
     return parent.findChild<T*>(QLatin1String(name));
 }
 
+// Presses OK and waits until the details, stored off the GUI thread, are in the database.
 void pressOk(QDialog& dialog)
 {
     child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click();
+    if (auto* request = qobject_cast<DownloadClearDialog*>(&dialog))
+        QTRY_VERIFY(request->detailsStored().isFinished());
 }
 
 // Types the text into the named line edit, text edit or (non-editable) combo box.
@@ -221,6 +225,31 @@ private slots:
         QCOMPARE(rows("SELECT shop_id FROM aircraft"), QStringList{"Shop'B"});
         request("F-GABC", "ESN2", "Shop'B");  // another serial at the same position: added
         QCOMPARE(rows("SELECT sn FROM engine ORDER BY sn"), (QStringList{"ESN1", "ESN2"}));
+        QVERIFY(env.prompts().calls.isEmpty());
+    }
+
+    // The details are written off the GUI thread: a database another program
+    // holds keeps OK waiting no longer, and they are stored once it lets go.
+    void busyDatabaseKeepsOkWaitingNot()
+    {
+        AircraftInfo record{};
+        copyText(record.registration, QStringLiteral("F-GABC"));
+        DownloadClearDialog dialog(record, kPositionCode);
+        dialog.setEngineSerialNumber("E1");
+        {
+            QSqlDatabase other = sqlite::addConnection(databasePath(), QStringLiteral("other"));
+            QSqlQuery writing(other.open() ? other : QSqlDatabase());
+            QVERIFY(writing.exec(QStringLiteral("BEGIN IMMEDIATE")));
+            child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click();
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QVERIFY(!dialog.detailsStored().isFinished());
+            QVERIFY(writing.exec(QStringLiteral("COMMIT")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        QTRY_VERIFY(dialog.detailsStored().isFinished());
+        QCOMPARE(dialog.detailsStored().result(), QString());
+        QCOMPARE(rows("SELECT sn FROM engine"), QStringList{"E1"});
+        QCOMPARE(settings::text(settings::LastAircraft), QStringLiteral("F-GABC"));
         QVERIFY(env.prompts().calls.isEmpty());
     }
 

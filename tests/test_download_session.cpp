@@ -18,6 +18,7 @@
 #include "simulator/ResponseBuilder.h"
 
 #include <QDirIterator>
+#include <QPromise>
 #include <QTcpSocket>
 #include <QtEndian>
 #include <QtTest>
@@ -279,6 +280,38 @@ private slots:
         QCOMPARE(filesUnderDataRoot({"*.raw", "*.txt", "ESN*"}), QStringList());
         QVERIFY(leftoversInEngineDirectory().isEmpty());
         QCOMPARE(logged().filter("CMD_ERASE_DATA"), QStringList());
+    }
+
+    // Details still being stored when the erase is due: the session waits for
+    // them, and erases only when they were stored.
+    void eraseWaitsForTheDetails_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("erase");
+        QTest::newRow("stored") << QString() << "Done";
+        QTest::newRow("not stored") << "refused by the test" << "Skipped";
+    }
+    void eraseWaitsForTheDetails()
+    {
+        QFETCH(QString, failure);
+        QFETCH(QString, erase);
+        SimulatorProcess sim(simulatorOptions());
+        LinkClient link(&window);
+        QVERIFY(identifyUnit(link, sim.port(), env.prompts()));
+        QPromise<QString> storing;
+        storing.start();
+        const QStringList rows = runSession(link, RequestSet::fromChoices(true, true), [&](DownloadSession& session) {
+            session.setDetailsStored(storing.future());
+            waitFor([&] { return session.status(PostProcessFlightHistory) == QLatin1String("Done"); });
+            QTest::qWait(5 * DownloadSession::timing().tickMs);
+            QCOMPARE(session.status(EraseData), QStringLiteral("-"));
+            QCOMPARE(logged().filter("CMD_ERASE_DATA"), QStringList());
+            storing.addResult(failure);
+            storing.finish();
+        });
+        QCOMPARE(rows, kAllDone.mid(0, 6) + QStringList{erase});
+        QCOMPARE(logged().filter("CMD_ERASE_DATA").size(), failure.isEmpty() ? 1 : 0);
+        QVERIFY(env.prompts().calls.last().text.contains(failure));
     }
 
     void shortEngineDataAnswerIsRefused()

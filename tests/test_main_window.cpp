@@ -9,6 +9,7 @@
 #include "core/Database.h"
 #include "app/MainWindow.h"
 #include "core/Settings.h"
+#include "core/LatestValueRelay.h"
 #include "download/ui/DownloadProgressDialog.h"
 #include "link/LinkClient.h"
 #include "plot/ui/PlotMainWindow.h"
@@ -29,6 +30,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <QProgressBar>
 #include <QtTest>
 
 namespace {
@@ -342,12 +344,23 @@ private slots:
     {
         auto window = connectedWindow();
         env.prompts().buttonAnswers << Prompts::Yes;  // continue with the simulator's software
-        env.dialogs().onDialog = [](QDialog& dialog) {
+        QList<int> barChanges;  // after the burst, after the wait, the figure shown
+        env.dialogs().onDialog = [&barChanges](QDialog& dialog) {
             if (auto* progress = qobject_cast<DownloadProgressDialog*>(&dialog)) {
                 QElapsedTimer timer;
                 timer.start();
                 while (!progress->session().isFinished() && timer.elapsed() < 30000)
                     QTest::qWait(10);
+                // A burst of updates changes the bar once at first, and once more to the last figure.
+                auto* bar = progress->findChild<QProgressBar*>("progressBar");
+                QTest::qWait(2 * LatestValueRelay::kIntervalMs);
+                QSignalSpy changes(bar, &QProgressBar::valueChanged);
+                for (int value = 0; value < 300; ++value)
+                    emit progress->session().progressChanged(value % 100);
+                emit progress->session().progressChanged(42);
+                barChanges << changes.size();
+                QTest::qWaitFor([&] { return bar->value() == 42; });
+                barChanges << changes.size() << bar->value();
                 return int(progress->session().succeeded() ? QDialog::Accepted : QDialog::Rejected);
             }
             dialog.findChild<QCheckBox*>("eraseCheckBox")->setChecked(true);
@@ -356,6 +369,7 @@ private slots:
         };
         button(*window, "buttonDownloadClear")->click();
         QCOMPARE(env.dialogs().dialogsRun, (QStringList{"DownloadClearDialog", "DownloadProgressDialog"}));
+        QCOMPARE(barChanges, (QList<int>{1, 2, 42}));
         QCOMPARE(env.prompts().calls.last().text,
                  QStringLiteral("Processing complete!\n\nThe files were written to:\n%1")
                      .arg(QDir::toNativeSeparators(env.dataRoot() + "/YZABCDE_data/engine_4")));

@@ -62,7 +62,7 @@ void DownloadClearDialog::on_buttonBox_accepted()
     }
     if (!confirmRegistration())
         return;
-    detailsFailure_ = storeDownloadDetails(record_, positionCode_, details());
+    detailsStored_ = storeDownloadDetailsInBackground(record_, positionCode_, details());
     accept();
 }
 

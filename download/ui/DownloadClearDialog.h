@@ -5,6 +5,7 @@
 #include "download/RequestSet.h"
 
 #include <QDialog>
+#include <QFuture>
 #include <memory>
 
 namespace Ui { class DownloadClearDialogClass; }
@@ -21,8 +22,10 @@ public:
 
     void setEngineSerialNumber(const QString& serialNumber);
     RequestSet requestSet() const;
-    // Why the details could not be stored in the database; empty when they were.
-    QString detailsFailure() const { return detailsFailure_; }
+    // The details are stored on a worker thread once OK is pressed, so a slow
+    // disk never holds the window: finished (on the GUI thread, after any
+    // failure was shown) with why they could not be stored, empty when they were.
+    QFuture<QString> detailsStored() const { return detailsStored_; }
 
 private slots:
     void on_buttonBox_accepted();
@@ -36,5 +39,5 @@ private:
     AircraftInfo& record_;
     int positionCode_;
     int engineNumber_;
-    QString detailsFailure_;
+    QFuture<QString> detailsStored_ = QtFuture::makeReadyFuture(QString());
 };

@@ -1,12 +1,13 @@
 #include "download/ui/DownloadProgressDialog.h"
 
+#include "core/LatestValueRelay.h"
 #include "link/LinkContext.h"
 #include "ui_DownloadProgressDialog.h"
 
 DownloadProgressDialog::DownloadProgressDialog(QWidget* parent, LinkContext& link,
                                                const PartNumberRecord& partNumbers,
                                                const AircraftInfo& aircraft, RequestSet requests,
-                                               const QString& detailsFailure)
+                                               const QFuture<QString>& detailsStored)
     : QDialog(parent), ui_(std::make_unique<Ui::DownloadProgressDialogClass>())
 {
     ui_->setupUi(this);
@@ -15,17 +16,27 @@ DownloadProgressDialog::DownloadProgressDialog(QWidget* parent, LinkContext& lin
     DownloadSession* session = session_.get();
     connect(session, &DownloadSession::statusChanged, this,
             [this](int step, const QString& status) { statusLabel(step)->setText(status); });
-    connect(session, &DownloadSession::progressLabelChanged, ui_->progressBarLabel, &QLabel::setText);
-    connect(session, &DownloadSession::progressRangeChanged, this,
-            [this](int maximum) { ui_->progressBar->setRange(0, maximum); });
-    connect(session, &DownloadSession::progressChanged, ui_->progressBar, &QProgressBar::setValue);
+    // The bar repaints as it changes: the worker's many updates reach it a few
+    // dozen times a second, the last one always, and before what follows them.
+    auto* progress = new LatestValueRelay(this);
+    connect(progress, &LatestValueRelay::passedOn, ui_->progressBar, &QProgressBar::setValue);
+    connect(session, &DownloadSession::progressChanged, progress, &LatestValueRelay::post);
+    connect(session, &DownloadSession::progressLabelChanged, this, [this, progress](const QString& text) {
+        progress->flush();
+        ui_->progressBarLabel->setText(text);
+    });
+    connect(session, &DownloadSession::progressRangeChanged, this, [this, progress](int maximum) {
+        progress->flush();
+        ui_->progressBar->setRange(0, maximum);
+    });
     connect(session, &DownloadSession::transferChanged, ui_->transferLabel, &QLabel::setText);
     // Queued, so a session that ends at once still closes a dialog that is shown afterwards.
-    connect(session, &DownloadSession::finished, this, [this] {
+    connect(session, &DownloadSession::finished, this, [this, progress] {
+        progress->flush();
         if (!session_->cancelled())
             QMetaObject::invokeMethod(this, &QDialog::accept, Qt::QueuedConnection);
     });
-    session->setDetailsNotStored(detailsFailure);
+    session->setDetailsStored(detailsStored);
     session->start();
 }
 

@@ -13,9 +13,11 @@ namespace Ui { class DownloadProgressDialogClass; }
 class DownloadProgressDialog : public QDialog {
     Q_OBJECT
 public:
-    // detailsFailure: why the request's details could not be stored (no erase then).
+    // detailsStored: why the request's details could not be stored (no erase
+    // then), empty when they were; the session waits for it only before the erase and its end.
     DownloadProgressDialog(QWidget* parent, LinkContext& link, const PartNumberRecord& partNumbers,
-                           const AircraftInfo& aircraft, RequestSet requests, const QString& detailsFailure = {});
+                           const AircraftInfo& aircraft, RequestSet requests,
+                           const QFuture<QString>& detailsStored = QtFuture::makeReadyFuture(QString()));
     ~DownloadProgressDialog() override;
 
     DownloadSession& session() { return *session_; }
