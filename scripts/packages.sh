@@ -16,7 +16,7 @@ TOLM_PACKAGES=(g++ cmake pkg-config make
   help2man         # the programs' manual pages, written from their --help at build time
   lintian          # the package test checks the Debian package against the policy
   xvfb xauth
-  xdotool python3 strace time libx11-dev)  # the probes under bench/ press keys, watch windows, slow flushes, build trees
+  xdotool python3 strace time libx11-dev)  # the probes in bench/probes press keys, watch windows, slow flushes, build trees
 
 ensure_packages() {
   local missing=() pkg

@@ -5,6 +5,7 @@
 #            the listing alone (probe_listing)
 #   startup  first start on 10 000 new aircraft folders: the main window mapped,
 #            next to a bare window of the same toolkit
+#   (selection-probe.sh beside it times F6 to the flight selection on screen)
 #   session  the longest wait of the window's event loop during a whole
 #            download session against mirvak-sim on 127.0.0.1, every disk
 #            flush made 10 ms slower, next to the same window left idle

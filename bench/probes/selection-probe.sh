@@ -9,7 +9,7 @@
 # disk, distinct registrations. The first opening brings the flight index up
 # to date; the ones measured find it so. Needs root for the out-of-cache runs
 # (it drops the page cache). Run by hand, on an X display:
-#   xvfb-run -a bench/selection-probe.sh [build-bench/bin/tolm-mirvak] [sizes...]
+#   xvfb-run -a bench/probes/selection-probe.sh [build-bench/bin/tolm-mirvak] [sizes...]
 set -euo pipefail
 program=$(realpath "${1:-build-bench/bin/tolm-mirvak}")
 shift || true
