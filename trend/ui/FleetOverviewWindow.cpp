@@ -5,6 +5,8 @@
 #include "core/MessageText.h"
 #include "core/Prompts.h"
 #include "plot/PlotModel.h"
+#include "repository/FleetRead.h"
+#include "repository/ui/FleetReader.h"
 #include "trend/FleetOutput.h"
 #include "trend/FleetOverview.h"
 #include "trend/FlightIndex.h"
@@ -139,6 +141,7 @@ FleetOverviewWindow::FleetOverviewWindow(QWidget* parent)
     connect(ui_->parameterComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::showRows);
     connect(ui_->binComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::showRows);
     connect(ui_->refreshButton, &QPushButton::clicked, this, &FleetOverviewWindow::reload);
+    connect(ui_->sourceComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::reload);
 }
 
 FleetOverviewWindow::~FleetOverviewWindow() = default;
@@ -149,6 +152,10 @@ const QAbstractItemModel* FleetOverviewWindow::shownRows() const { return sorted
 // The one place the window reads the index (synchronously, for now).
 void FleetOverviewWindow::reload()
 {
+    if (fromRepository()) {
+        reloadFromRepository();
+        return;
+    }
     FlightIndex index(databasePath());
     const IndexChanges changes = index.update(dataRootPath());
     QString failure = changes.failure;
@@ -163,6 +170,23 @@ void FleetOverviewWindow::reload()
     setFlights(std::move(flights));
 }
 
+bool FleetOverviewWindow::fromRepository() const { return ui_->sourceComboBox->currentIndex() == 1; }
+
+void FleetOverviewWindow::reloadFromRepository()
+{
+    ui_->sourceComboBox->setEnabled(false);
+    ui_->refreshButton->setEnabled(false);
+    ui_->summaryLabel->setText(QStringLiteral("Reading the fleet repository..."));
+    readFleetFlights(this, [this](const repository::FleetFlights& fleet) {
+        ui_->sourceComboBox->setEnabled(true);
+        ui_->refreshButton->setEnabled(true);
+        if (!fleet.failure.isEmpty())
+            prompts().warning(this, kTitle, QStringLiteral("The fleet repository could not be read: ") + fleet.failure);
+        stations_ = repository::latestStations(fleet);
+        setFlights(fleet.flights);
+    });
+}
+
 void FleetOverviewWindow::setFlights(QList<IndexedFlight> flights)
 {
     flights_ = std::move(flights);
@@ -175,9 +199,18 @@ void FleetOverviewWindow::showRows()
                                        ui_->binComboBox->currentData().toInt(), trend::Memory::All};
     const QList<trend::FleetRow> rows = trend::fleetOverview(flights_, indicator);
     rows_->removeRows(0, rows_->rowCount());
+    const bool withStations = fromRepository();
+    const QStringList titles = trend::fleetTableTitles() + (withStations ? QStringList{QStringLiteral("Station")} : QStringList());
+    rows_->setColumnCount(int(titles.size()));
+    rows_->setHorizontalHeaderLabels(titles);
     int flightCount = 0;
     for (const trend::FleetRow& row : rows) {
-        rows_->appendRow(itemsOf(row));
+        QList<QStandardItem*> items = itemsOf(row);
+        if (withStations) {
+            items.append(new QStandardItem(stations_.value(row.engine)));
+            items.last()->setData(stations_.value(row.engine), kSortRole);
+        }
+        rows_->appendRow(items);
         flightCount += row.flights;
     }
     ui_->engineTable->resizeColumnsToContents();
