@@ -170,7 +170,8 @@ private slots:
             menus << shownText(action);
         QCOMPARE(menus, (QStringList{"File", "Aircraft", "Tools", "Help"}));
         QCOMPARE(menuEntries(window.findChild<QMenu*>("menuFile")),
-                 (QStringList{"actionOpen=Open", "-", "actionArchiveData=Archive Data", "-", "actionExit=Exit"}));
+                 (QStringList{"actionOpen=Open", "-", "actionArchiveData=Archive Data",
+                              "actionSyncToFleetRepository=Sync to Fleet Repository", "-", "actionExit=Exit"}));
         QCOMPARE(window.findChild<QAction*>("actionExit")->shortcut(), QKeySequence("Ctrl+Q"));
         QCOMPARE(menuEntries(window.findChild<QMenu*>("menuAircraft")),
                  (QStringList{"actionAddRemoveAircraft=Add / Remove Aircraft", "-",
