@@ -18,7 +18,7 @@ ConnectionCheck checkConnection(const QString& conninfo)
         check.needsPassword = connection.needsPassword();
         return check;
     }
-    const auto server = connection.exec("SELECT version(), current_user, current_database()");
+    const auto server = connection.exec("SELECT current_setting('server_version'), current_user, current_database()");
     if (!server) {
         check.failure = connection.failure();
         return check;
@@ -28,7 +28,7 @@ ConnectionCheck checkConnection(const QString& conninfo)
         return check;
     }
     check.answer = QStringLiteral("Connected as ") + server->text(0, 1) + QStringLiteral(" to the database ")
-                   + server->text(0, 2) + QStringLiteral(": ") + server->text(0, 0);
+                   + server->text(0, 2) + QStringLiteral(", PostgreSQL ") + server->text(0, 0) + QLatin1Char('.');
     return check;
 }
 

@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
 #include <QtTest>
@@ -27,6 +28,16 @@
 namespace {
 
 const QString kStation = QStringLiteral("dbname=fleet user=station_w");
+
+// For looking at: TOLM_SCREENSHOTS names a folder that receives the windows as PNG files.
+void screenshot(QWidget& widget, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("TOLM_SCREENSHOTS");
+    if (folder.isEmpty())
+        return;
+    widget.show();  // laid out as a person sees it
+    widget.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
 
 }  // namespace
 
@@ -107,9 +118,11 @@ private slots:
         dialog.findChild<QLineEdit*>("repositoryConnectionLE")->setText(kStation);
         auto* state = dialog.findChild<QLabel*>("connectionStateLabel");
         dialog.findChild<QPushButton*>("testConnectionButton")->click();
-        QVERIFY(waitFor([&] { return state->text().startsWith("Connected as station_w to the database fleet: PostgreSQL"); }));
+        QVERIFY(waitFor([&] { return state->text().startsWith("Connected as station_w to the database fleet, PostgreSQL 15"); }));
         QCOMPARE(env.prompts().calls.size(), 1);
         QVERIFY(env.prompts().calls.first().text.contains("no password supplied"));
+        dialog.findChild<QListWidget*>("categoryLW")->setCurrentRow(2);
+        screenshot(dialog, QStringLiteral("settings-repository"));
         dialog.findChild<QPushButton*>("buttonOk")->click();
         QSettings store;
         store.sync();
@@ -146,6 +159,7 @@ private slots:
             if (cancel)
                 sync.reject();
             waitFor([&] { return dialog.result() == QDialog::Accepted; });
+            screenshot(dialog, QStringLiteral("sync-dialog"));
             return dialog.result();
         };
         syncToFleetRepository(nullptr);
@@ -182,8 +196,7 @@ private slots:
         QVERIFY(waitFor([&] { return window.findChild<QComboBox*>("sourceCombo")->isEnabled(); }));
         QVERIFY2(engines->currentText().contains("8001  (F-GVVV/2"), qPrintable(engines->currentText()));
         QCOMPARE(window.series().points.size(), local + 2);
-        if (const QByteArray shots = qgetenv("TOLM_SCREENSHOTS"); !shots.isEmpty())
-            window.grab().save(QFile::decodeName(shots) + "/repository-trend.png");
+        screenshot(window, QStringLiteral("repository-trend"));
     }
 };
 
