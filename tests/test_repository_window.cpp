@@ -15,6 +15,7 @@
 #include "repository/ui/SyncCommand.h"
 #include "repository/ui/SyncDialog.h"
 #include "trend/ui/EngineTrendWindow.h"
+#include "trend/ui/FleetOverviewWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -197,6 +198,17 @@ private slots:
         QVERIFY2(engines->currentText().contains("8001  (F-GVVV/2"), qPrintable(engines->currentText()));
         QCOMPARE(window.series().points.size(), local + 2);
         screenshot(window, QStringLiteral("repository-trend"));
+
+        // The overview names the station of the engine's latest download.
+        FleetOverviewWindow overview(nullptr);
+        auto* source = overview.findChild<QComboBox*>("sourceComboBox");
+        source->setCurrentIndex(1);
+        QVERIFY(waitFor([&] { return source->isEnabled(); }));
+        const QAbstractItemModel* rows = overview.shownRows();
+        QCOMPARE(rows->rowCount(), 1);
+        QCOMPARE(rows->headerData(rows->columnCount() - 1, Qt::Horizontal).toString(), "Station");
+        QCOMPARE(rows->index(0, rows->columnCount() - 1).data().toString(), "base-v");
+        screenshot(overview, QStringLiteral("repository-fleet"));
     }
 };
 
