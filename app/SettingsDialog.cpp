@@ -56,7 +56,7 @@ void SettingsDialog::on_buttonOk_clicked()
         return;
     }
     if (const QString refusal = repository::connectionStringRefusal(ui_->repositoryConnectionLE->text());
-        !ui_->repositoryConnectionLE->text().trimmed().isEmpty() && !refusal.isEmpty()) {
+        !refusal.isEmpty()) {
         ui_->categoryLW->setCurrentRow(2);
         prompts().warning(this, windowTitle(), refusal);
         return;

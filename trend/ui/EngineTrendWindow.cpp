@@ -109,7 +109,7 @@ void EngineTrendWindow::sourceChosen()
 {
     if (!fromRepository()) {
         fleetFlights_.clear();
-        showFleet(index_->flights({}), {});
+        showSource(index_->flights({}), {});
         return;
     }
     ui_->sourceCombo->setEnabled(false);
@@ -117,11 +117,11 @@ void EngineTrendWindow::sourceChosen()
     readFleetFlights(this, [this](const repository::FleetFlights& fleet) {
         ui_->sourceCombo->setEnabled(true);
         fleetFlights_ = fleet.flights;
-        showFleet(fleetFlights_, fleet.failure);
+        showSource(fleetFlights_, fleet.failure);
     });
 }
 
-void EngineTrendWindow::showFleet(const QList<IndexedFlight>& flights, const QString& failure)
+void EngineTrendWindow::showSource(const QList<IndexedFlight>& flights, const QString& failure)
 {
     const QString engine = ui_->engineCombo->currentData().toString();
     listEngines(flights);

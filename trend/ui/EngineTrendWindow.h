@@ -46,7 +46,7 @@ private:
     void listEngines(const QList<IndexedFlight>& flights);
     bool fromRepository() const;
     void sourceChosen();
-    void showFleet(const QList<IndexedFlight>& flights, const QString& failure);
+    void showSource(const QList<IndexedFlight>& flights, const QString& failure);
     void fillChoices();
     void placeChart();
     void connectCommands();
