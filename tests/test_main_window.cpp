@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "core/Settings.h"
 #include "download/ui/DownloadProgressDialog.h"
+#include "repository/ui/SyncDialog.h"
 #include "link/LinkClient.h"
 #include "plot/ui/PlotMainWindow.h"
 #include "plot/ui/XYPlot.h"
@@ -335,11 +336,27 @@ private slots:
         QCOMPARE(window->link().currentAddress(), QStringLiteral("127.0.0.1"));
     }
 
+    void downloadFromTheMainWindow_data()
+    {
+        QTest::addColumn<bool>("sync");
+        QTest::newRow("alone") << false;
+        // Nothing listens on loopback port 1: the push after the download fails at once, with the reason.
+        QTest::newRow("then synced") << true;
+    }
+
     void downloadFromTheMainWindow()
     {
+        QFETCH(bool, sync);
+        settings::setValue(settings::RepositorySyncAfterDownload, sync);
+        settings::setValue(settings::RepositoryConnection, QStringLiteral("host=127.0.0.1 port=1 dbname=fleet"));
+        QDir(env.dataRoot() + "/YZABCDE_data").removeRecursively();
         auto window = connectedWindow();
         env.prompts().buttonAnswers << Prompts::Yes;  // continue with the simulator's software
         env.dialogs().onDialog = [](QDialog& dialog) {
+            if (qobject_cast<SyncDialog*>(&dialog)) {
+                QTest::qWaitFor([&] { return dialog.result() == QDialog::Accepted; }, 30000);
+                return dialog.result();
+            }
             if (auto* progress = qobject_cast<DownloadProgressDialog*>(&dialog)) {
                 QElapsedTimer timer;
                 timer.start();
@@ -352,7 +369,13 @@ private slots:
             return dialog.result();
         };
         button(*window, "buttonDownloadClear")->click();
-        QCOMPARE(env.dialogs().dialogsRun, (QStringList{"DownloadClearDialog", "DownloadProgressDialog"}));
+        QCOMPARE(env.dialogs().dialogsRun, (QStringList{"DownloadClearDialog", "DownloadProgressDialog"})
+                                               + (sync ? QStringList{"SyncDialog"} : QStringList()));
+        if (sync) {
+            const PromptCall told = env.prompts().calls.takeLast();
+            QCOMPARE(told.title, QStringLiteral("Sync to Fleet Repository"));
+            QVERIFY2(told.text.startsWith("Cannot connect to the fleet repository: "), qPrintable(told.text));
+        }
         QCOMPARE(env.prompts().calls.last().text,
                  QStringLiteral("Processing complete!\n\nThe files were written to:\n%1")
                      .arg(QDir::toNativeSeparators(env.dataRoot() + "/YZABCDE_data/engine_4")));
