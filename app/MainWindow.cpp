@@ -29,6 +29,7 @@
 #include "link/ui/PartNumbersDialog.h"
 #include "plot/ui/DataSelectionDialog.h"
 #include "plot/ui/PlotMainWindow.h"
+#include "repository/ui/SyncCommand.h"
 #include "trend/ui/FleetOverviewWindow.h"
 #include "trend/ui/EngineTrendWindow.h"
 #include "report/ReportSet.h"
@@ -268,10 +269,15 @@ void MainWindow::on_buttonDownloadClear_clicked()
     if (runDialog(request) != QDialog::Accepted)
         return;
     const RequestSet requests = request.requestSet();
+    bool downloaded = false;
     link_->lend([&](LinkContext& link, PartNumberRecord& partNumbers) {
         DownloadProgressDialog session(this, link, partNumbers, record, requests, request.detailsStored());
-        return runDialog(session);
+        const int result = runDialog(session);
+        downloaded = session.session().succeeded();
+        return result;
     });
+    if (downloaded && settings::flag(settings::RepositorySyncAfterDownload))
+        syncToFleetRepository(this);
 }
 
 void MainWindow::on_buttonPlot_clicked()
@@ -341,6 +347,7 @@ void MainWindow::on_actionAddRemoveEngineType_triggered()
 }
 
 void MainWindow::on_actionArchiveData_triggered() { archiveData(this); }
+void MainWindow::on_actionSyncToFleetRepository_triggered() { syncToFleetRepository(this); }
 void MainWindow::on_actionDelete_Temp_Files_triggered() { emptyTempDirectory(this); }
 
 void MainWindow::on_buttonExport_clicked()

@@ -30,6 +30,7 @@ private slots:
     void on_actionOpen_triggered();
     void on_actionEngineReport_triggered();
     void on_actionArchiveData_triggered();
+    void on_actionSyncToFleetRepository_triggered();
     void on_actionExit_triggered();
     void on_actionAddRemoveAircraft_triggered();
     void on_actionAddRemoveEngineType_triggered();

@@ -7,6 +7,7 @@
 #include "cli/CliJson.h"
 #include "cli/CliRepository.h"
 #include "cli/Commands.h"
+#include "repository/FleetRead.h"
 #include "trend/AlignedTable.h"
 #include "trend/EngineKey.h"
 #include "trend/FleetOutput.h"
@@ -14,21 +15,6 @@
 #include <QJsonObject>
 
 namespace {
-
-// Each engine's station of its latest download (greatest creation time, then raw file name).
-QHash<QString, QString> latestStations(const repository::FleetFlights& read)
-{
-    QHash<QString, const IndexedFlight*> latest;
-    for (const IndexedFlight& flight : read.flights) {
-        const IndexedFlight*& kept = latest[engineKey(flight)];
-        if (!kept || trend::downloadedAfter(flight, *kept))
-            kept = &flight;
-    }
-    QHash<QString, QString> stations;
-    for (auto it = latest.cbegin(); it != latest.cend(); ++it)
-        stations.insert(it.key(), read.stationOfRaw.value(it.value()->rawPath));
-    return stations;
-}
 
 void printWithStations(const QList<trend::FleetRow>& rows, const QHash<QString, QString>& stations, bool json)
 {
@@ -73,7 +59,7 @@ int runFleet(const QStringList& arguments)
 
     if (cli::repositoryGiven(line)) {
         const repository::FleetFlights read = cli::repositoryFlights(line);
-        printWithStations(trend::fleetOverview(read.flights, indicator), latestStations(read),
+        printWithStations(trend::fleetOverview(read.flights, indicator), repository::latestStations(read),
                           line.isSet(QStringLiteral("json")));
         return cli::Success;
     }

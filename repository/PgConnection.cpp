@@ -1,5 +1,7 @@
 #include "repository/PgConnection.h"
 
+#include "repository/SessionPassword.h"
+
 #include <QElapsedTimer>
 #include <libpq-fe.h>
 #include <poll.h>
@@ -90,8 +92,12 @@ bool PgConnection::open(const QString& conninfo)
     PQfinish(conn_);
     conn_ = nullptr;
     failure_.clear();
+    needsPassword_ = false;
     if (connectTo(conninfo))
         return true;
+    // A password typed earlier in this session that the server refused needs another.
+    needsPassword_ = conn_ && (PQconnectionNeedsPassword(conn_)
+                               || (PQconnectionUsedPassword(conn_) && !sessionPassword(conninfo).isEmpty()));
     PQfinish(conn_);
     conn_ = nullptr;
     return false;
@@ -116,6 +122,8 @@ bool PgConnection::connectTo(const QString& conninfo)
     for (const auto& [keyword, value] : defaults)
         if (!holds(parsed, keyword))
             parsed.options.emplace_back(keyword, value);
+    if (const QString password = sessionPassword(conninfo); !password.isEmpty() && !holds(parsed, "password"))
+        parsed.options.emplace_back("password", password.toUtf8());
     std::vector<const char*> keywords, values;
     for (const auto& [key, value] : parsed.options) {
         keywords.push_back(key.constData());

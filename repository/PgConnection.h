@@ -67,11 +67,15 @@ public:
     PgConnection(const PgConnection&) = delete;
     PgConnection& operator=(const PgConnection&) = delete;
 
-    // Connects (again); false with failure() telling why not.
+    // Connects (again); false with failure() telling why not. A password kept
+    // for this session (SessionPassword.h) goes with it, in memory only.
     bool open(const QString& conninfo);
     bool isOpen() const { return conn_ != nullptr; }
     // Why the connection or the last statement failed.
     QString failure() const { return failure_; }
+    // Whether the last open() failed because the server asked for a password
+    // that neither libpq's files nor the session held.
+    bool needsPassword() const { return needsPassword_; }
 
     // Runs one statement with its parameters ($1, $2, ...). Nothing on
     // failure; the connection stays usable after the server refused a
@@ -96,6 +100,7 @@ private:
     pg_conn* conn_ = nullptr;
     int silenceMs_;
     QString failure_;
+    bool needsPassword_ = false;
     std::atomic<bool> cancelled_{false};
 };
 

@@ -160,8 +160,10 @@ PushOutcome RepositoryPush::run()
     QList<Candidate> candidates;
     for (const QString& path : rawFilesBelow(dataRoot_))
         candidates << Candidate{path, sha256Of(path), 0};
-    if (!connection_.open(conninfo_))
+    if (!connection_.open(conninfo_)) {
+        outcome.needsPassword = connection_.needsPassword();
         return stopped(QStringLiteral("Cannot connect to the fleet repository: "));
+    }
     if (const QString refusal = schemaRefusal(connection_); !refusal.isEmpty()) {
         outcome.failure = refusal;
         return outcome;

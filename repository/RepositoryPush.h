@@ -28,6 +28,7 @@ struct PushOutcome {
     QStringList refused;  // "<path>: why" of raw files that cannot be pushed
     QString failure;  // why the push stopped; empty when it went through
     bool cancelled = false;
+    bool needsPassword = false;  // the server asked for a password nobody gave
 
     // "Sent 3 downloads (17.7 MB); 2 already in the fleet repository."
     QString summary() const;

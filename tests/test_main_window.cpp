@@ -11,6 +11,7 @@
 #include "core/Settings.h"
 #include "core/LatestValueRelay.h"
 #include "download/ui/DownloadProgressDialog.h"
+#include "repository/ui/SyncDialog.h"
 #include "link/LinkClient.h"
 #include "plot/ui/PlotMainWindow.h"
 #include "plot/ui/XYPlot.h"
@@ -175,8 +176,8 @@ private slots:
             menus << shownText(action);
         QCOMPARE(menus, (QStringList{"File", "Aircraft", "Tools", "Help"}));
         QCOMPARE(menuEntries(window.findChild<QMenu*>("menuFile")),
-                 (QStringList{"actionOpen=Open", "actionEngineReport=Engine Report...", "-", "actionArchiveData=Archive Data", "-",
-                              "actionExit=Exit"}));
+                 (QStringList{"actionOpen=Open", "actionEngineReport=Engine Report...", "-", "actionArchiveData=Archive Data",
+                              "actionSyncToFleetRepository=Sync to Fleet Repository", "-", "actionExit=Exit"}));
         QCOMPARE(window.findChild<QAction*>("actionExit")->shortcut(), QKeySequence("Ctrl+Q"));
         QCOMPARE(menuEntries(window.findChild<QMenu*>("menuAircraft")),
                  (QStringList{"actionAddRemoveAircraft=Add / Remove Aircraft", "-",
@@ -340,12 +341,28 @@ private slots:
         QCOMPARE(window->link().currentAddress(), QStringLiteral("127.0.0.1"));
     }
 
+    void downloadFromTheMainWindow_data()
+    {
+        QTest::addColumn<bool>("sync");
+        QTest::newRow("alone") << false;
+        // Nothing listens on loopback port 1: the push after the download fails at once, with the reason.
+        QTest::newRow("then synced") << true;
+    }
+
     void downloadFromTheMainWindow()
     {
+        QFETCH(bool, sync);
+        settings::setValue(settings::RepositorySyncAfterDownload, sync);
+        settings::setValue(settings::RepositoryConnection, QStringLiteral("host=127.0.0.1 port=1 dbname=fleet"));
+        QDir(env.dataRoot() + "/YZABCDE_data").removeRecursively();
         auto window = connectedWindow();
         env.prompts().buttonAnswers << Prompts::Yes;  // continue with the simulator's software
         QList<int> barChanges;  // after the burst, after the wait, the figure shown
         env.dialogs().onDialog = [&barChanges](QDialog& dialog) {
+            if (qobject_cast<SyncDialog*>(&dialog)) {
+                QTest::qWaitFor([&] { return dialog.result() == QDialog::Accepted; }, 30000);
+                return dialog.result();
+            }
             if (auto* progress = qobject_cast<DownloadProgressDialog*>(&dialog)) {
                 QElapsedTimer timer;
                 timer.start();
@@ -368,7 +385,13 @@ private slots:
             return dialog.result();
         };
         button(*window, "buttonDownloadClear")->click();
-        QCOMPARE(env.dialogs().dialogsRun, (QStringList{"DownloadClearDialog", "DownloadProgressDialog"}));
+        QCOMPARE(env.dialogs().dialogsRun, (QStringList{"DownloadClearDialog", "DownloadProgressDialog"})
+                                               + (sync ? QStringList{"SyncDialog"} : QStringList()));
+        if (sync) {
+            const PromptCall told = env.prompts().calls.takeLast();
+            QCOMPARE(told.title, QStringLiteral("Sync to Fleet Repository"));
+            QVERIFY2(told.text.startsWith("Cannot connect to the fleet repository: "), qPrintable(told.text));
+        }
         QCOMPARE(barChanges, (QList<int>{1, 2, 42}));
         QCOMPARE(env.prompts().calls.last().text,
                  QStringLiteral("Processing complete!\n\nThe files were written to:\n%1")

@@ -9,6 +9,8 @@
 #include "plot/PlotModel.h"
 #include "plot/ui/XYPlot.h"
 #include "report/ui/EngineReportCommand.h"
+#include "repository/ui/FleetReader.h"
+#include "trend/EngineKey.h"
 #include "trend/FleetOverview.h"
 #include "trend/FlightIndex.h"
 #include "trend/IndexUpdater.h"
@@ -45,6 +47,15 @@ QString aircraftText(const QString& registration, qint32 position)
     return registration + QLatin1Char('/') + QString::number(position);
 }
 
+QList<IndexedFlight> flightsOfEngine(const QList<IndexedFlight>& flights, const QString& engine)
+{
+    QList<IndexedFlight> kept;
+    for (const IndexedFlight& flight : flights)
+        if (engineKey(flight) == engine)
+            kept.append(flight);
+    return kept;
+}
+
 }  // namespace
 
 EngineTrendWindow::EngineTrendWindow(QWidget* parent, const QString& dataRoot, const QString& databasePath)
@@ -72,17 +83,56 @@ void EngineTrendWindow::refreshIndex(const QString& dataRoot, const QString& dat
             failure = QString::number(changes.refused.size()) + QStringLiteral(" raw file(s) could not be read and are left out");
     }
     QString listFailure;
-    QList<trend::FleetRow> engines = trend::fleetOverview(index_->flights({}, &listFailure));
+    listEngines(index_->flights({}, &listFailure));
+    if (failure.isEmpty())
+        failure = listFailure;
+    if (!failure.isEmpty())
+        statusBar()->showMessage(failure);
+}
+
+// Fills the engine list anew without drawing: the caller chooses the engine.
+void EngineTrendWindow::listEngines(const QList<IndexedFlight>& flights)
+{
+    const QSignalBlocker quiet(ui_->engineCombo);
+    ui_->engineCombo->clear();
+    QList<trend::FleetRow> engines = trend::fleetOverview(flights);
     std::sort(engines.begin(), engines.end(), [](const auto& a, const auto& b) { return a.engine < b.engine; });
     for (const trend::FleetRow& engine : engines) {
         const QString text = trend::engineText(engine) + QStringLiteral("  (") + aircraftText(engine.registration, engine.enginePosition)
                              + QStringLiteral(", ") + QString::number(engine.flights) + QStringLiteral(" flights)");
         ui_->engineCombo->addItem(text, engine.engine);
     }
+}
+
+bool EngineTrendWindow::fromRepository() const { return ui_->sourceCombo->currentIndex() == 1; }
+
+// The engine shown stays chosen when the other source knows it too.
+void EngineTrendWindow::sourceChosen()
+{
+    if (!fromRepository()) {
+        fleetFlights_.clear();
+        showSource(index_->flights({}), {});
+        return;
+    }
+    ui_->sourceCombo->setEnabled(false);
+    statusBar()->showMessage(QStringLiteral("Reading the fleet repository..."));
+    readFleetFlights(this, [this](const repository::FleetFlights& fleet) {
+        ui_->sourceCombo->setEnabled(true);
+        fleetFlights_ = fleet.flights;
+        showSource(fleetFlights_, fleet.failure);
+    });
+}
+
+void EngineTrendWindow::showSource(const QList<IndexedFlight>& flights, const QString& failure)
+{
+    const QString engine = ui_->engineCombo->currentData().toString();
+    listEngines(flights);
+    ui_->engineCombo->setCurrentIndex(qMax(0, ui_->engineCombo->findData(engine)));
     if (failure.isEmpty())
-        failure = listFailure;
-    if (!failure.isEmpty())
+        statusBar()->clearMessage();
+    else
         statusBar()->showMessage(failure);
+    engineChosen();
 }
 
 void EngineTrendWindow::fillChoices()
@@ -114,6 +164,7 @@ void EngineTrendWindow::placeChart()
 void EngineTrendWindow::connectCommands()
 {
     const auto comboChanged = qOverload<int>(&QComboBox::currentIndexChanged);
+    connect(ui_->sourceCombo, comboChanged, this, &EngineTrendWindow::sourceChosen);
     connect(ui_->engineCombo, comboChanged, this, &EngineTrendWindow::engineChosen);
     connect(ui_->parameterCombo, comboChanged, this, [this] {
         showThreshold();
@@ -167,7 +218,12 @@ void EngineTrendWindow::engineChosen()
     QString failure;
     const QString engine = ui_->engineCombo->currentData().toString();
     // An empty key would ask for every engine's flights.
-    flights_ = engine.isEmpty() ? QList<IndexedFlight>() : index_->flights(engine, &failure);
+    if (engine.isEmpty())
+        flights_.clear();
+    else if (fromRepository())
+        flights_ = flightsOfEngine(fleetFlights_, engine);
+    else
+        flights_ = index_->flights(engine, &failure);
     if (!failure.isEmpty())
         statusBar()->showMessage(failure);
     redrawTrend();
@@ -367,6 +423,13 @@ bool EngineTrendWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == chart_->canvas() && event->type() == QEvent::MouseButtonDblClick) {
         const int point = flightAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (point >= 0 && fromRepository()) {
+            // The repository's flights name no local file to plot from.
+            statusBar()->showMessage(QStringLiteral("A flight of the fleet repository opens in the plot window once "
+                                                    "fetched: tolm-cli fetch --esn ")
+                                     + ui_->engineCombo->currentData().toString());
+            return true;
+        }
         if (point >= 0) {
             emit flightRequested(series_.points[point].rawPath, series_.points[point].slot);
             return true;

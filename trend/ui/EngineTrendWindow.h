@@ -11,7 +11,8 @@ class FlightIndex;
 class XYPlot;
 namespace Ui { class EngineTrendWindowClass; }
 
-// One engine's health indicator across every indexed flight: the engine,
+// One engine's health indicator across every indexed flight, this station's
+// or every station's from the fleet repository (the source chosen): the engine,
 // parameter, bin and memory type chosen above the chart, download boundaries
 // and alarm changes marked on it, a threshold per parameter with the points
 // above it highlighted. Hovering a point tells its flight; double-clicking it
@@ -42,6 +43,10 @@ protected:
 
 private:
     void refreshIndex(const QString& dataRoot, const QString& databasePath);
+    void listEngines(const QList<IndexedFlight>& flights);
+    bool fromRepository() const;
+    void sourceChosen();
+    void showSource(const QList<IndexedFlight>& flights, const QString& failure);
     void fillChoices();
     void placeChart();
     void connectCommands();
@@ -67,5 +72,6 @@ private:
     std::unique_ptr<FlightIndex> index_;
     XYPlot* chart_ = nullptr;
     QList<IndexedFlight> flights_;  // of the chosen engine
+    QList<IndexedFlight> fleetFlights_;  // every station's, when the source is the fleet repository
     trend::TrendSeries series_;
 };

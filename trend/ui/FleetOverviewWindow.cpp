@@ -5,6 +5,8 @@
 #include "core/MessageText.h"
 #include "core/Prompts.h"
 #include "plot/PlotModel.h"
+#include "repository/FleetRead.h"
+#include "repository/ui/FleetReader.h"
 #include "trend/FleetOutput.h"
 #include "trend/FleetOverview.h"
 #include "trend/FlightIndex.h"
@@ -141,6 +143,7 @@ FleetOverviewWindow::FleetOverviewWindow(QWidget* parent)
     connect(ui_->parameterComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::showRows);
     connect(ui_->binComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::showRows);
     connect(ui_->refreshButton, &QPushButton::clicked, this, &FleetOverviewWindow::reload);
+    connect(ui_->sourceComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::reload);
 }
 
 FleetOverviewWindow::~FleetOverviewWindow() = default;
@@ -151,6 +154,10 @@ const QAbstractItemModel* FleetOverviewWindow::shownRows() const { return sorted
 // The one place the window brings the index up to date and reads it.
 void FleetOverviewWindow::reload()
 {
+    if (fromRepository()) {
+        reloadFromRepository();
+        return;
+    }
     const QPointer<FleetOverviewWindow> alive(this);
     const IndexChanges changes = IndexUpdater::updateWhileLive(dataRootPath(), databasePath());
     if (!alive)
@@ -168,6 +175,23 @@ void FleetOverviewWindow::reload()
     setFlights(std::move(flights));
 }
 
+bool FleetOverviewWindow::fromRepository() const { return ui_->sourceComboBox->currentIndex() == 1; }
+
+void FleetOverviewWindow::reloadFromRepository()
+{
+    ui_->sourceComboBox->setEnabled(false);
+    ui_->refreshButton->setEnabled(false);
+    ui_->summaryLabel->setText(QStringLiteral("Reading the fleet repository..."));
+    readFleetFlights(this, [this](const repository::FleetFlights& fleet) {
+        ui_->sourceComboBox->setEnabled(true);
+        ui_->refreshButton->setEnabled(true);
+        if (!fleet.failure.isEmpty())
+            prompts().warning(this, kTitle, QStringLiteral("The fleet repository could not be read: ") + fleet.failure);
+        stations_ = repository::latestStations(fleet);
+        setFlights(fleet.flights);
+    });
+}
+
 void FleetOverviewWindow::setFlights(QList<IndexedFlight> flights)
 {
     flights_ = std::move(flights);
@@ -180,9 +204,18 @@ void FleetOverviewWindow::showRows()
                                        ui_->binComboBox->currentData().toInt(), trend::Memory::All};
     const QList<trend::FleetRow> rows = trend::fleetOverview(flights_, indicator);
     rows_->removeRows(0, rows_->rowCount());
+    const bool withStations = fromRepository();
+    const QStringList titles = trend::fleetTableTitles() + (withStations ? QStringList{QStringLiteral("Station")} : QStringList());
+    rows_->setColumnCount(int(titles.size()));
+    rows_->setHorizontalHeaderLabels(titles);
     int flightCount = 0;
     for (const trend::FleetRow& row : rows) {
-        rows_->appendRow(itemsOf(row));
+        QList<QStandardItem*> items = itemsOf(row);
+        if (withStations) {
+            items.append(new QStandardItem(stations_.value(row.engine)));
+            items.last()->setData(stations_.value(row.engine), kSortRole);
+        }
+        rows_->appendRow(items);
         flightCount += row.flights;
     }
     ui_->engineTable->resizeColumnsToContents();

@@ -2,6 +2,7 @@
 
 #include "trend/IndexedFlight.h"
 
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <memory>
@@ -13,7 +14,9 @@ class QStandardItemModel;
 class QTableView;
 namespace Ui { class FleetOverviewWindowClass; }
 
-// The fleet at a glance: one row per engine of the flight index with its
+// The fleet at a glance: one row per engine of the flight index (or, from the
+// fleet repository, of every station, with the station of its latest
+// download) with its
 // latest download's aircraft and alarm states and one indicator's latest
 // value against the flights before it, most alarming first. A click on a
 // column title sorts by that column; a double-click or Enter on a row asks
@@ -38,6 +41,8 @@ signals:
     void engineChosen(const QString& engine);
 
 private:
+    bool fromRepository() const;
+    void reloadFromRepository();
     void showRows();
     void chooseRow(const QModelIndex& index);
 
@@ -45,4 +50,5 @@ private:
     QStandardItemModel* rows_;
     QSortFilterProxyModel* sorted_;
     QList<IndexedFlight> flights_;
+    QHash<QString, QString> stations_;  // engine -> station of its latest download, from the repository
 };
