@@ -7,28 +7,14 @@
 #include "cli/CliJson.h"
 #include "cli/CliRepository.h"
 #include "cli/Commands.h"
+#include "repository/PgConnection.h"
+#include "repository/RepositoryFleet.h"
 #include "trend/AlignedTable.h"
-#include "trend/EngineKey.h"
 #include "trend/FleetOutput.h"
 
 #include <QJsonObject>
 
 namespace {
-
-// Each engine's station of its latest download (greatest creation time, then raw file name).
-QHash<QString, QString> latestStations(const repository::FleetFlights& read)
-{
-    QHash<QString, const IndexedFlight*> latest;
-    for (const IndexedFlight& flight : read.flights) {
-        const IndexedFlight*& kept = latest[engineKey(flight)];
-        if (!kept || trend::downloadedAfter(flight, *kept))
-            kept = &flight;
-    }
-    QHash<QString, QString> stations;
-    for (auto it = latest.cbegin(); it != latest.cend(); ++it)
-        stations.insert(it.key(), read.stationOfRaw.value(it.value()->rawPath));
-    return stations;
-}
 
 void printWithStations(const QList<trend::FleetRow>& rows, const QHash<QString, QString>& stations, bool json)
 {
@@ -72,9 +58,12 @@ int runFleet(const QStringList& arguments)
     const trend::TrendChoice indicator = cli::chosenIndicator(line);
 
     if (cli::repositoryGiven(line)) {
-        const repository::FleetFlights read = cli::repositoryFlights(line);
-        printWithStations(trend::fleetOverview(read.flights, indicator), latestStations(read),
-                          line.isSet(QStringLiteral("json")));
+        repository::PgConnection connection;
+        cli::openRepository(connection, cli::repositoryConnection(line));
+        const repository::FleetOverviewRead read = repository::fleetOverview(connection, indicator);
+        if (!read.failure.isEmpty())
+            throw cli::Exit{cli::StepFailed, QStringLiteral("The fleet repository cannot be read: ") + read.failure};
+        printWithStations(read.rows, read.stationOfEngine, line.isSet(QStringLiteral("json")));
         return cli::Success;
     }
     const cli::IndexedFlights read = cli::indexedFlights();

@@ -23,8 +23,12 @@ const char* const kVersion1[] = {
     "CREATE TABLE flight (download_id bigint NOT NULL REFERENCES download, slot integer NOT NULL,"
     " engine_id bigint NOT NULL REFERENCES engine, flight_number integer NOT NULL, second_word integer NOT NULL,"
     " memory_type integer NOT NULL, date_word integer NOT NULL, time_word integer NOT NULL,"
-    " flight_values bytea NOT NULL, PRIMARY KEY (download_id, slot))",
-    "CREATE INDEX flight_engine ON flight (engine_id)",
+    " flight_values bytea NOT NULL, steady_sha256 bytea NOT NULL"
+    " GENERATED ALWAYS AS (sha256(substring(flight_values for 2288))) STORED, PRIMARY KEY (download_id, slot))",
+    // Flight order within an engine; copies of one flight (equal words and
+    // steady-state values) lie next to each other, so the overview counts
+    // and walks an engine's latest flights from the index alone.
+    "CREATE INDEX flight_engine ON flight (engine_id, date_word, time_word, flight_number, steady_sha256)",
     // Raw files hardly compress: stored as they are, out of line.
     "CREATE TABLE download_file (download_id bigint NOT NULL REFERENCES download, name text NOT NULL,"
     " content bytea NOT NULL, PRIMARY KEY (download_id, name))",
