@@ -10,16 +10,14 @@
 namespace repository {
 namespace {
 
-// Each engine with flights: its distinct flights, its latest download holding
+// Each engine with flights: its distinct flights (counted as they arrived), its latest download holding
 // flights and that download's station.
 const char kEngines[] =
     "SELECT e.engine_key, e.serial, l.registration, l.engine_position, l.created, l.unit_engine_serial,"
     " array_to_string(l.alarm_codes, ','),"
     " (SELECT n.name FROM station_name n WHERE n.station_id = l.station_id ORDER BY n.named DESC LIMIT 1),"
     " c.flights"
-    " FROM (SELECT engine_id, count(*) AS flights FROM (SELECT DISTINCT engine_id, date_word, time_word,"
-    " flight_number, steady_sha256 FROM flight) copies GROUP BY engine_id) c"
-    " JOIN engine e ON e.id = c.engine_id"
+    " FROM engine_flights c JOIN engine e ON e.id = c.engine_id"
     " CROSS JOIN LATERAL (SELECT d.* FROM download d WHERE d.engine_id = e.id"
     " AND EXISTS (SELECT FROM flight f WHERE f.download_id = d.id)"
     // The latest download: creation time, then the name without its extension, longer first ("-2" after none).
@@ -33,7 +31,7 @@ const char kLatestFlights[] =
     "SELECT e.engine_key, w.date_word, w.time_word, w.flight_number, w.steady_sha256, d.created, d.raw_name,"
     " w.slot, substring(w.flight_values from $1 for $2)"
     " FROM engine e CROSS JOIN LATERAL (SELECT f.* FROM flight f WHERE f.engine_id = e.id"
-    " ORDER BY f.date_word DESC, f.time_word DESC, f.flight_number DESC, f.steady_sha256 DESC LIMIT $3) w"
+    " ORDER BY f.date_word DESC, f.time_word >> 5 DESC, f.flight_number DESC LIMIT $3) w"
     " JOIN download d ON d.id = w.download_id"
     " ORDER BY e.engine_key, w.date_word, w.time_word, w.flight_number, w.steady_sha256, d.created DESC,"
     " length(regexp_replace(d.raw_name, '\\.[^.]*$', '')) DESC, regexp_replace(d.raw_name, '\\.[^.]*$', '')"
@@ -41,7 +39,7 @@ const char kLatestFlights[] =
 
 // Flight rows read per engine: the latest flight and the ones its change is
 // measured against, with room for copies.
-constexpr int kWindow = 2 * (trend::kMedianFlights + 1) + 2;
+constexpr int kWindow = trend::kMedianFlights + 1 + 4;
 constexpr int kParameterBytes = trend::kBins * sizeof(float);
 
 struct WindowFlight {
@@ -119,7 +117,7 @@ std::optional<QHash<QString, EngineWindow>> latestFlights(PgConnection& connecti
 }
 
 // The indicator's values in flight order, or none when the window may lack
-// flights that count: its oldest minute may be cut, so it is left out.
+// flights that count: copies of its oldest flight may be cut, so that flight is left out.
 std::optional<QList<double>> windowValues(EngineWindow window, int bin)
 {
     std::sort(window.flights.begin(), window.flights.end(),
@@ -128,7 +126,8 @@ std::optional<QList<double>> windowValues(EngineWindow window, int bin)
     QList<double> values;
     for (const WindowFlight& flight : window.flights) {
         const WindowFlight& oldest = window.flights.constFirst();
-        if (cut && flight.dateWord == oldest.dateWord && flight.minute() == oldest.minute())
+        if (cut && flight.dateWord == oldest.dateWord && flight.minute() == oldest.minute()
+            && flight.flightNumber == oldest.flightNumber)
             continue;
         if (const auto value = trend::binValue(flight.bins, bin))
             values.append(*value);

@@ -15,6 +15,8 @@
 //                  10 x 4 capture averages), keyed (download, slot), and
 //                  the SHA-256 of the steady-state values that tells copies
 //                  of one flight from different flights
+//   distinct_flight  each flight once per engine (copies downloaded twice share a row)
+//   engine_flights   each engine's count of them, kept by a trigger on flight
 //   download_file  the raw file and the four reports of a download, as bytea
 
 #include <QString>

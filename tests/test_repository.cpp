@@ -392,7 +392,7 @@ private slots:
             QVERIFY(ownerRun("GRANT SELECT ON schema_version TO PUBLIC", "future"));
         }
         const Run run = cli(a, {"sync", "--repository", conninfo}, environment);
-        QCOMPARE(run.status, 1);
+        QVERIFY2(run.status == 1, qPrintable(run.err));
         QVERIFY2(run.err.contains(cause), qPrintable(run.err));
         QVERIFY2(!run.err.contains("NOTICE") && !run.err.contains("WARNING"), qPrintable(run.err));
     }
@@ -445,7 +445,35 @@ private slots:
                  QStringList{"1"});
     }
 
+    // A raw file is read again only when its size or modification time changed.
+    void syncHashesChangedFilesOnly_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("changedYear");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("same time: not read") << "ESN7003-fd-20260901-1400.raw" << 2020 << "Sent 0 download(s)";
+        QTest::newRow("time changed") << "ESN7003-fd-20260902-1400.raw" << 2021 << "Sent 1 download(s)";
+    }
+    void syncHashesChangedFilesOnly()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, changedYear);
+        QFETCH(QString, sent);
+        const QString path = writeRaw(a.dataRoot(), "F-GAAA", 1, name, {{changedYear - 2010, 0}});
+        QVERIFY(setModified(path, 2020));
+        QVERIFY(cli(a, {"sync", "--repository", "dbname=fleet"}).out.startsWith("Sent 1 download(s)"));
+        QVERIFY(changeLastByte(path) && setModified(path, changedYear));
+        QCOMPARE(cli(a, {"sync", "--repository", "dbname=fleet"}).out.section(';', 0, 0).section(" (", 0, 0), sent);
+    }
+
 private:
+    static bool setModified(const QString& path, int year)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadWrite)
+               && file.setFileTime(QDateTime(QDate(year, 1, 1), QTime(0, 0), Qt::UTC), QFileDevice::FileModificationTime);
+    }
+
     static bool changeLastByte(const QString& path)
     {
         QFile file(path);
