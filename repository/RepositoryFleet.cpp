@@ -10,8 +10,8 @@
 namespace repository {
 namespace {
 
-// Each engine with flights: its distinct flights (counted as they arrived), its latest download holding
-// flights and that download's station.
+// Each engine with flights: its distinct flights (counted as they arrived),
+// its latest download holding flights and that download's station.
 const char kEngines[] =
     "SELECT e.engine_key, e.serial, l.registration, l.engine_position, l.created, l.unit_engine_serial,"
     " array_to_string(l.alarm_codes, ','),"
@@ -123,11 +123,14 @@ std::optional<QList<double>> windowValues(EngineWindow window, int bin)
     std::sort(window.flights.begin(), window.flights.end(),
               [](const WindowFlight& a, const WindowFlight& b) { return a.order() < b.order(); });
     const bool cut = window.rowsRead == kWindow;
+    const auto isOldest = [&](const WindowFlight& flight) {
+        const WindowFlight& oldest = window.flights.constFirst();
+        return std::tuple(flight.dateWord, flight.minute(), flight.flightNumber)
+               == std::tuple(oldest.dateWord, oldest.minute(), oldest.flightNumber);
+    };
     QList<double> values;
     for (const WindowFlight& flight : window.flights) {
-        const WindowFlight& oldest = window.flights.constFirst();
-        if (cut && flight.dateWord == oldest.dateWord && flight.minute() == oldest.minute()
-            && flight.flightNumber == oldest.flightNumber)
+        if (cut && isOldest(flight))
             continue;
         if (const auto value = trend::binValue(flight.bins, bin))
             values.append(*value);

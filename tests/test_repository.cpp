@@ -423,7 +423,7 @@ private slots:
         const QString before = downloads();
         Relay relay(200000, [] { QProcess::execute("pg_ctlcluster", clusterOfServer() + QStringList{"stop", "-m", "fast"}); });
         const Run run = cli(a, {"sync", "--repository", "dbname=fleet host=127.0.0.1 port=" + QString::number(relay.port())});
-        QCOMPARE(run.status, 1);
+        QVERIFY2(run.status == 1, qPrintable(run.err));
         QVERIFY2(run.err.contains("ESN7001-fd-20260701-1200.raw was not stored: ") && !run.err.contains("did not answer"),
                  qPrintable(run.err));
         QCOMPARE(QProcess::execute("pg_ctlcluster", clusterOfServer() + QStringList{"start"}), 0);
