@@ -7,9 +7,9 @@
 #include "cli/CliJson.h"
 #include "cli/CliRepository.h"
 #include "cli/Commands.h"
-#include "repository/FleetRead.h"
+#include "repository/PgConnection.h"
+#include "repository/RepositoryFleet.h"
 #include "trend/AlignedTable.h"
-#include "trend/EngineKey.h"
 #include "trend/FleetOutput.h"
 
 #include <QJsonObject>
@@ -58,9 +58,12 @@ int runFleet(const QStringList& arguments)
     const trend::TrendChoice indicator = cli::chosenIndicator(line);
 
     if (cli::repositoryGiven(line)) {
-        const repository::FleetFlights read = cli::repositoryFlights(line);
-        printWithStations(trend::fleetOverview(read.flights, indicator), repository::latestStations(read),
-                          line.isSet(QStringLiteral("json")));
+        repository::PgConnection connection;
+        cli::openRepository(connection, cli::repositoryConnection(line));
+        const repository::FleetOverviewRead read = repository::fleetOverview(connection, indicator);
+        if (!read.failure.isEmpty())
+            throw cli::Exit{cli::StepFailed, QStringLiteral("The fleet repository cannot be read: ") + read.failure};
+        printWithStations(read.rows, read.stationOfEngine, line.isSet(QStringLiteral("json")));
         return cli::Success;
     }
     const cli::IndexedFlights read = cli::indexedFlights();

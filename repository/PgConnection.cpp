@@ -84,7 +84,15 @@ QByteArray PgResult::bytes(int row, int column) const
 {
     const char* hex = raw(row, column);  // "\x0a1b..."
     const int length = PQgetlength(result_, row, column);
-    return length >= 2 ? QByteArray::fromHex(QByteArray::fromRawData(hex + 2, length - 2)) : QByteArray();
+    if (length < 2)
+        return {};
+    // The server writes two lower-case digits per byte; QByteArray::fromHex is several times slower.
+    const auto digit = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+    QByteArray bytes((length - 2) / 2, Qt::Uninitialized);
+    char* out = bytes.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = char(digit(hex[2 + 2 * i]) << 4 | digit(hex[3 + 2 * i]));
+    return bytes;
 }
 
 bool PgConnection::open(const QString& conninfo)

@@ -2,6 +2,7 @@
 
 #include "core/MessageText.h"
 #include "repository/LocalDownload.h"
+#include "repository/RawFileHashes.h"
 #include "repository/RepositorySchema.h"
 
 #include <QFileInfo>
@@ -157,9 +158,11 @@ PushOutcome RepositoryPush::run()
         outcome.failure = outcome.cancelled ? QStringLiteral("Cancelled.") : prefix + connection_.failure();
         return outcome;
     };
+    const QStringList rawFiles = rawFilesBelow(dataRoot_);
+    const QHash<QString, QByteArray> hashes = rawFileHashes(rawFiles, dataRoot_ + QStringLiteral("/tolm.db"));
     QList<Candidate> candidates;
-    for (const QString& path : rawFilesBelow(dataRoot_))
-        candidates << Candidate{path, sha256Of(path), 0};
+    for (const QString& path : rawFiles)
+        candidates << Candidate{path, hashes.value(path), 0};
     if (!connection_.open(conninfo_)) {
         outcome.needsPassword = connection_.needsPassword();
         return stopped(QStringLiteral("Cannot connect to the fleet repository: "));

@@ -23,13 +23,37 @@ const char* const kVersion1[] = {
     "CREATE TABLE flight (download_id bigint NOT NULL REFERENCES download, slot integer NOT NULL,"
     " engine_id bigint NOT NULL REFERENCES engine, flight_number integer NOT NULL, second_word integer NOT NULL,"
     " memory_type integer NOT NULL, date_word integer NOT NULL, time_word integer NOT NULL,"
-    " flight_values bytea NOT NULL, PRIMARY KEY (download_id, slot))",
-    "CREATE INDEX flight_engine ON flight (engine_id)",
+    " flight_values bytea NOT NULL, steady_sha256 bytea NOT NULL"
+    " GENERATED ALWAYS AS (sha256(substring(flight_values for 2288))) STORED, PRIMARY KEY (download_id, slot))",
+    // Flight order within an engine (flight end to the minute, flight
+    // number): the overview walks an engine's latest flights backwards.
+    "CREATE INDEX flight_engine ON flight (engine_id, date_word, (time_word >> 5), flight_number)",
+    // 2.4 kB of values stay in the row: reading part of them costs no second lookup.
+    "ALTER TABLE flight ALTER COLUMN flight_values SET STORAGE PLAIN",
+    // Each engine's distinct flights, counted as they arrive. Stations may not
+    // update, so the count is kept by the owner's trigger; the engine's row is
+    // locked before its flights are looked up, so two pushes of copies of one
+    // engine's flights wait for each other instead of deadlocking.
+    "CREATE TABLE distinct_flight (engine_id bigint NOT NULL REFERENCES engine, date_word integer NOT NULL,"
+    " time_word integer NOT NULL, flight_number integer NOT NULL, steady_sha256 bytea NOT NULL,"
+    " PRIMARY KEY (engine_id, date_word, time_word, flight_number, steady_sha256))",
+    "CREATE TABLE engine_flights (engine_id bigint PRIMARY KEY REFERENCES engine, flights bigint NOT NULL)",
+    "CREATE FUNCTION count_distinct_flight() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER"
+    " SET search_path FROM CURRENT AS $$ BEGIN"
+    " INSERT INTO engine_flights VALUES (NEW.engine_id, 0)"
+    " ON CONFLICT (engine_id) DO UPDATE SET flights = engine_flights.flights;"
+    " INSERT INTO distinct_flight VALUES (NEW.engine_id, NEW.date_word, NEW.time_word, NEW.flight_number,"
+    " NEW.steady_sha256) ON CONFLICT DO NOTHING;"
+    " IF FOUND THEN UPDATE engine_flights SET flights = flights + 1 WHERE engine_id = NEW.engine_id; END IF;"
+    " RETURN NULL; END $$",
+    "REVOKE ALL ON FUNCTION count_distinct_flight() FROM PUBLIC",
+    "CREATE TRIGGER flight_counted AFTER INSERT ON flight FOR EACH ROW EXECUTE FUNCTION count_distinct_flight()",
     // Raw files hardly compress: stored as they are, out of line.
     "CREATE TABLE download_file (download_id bigint NOT NULL REFERENCES download, name text NOT NULL,"
     " content bytea NOT NULL, PRIMARY KEY (download_id, name))",
     "ALTER TABLE download_file ALTER COLUMN content SET STORAGE EXTERNAL",
-    "GRANT SELECT ON schema_version, station, station_name, engine, download, flight, download_file TO tolm_station",
+    "GRANT SELECT ON schema_version, station, station_name, engine, download, flight, download_file, distinct_flight,"
+    " engine_flights TO tolm_station",
     "GRANT INSERT ON station, station_name, engine, download, flight, download_file TO tolm_station",
 };
 

@@ -12,7 +12,11 @@
 //                  station, engine, header fields and the set's file names
 //   flight         one complete slot of a download: its words and values (the
 //                  flight index's blob: 22 x 26 steady-state floats, then the
-//                  10 x 4 capture averages), keyed (download, slot)
+//                  10 x 4 capture averages), keyed (download, slot), and
+//                  the SHA-256 of the steady-state values that tells copies
+//                  of one flight from different flights
+//   distinct_flight  each flight once per engine (copies downloaded twice share a row)
+//   engine_flights   each engine's count of them, kept by a trigger on flight
 //   download_file  the raw file and the four reports of a download, as bytea
 
 #include <QString>

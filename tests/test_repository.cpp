@@ -286,6 +286,56 @@ private slots:
         QCOMPARE(rows[0]["flights"].toInt(), 4);
     }
 
+    // The overview the server works out equals the station's own overview of the same downloads.
+    void repositoryOverviewEqualsLocal_data()
+    {
+        QTest::addColumn<QStringList>("indicator");
+        QTest::newRow("default") << QStringList{};
+        QTest::newRow("bin") << QStringList{"--parameter", "0", "--bin", "1"};
+        QTest::newRow("highest") << QStringList{"--parameter", "0", "--highest"};
+        QTest::newRow("out of range") << QStringList{"--parameter", "21", "--bin", "26"};
+    }
+    void repositoryOverviewEqualsLocal()
+    {
+        QFETCH(QStringList, indicator);
+        const Station d{QStringLiteral("overview-d"), env.path() + "/overview-d", QStringLiteral("station_a")};
+        const QStringList repository{"--repository", "dbname=overview"};
+        if (!QFileInfo::exists(d.home)) {
+            QVERIFY(ownerRun("CREATE DATABASE overview", "postgres"));
+            QSettings(d.home + "/settings/Quellwerk/Mirvak.conf", QSettings::IniFormat).setValue("Station/Name", d.name);
+            const QStringList ownerEnv{"PGUSER=" + qEnvironmentVariable("PGUSER"), "PGPASSWORD=" + qEnvironmentVariable("PGPASSWORD")};
+            QCOMPARE(cli(d, QStringList{"repository", "migrate"} + repository, ownerEnv).status, 0);
+            const auto flights = [](int first, int last) {
+                QList<RawSlot> list;
+                for (int n = first; n <= last; ++n)
+                    list << RawSlot{n, n % 2, dateWord(2026, 1 + n / 28, 1 + n % 28), timeWord(n % 24, 0)};
+                return list;
+            };
+            // Downloaded again before the unit was erased: copies among new flights.
+            writeRaw(d.dataRoot(), "F-GDDA", 1, "ESN7101-fd-20260101-0800.raw", flights(1, 14));
+            writeRaw(d.dataRoot(), "F-GDDA", 1, "ESN7101-fd-20260102-0800.raw", flights(1, 18));
+            writeRaw(d.dataRoot(), "F-GDDA", 1, "ESN7101-fd-20260103-0800.raw", flights(19, 30));
+            // Moved to another aircraft and position.
+            writeRaw(d.dataRoot(), "F-GDDB", 2, "ESN7102-fd-20260101-0900.raw", flights(1, 5));
+            writeRaw(d.dataRoot(), "F-GDDC", 3, "ESN7102-fd-20260201-0900.raw", flights(6, 9));
+            // Mostly copies: more rows than the server's window of latest flights.
+            for (const char* name : {"ESN7103-fd-20260101-1000.raw", "ESN7103-fd-20260101-1000-2.raw", "ESN7103-fd-20260101-1000-10.raw"})
+                writeRaw(d.dataRoot(), "F-GDDD", 4, name, flights(1, 13));
+            QCOMPARE(cli(d, QStringList{"sync"} + repository).status, 0);
+        }
+        const Run local = cli(d, QStringList{"fleet", "--json"} + indicator);
+        const Run fleet = cli(d, QStringList{"fleet", "--json"} + indicator + repository);
+        QCOMPARE(fleet.status, 0);
+        QJsonArray rows = QJsonDocument::fromJson(fleet.out.toUtf8()).array();
+        QCOMPARE(rows.size(), 3);
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            QJsonObject row = rows[i].toObject();
+            QCOMPARE(row.take("station").toString(), d.name);
+            rows[i] = row;
+        }
+        QCOMPARE(QJsonDocument(rows).toJson(), QJsonDocument::fromJson(local.out.toUtf8()).toJson());
+    }
+
     void fetchCopiesWithoutReplacing()
     {
         const Station c{QStringLiteral("laptop-c"), env.path() + "/laptop-c", QStringLiteral("station_a")};
@@ -342,7 +392,7 @@ private slots:
             QVERIFY(ownerRun("GRANT SELECT ON schema_version TO PUBLIC", "future"));
         }
         const Run run = cli(a, {"sync", "--repository", conninfo}, environment);
-        QCOMPARE(run.status, 1);
+        QVERIFY2(run.status == 1, qPrintable(run.err));
         QVERIFY2(run.err.contains(cause), qPrintable(run.err));
         QVERIFY2(!run.err.contains("NOTICE") && !run.err.contains("WARNING"), qPrintable(run.err));
     }
@@ -373,7 +423,7 @@ private slots:
         const QString before = downloads();
         Relay relay(200000, [] { QProcess::execute("pg_ctlcluster", clusterOfServer() + QStringList{"stop", "-m", "fast"}); });
         const Run run = cli(a, {"sync", "--repository", "dbname=fleet host=127.0.0.1 port=" + QString::number(relay.port())});
-        QCOMPARE(run.status, 1);
+        QVERIFY2(run.status == 1, qPrintable(run.err));
         QVERIFY2(run.err.contains("ESN7001-fd-20260701-1200.raw was not stored: ") && !run.err.contains("did not answer"),
                  qPrintable(run.err));
         QCOMPARE(QProcess::execute("pg_ctlcluster", clusterOfServer() + QStringList{"start"}), 0);
@@ -395,7 +445,35 @@ private slots:
                  QStringList{"1"});
     }
 
+    // A raw file is read again only when its size or modification time changed.
+    void syncHashesChangedFilesOnly_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("changedYear");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("same time: not read") << "ESN7003-fd-20260901-1400.raw" << 2020 << "Sent 0 download(s)";
+        QTest::newRow("time changed") << "ESN7003-fd-20260902-1400.raw" << 2021 << "Sent 1 download(s)";
+    }
+    void syncHashesChangedFilesOnly()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, changedYear);
+        QFETCH(QString, sent);
+        const QString path = writeRaw(a.dataRoot(), "F-GAAA", 1, name, {{changedYear - 2010, 0}});
+        QVERIFY(setModified(path, 2020));
+        QVERIFY(cli(a, {"sync", "--repository", "dbname=fleet"}).out.startsWith("Sent 1 download(s)"));
+        QVERIFY(changeLastByte(path) && setModified(path, changedYear));
+        QCOMPARE(cli(a, {"sync", "--repository", "dbname=fleet"}).out.section(';', 0, 0).section(" (", 0, 0), sent);
+    }
+
 private:
+    static bool setModified(const QString& path, int year)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadWrite)
+               && file.setFileTime(QDateTime(QDate(year, 1, 1), QTime(0, 0), Qt::UTC), QFileDevice::FileModificationTime);
+    }
+
     static bool changeLastByte(const QString& path)
     {
         QFile file(path);

@@ -19,24 +19,6 @@ const IndexedFlight& latestDownload(const QList<const IndexedFlight*>& flights)
                               [](const IndexedFlight* a, const IndexedFlight* b) { return downloadedAfter(*b, *a); });
 }
 
-// The latest value against the median of the finite values of up to ten flights before it.
-void setIndicator(FleetRow& row, const TrendSeries& series)
-{
-    if (series.points.isEmpty())
-        return;
-    const double latest = series.points.last().value;
-    row.value = latest;
-    QList<double> before;
-    for (qsizetype i = qMax<qsizetype>(0, series.points.size() - 1 - kMedianFlights); i < series.points.size() - 1; ++i)
-        if (std::isfinite(series.points[i].value))
-            before.append(series.points[i].value);
-    const std::optional<double> middle = median(before);
-    if (!std::isfinite(latest) || !middle || *middle == 0)
-        return;
-    row.change = latest - *middle;
-    row.changePercent = *row.change / std::abs(*middle) * 100;
-}
-
 FleetRow rowOf(const QString& engine, const QList<const IndexedFlight*>& flights, const TrendChoice& indicator)
 {
     const IndexedFlight& latest = latestDownload(flights);
@@ -52,7 +34,10 @@ FleetRow rowOf(const QString& engine, const QList<const IndexedFlight*>& flights
     row.alarmCodes = latest.alarmCodes;
     for (qint32 code : row.alarmCodes)
         row.alarmRank = qMax(row.alarmRank, alarmRank(code));
-    setIndicator(row, trendOf(distinct, indicator));
+    QList<double> values;
+    for (const TrendPoint& point : trendOf(distinct, indicator).points)
+        values.append(point.value);
+    setIndicator(row, values);
     return row;
 }
 
@@ -68,6 +53,26 @@ bool comesFirst(const FleetRow& a, const FleetRow& b)
 }
 
 }  // namespace
+
+// The latest value against the median of the finite values of up to ten flights before it.
+void setIndicator(FleetRow& row, const QList<double>& values)
+{
+    if (values.isEmpty())
+        return;
+    const double latest = values.last();
+    row.value = latest;
+    QList<double> before;
+    for (qsizetype i = qMax<qsizetype>(0, values.size() - 1 - kMedianFlights); i < values.size() - 1; ++i)
+        if (std::isfinite(values[i]))
+            before.append(values[i]);
+    const std::optional<double> middle = median(before);
+    if (!std::isfinite(latest) || !middle || *middle == 0)
+        return;
+    row.change = latest - *middle;
+    row.changePercent = *row.change / std::abs(*middle) * 100;
+}
+
+void sortFleetRows(QList<FleetRow>& rows) { std::sort(rows.begin(), rows.end(), comesFirst); }
 
 int alarmRank(qint32 code)
 {
@@ -95,7 +100,7 @@ QList<FleetRow> fleetOverview(const QList<IndexedFlight>& flights, const TrendCh
     QList<FleetRow> rows;
     for (auto engine = engines.cbegin(); engine != engines.cend(); ++engine)
         rows.append(rowOf(engine.key(), engine.value(), everyFlight));
-    std::sort(rows.begin(), rows.end(), comesFirst);
+    sortFleetRows(rows);
     return rows;
 }
 

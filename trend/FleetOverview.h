@@ -38,6 +38,12 @@ int alarmRank(qint32 code);
 // The middle value, or the mean of the middle two; none of no values.
 std::optional<double> median(QList<double> values);
 
+// Sets the row's latest value and its change from the indicator's values in
+// flight order (the flights without a value left out).
+void setIndicator(FleetRow& row, const QList<double>& values);
+// Puts rows in their first order: alarm rank, then largest rise.
+void sortFleetRows(QList<FleetRow>& rows);
+
 // The rows in their first order: alarm rank, then largest rise. The
 // indicator's memory type is ignored: every flight counts.
 QList<FleetRow> fleetOverview(const QList<IndexedFlight>& flights, const TrendChoice& indicator = {});

@@ -56,12 +56,11 @@ std::optional<std::pair<int, double>> highestBin(const std::array<float, kBins>&
     return best;
 }
 
-std::optional<std::pair<int, double>> chosenValue(const IndexedFlight& flight, const TrendChoice& choice)
+std::optional<std::pair<int, double>> chosenValue(const std::array<float, kBins>& bins, int bin)
 {
-    const std::array<float, kBins>& bins = flight.steady[choice.parameter];
-    if (choice.bin == kHighestBin)
+    if (bin == kHighestBin)
         return highestBin(bins);
-    return std::pair{choice.bin, double(bins[choice.bin - 1])};
+    return std::pair{bin, double(bins[bin - 1])};
 }
 
 bool memoryMatches(qint32 memoryType, Memory memory)
@@ -147,6 +146,13 @@ QString memoryTypeText(qint32 memoryType) { return memoryType == 1 ? QStringLite
 
 QString alarmPointName(int index) { return kPointNames[std::clamp(index / 2, 0, 2)]; }
 
+std::optional<double> binValue(const std::array<float, kBins>& bins, int bin)
+{
+    if (const auto value = chosenValue(bins, bin))
+        return value->second;
+    return std::nullopt;
+}
+
 bool downloadedAfter(const IndexedFlight& a, const IndexedFlight& b)
 {
     if (a.rawCreationTime != b.rawCreationTime)
@@ -186,7 +192,7 @@ TrendSeries trendOf(const QList<const IndexedFlight*>& engineFlights, const Tren
     for (const IndexedFlight* flight : flights) {
         if (!memoryMatches(flight->memoryType, choice.memory))
             continue;
-        const auto value = chosenValue(*flight, choice);
+        const auto value = chosenValue(flight->steady[choice.parameter], choice.bin);
         if (!value)
             continue;
         series.points.append(pointOf(*flight, *value));

@@ -68,6 +68,9 @@ std::optional<int> parameterId(const QString& text);
 QString flightEndText(quint16 dateWord, quint16 timeWord);
 // "pre" or "post".
 QString memoryTypeText(qint32 memoryType);
+// A parameter's value in one flight: the bin's (1..26), or the highest bin's
+// (kHighestBin); none when no bin has a finite, non-zero value.
+std::optional<double> binValue(const std::array<float, kBins>& bins, int bin);
 // Measuring point of alarm code i of the header (4R, 4L, 3B; current then historic).
 QString alarmPointName(int index);
 
