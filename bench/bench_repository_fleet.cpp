@@ -6,6 +6,7 @@
 // takes. With --filled it measures a repository the bench filled before (a
 // server kept running, PGHOST and the others set), so runs can be repeated.
 
+#include "BenchSupport.h"
 #include "repository/PgConnection.h"
 #include "repository/RepositoryFleet.h"
 #include "repository/RepositorySchema.h"
@@ -38,24 +39,11 @@ const char* const kFill[] = {
     "VACUUM ANALYZE",  // as autovacuum leaves a repository that has been in use
 };
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("PGHOST")) {
-        std::vector<char*> arguments{const_cast<char*>("pg_virtualenv")};
-        arguments.insert(arguments.end(), argv, argv + argc);
-        arguments.push_back(nullptr);
-        execvp("pg_virtualenv", arguments.data());
-        std::perror("pg_virtualenv");
-        return 1;
-    }
+    runUnderThrowawayServer(argc, argv);
     QCoreApplication app(argc, argv);
     repository::PgConnection connection(3600 * 1000);  // the fill runs for minutes
     if (!connection.open(QStringLiteral("dbname=postgres")) || !repository::migrate(connection).failure.isEmpty()) {
@@ -87,6 +75,6 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
-    std::printf("fleet overview of 5000 engines: %.0f ms (goal <= 1000 ms)\n", median(times));
+    std::printf("fleet overview of 5000 engines: %.0f ms (goal <= 1000 ms)\n", medianOf(times));
     return 0;
 }

@@ -130,24 +130,11 @@ double copySeconds(const QString& copyFile)
     return status == 0 ? timer.nsecsElapsed() / 1e9 : -1;
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("PGHOST")) {
-        std::vector<char*> arguments{const_cast<char*>("pg_virtualenv")};
-        arguments.insert(arguments.end(), argv, argv + argc);
-        arguments.push_back(nullptr);
-        execvp("pg_virtualenv", arguments.data());
-        std::perror("pg_virtualenv");
-        return 1;
-    }
+    runUnderThrowawayServer(argc, argv);
     QCoreApplication app(argc, argv);
     QuietPrompts prompts;
     BenchHome home;
@@ -178,8 +165,8 @@ int main(int argc, char* argv[])
             return 1;
     }
     std::printf("second sync of %d unchanged downloads: %.3f s with kept hashes, %.3f s reading every raw file\n",
-                kDownloads, median(again), median(againUnkept));
+                kDownloads, medianOf(again), medianOf(againUnkept));
     std::printf("%d downloads, %.0f MB: push %.2f s, psql \\copy (text) %.2f s, ratio %.2f (goal <= 4)\n", kDownloads,
-                bytes / 1e6, median(push), median(copy), median(push) / median(copy));
+                bytes / 1e6, medianOf(push), medianOf(copy), medianOf(push) / medianOf(copy));
     return 0;
 }

@@ -4,6 +4,7 @@
 // the trend built from it, median of 11 runs. Started without a server, it
 // runs itself under pg_virtualenv; it prints the disk the database takes.
 
+#include "BenchSupport.h"
 #include "repository/PgConnection.h"
 #include "repository/RepositoryFlights.h"
 #include "repository/RepositorySchema.h"
@@ -37,24 +38,11 @@ const char* const kFill[] = {
     "ANALYZE",
 };
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("PGHOST")) {
-        std::vector<char*> arguments{const_cast<char*>("pg_virtualenv")};
-        arguments.insert(arguments.end(), argv, argv + argc);
-        arguments.push_back(nullptr);
-        execvp("pg_virtualenv", arguments.data());
-        std::perror("pg_virtualenv");
-        return 1;
-    }
+    runUnderThrowawayServer(argc, argv);
     QCoreApplication app(argc, argv);
     repository::PgConnection connection(3600 * 1000);  // the fill runs for minutes
     if (!connection.open(QStringLiteral("dbname=postgres")) || !repository::migrate(connection).failure.isEmpty()) {
@@ -90,6 +78,6 @@ int main(int argc, char* argv[])
         }
     }
     std::printf("trend of one engine (200 flights, %d points): query %.1f ms, with the trend %.1f ms (goal <= 100 ms)\n",
-                points, median(query), median(total));
+                points, medianOf(query), medianOf(total));
     return 0;
 }

@@ -1,6 +1,9 @@
 #include "BenchSupport.h"
 
 #include <QSettings>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
 #include <cstdio>
 #include <unistd.h>
 
@@ -39,4 +42,22 @@ void MedianKeeper::ReportRuns(const std::vector<Run>& reports)
         medians[name] = {run.GetAdjustedRealTime() / unit, run.GetAdjustedCPUTime() / unit};
     }
     ConsoleReporter::ReportRuns(reports);
+}
+
+double medianOf(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void runUnderThrowawayServer(int argc, char* argv[])
+{
+    if (!qEnvironmentVariableIsEmpty("PGHOST"))
+        return;
+    std::vector<char*> arguments{const_cast<char*>("pg_virtualenv")};
+    arguments.insert(arguments.end(), argv, argv + argc);
+    arguments.push_back(nullptr);
+    execvp("pg_virtualenv", arguments.data());
+    std::perror("pg_virtualenv");
+    std::exit(1);
 }

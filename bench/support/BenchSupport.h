@@ -4,6 +4,7 @@
 
 #include "core/Prompts.h"
 
+#include <QList>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <map>
@@ -47,3 +48,10 @@ public:
     MedianKeeper();
     void ReportRuns(const std::vector<Run>& reports) override;
 };
+
+// The middle of the values (the upper one of an even count).
+double medianOf(QList<double> values);
+
+// Runs this program again under a throw-away PostgreSQL (pg_virtualenv) unless
+// it already runs under one (PGHOST set); returns only in that case.
+void runUnderThrowawayServer(int argc, char* argv[]);
