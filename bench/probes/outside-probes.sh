@@ -84,9 +84,9 @@ probe_flights() {
   seed_raw_files
   echo "== tolm-cli flights --json (load: $(cut -d' ' -f1-3 /proc/loadavg))"
   printf '%-26s %12s %12s %12s %8s\n' "tree" "json s" "listing s" "json MB" "ratio"
-  local files cut tree run
-  for spec in 1000:0 4000:0 10000:0 4000:4000 4000:8000; do
-    files=${spec%%:*} cut=${spec##*:}
+  local files cut size tree run
+  for size in 1000:0 4000:0 10000:0 4000:4000 4000:8000; do
+    files=${size%%:*} cut=${size##*:}
     [ "$cut" -gt "$files" ] && files=$cut
     tree=$work/tree-$files-$cut
     bash "$tools/make-tree.sh" "$work/seed" "$tree" "$files" $((files / 10)) "$cut"

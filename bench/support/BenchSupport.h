@@ -4,6 +4,8 @@
 
 #include "core/Prompts.h"
 
+namespace repository { class PgConnection; }
+
 #include <QList>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -55,3 +57,8 @@ double medianOf(QList<double> values);
 // Runs this program again under a throw-away PostgreSQL (pg_virtualenv) unless
 // it already runs under one (PGHOST set); returns only in that case.
 void runUnderThrowawayServer(int argc, char* argv[]);
+
+// Fills a migrated repository with 1 000 000 generated flights of 5000 engines
+// (ten downloads each), then prints the time it took and the database's size.
+// False, said on standard error, when a statement failed.
+bool fillGeneratedFleet(repository::PgConnection& connection);
