@@ -18,8 +18,6 @@ class RepositoryReader : public QObject {
 public:
     explicit RepositoryReader(QWidget* owner) : QObject(owner), owner_(owner) {}
 
-    bool reading() const { return reading_; }
-
     // `job` runs on a worker thread with the stored connection string; its
     // answer has a failure text and a needsPassword flag.
     template <typename Answer>
@@ -28,13 +26,11 @@ public:
         const quint64 id = ++latest_;
         const QString conninfo = storedConnection();
         if (conninfo.trimmed().isEmpty()) {
-            reading_ = false;
             Answer none;
             none.failure = noRepositoryText();
             done(none);
             return;
         }
-        reading_ = true;
         auto* watcher = new QFutureWatcher<Answer>(this);
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, id, conninfo, job, done] {
             watcher->deleteLater();
@@ -45,7 +41,6 @@ public:
                 read(job, done);
                 return;
             }
-            reading_ = false;
             done(answer);
         });
         watcher->setFuture(QtConcurrent::run(job, conninfo));
@@ -59,5 +54,4 @@ private:
 
     QWidget* owner_;
     quint64 latest_ = 0;
-    bool reading_ = false;
 };
