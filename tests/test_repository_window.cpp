@@ -1,6 +1,6 @@
 // The window's side of the fleet repository against the throw-away PostgreSQL
 // that pg_virtualenv starts for this program: the settings page, the sync
-// dialog and the trend's source. The station logs in as its own role whose
+// dialog, the trend's and the overview's source. The station logs in as its own role whose
 // password no file holds, so the window has to ask for it.
 
 #include "GuiTestEnvironment.h"
