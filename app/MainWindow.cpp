@@ -302,16 +302,18 @@ void MainWindow::openPlotWindow(const FlightRecordList& flights)
 
 void MainWindow::on_actionEngineTrend_triggered()
 {
-    openEngineTrend({});
+    openEngineTrend({}, TrendSource::Station);
 }
 
 // An empty engine key opens the trend of the window's first engine.
-void MainWindow::openEngineTrend(const QString& engine)
+void MainWindow::openEngineTrend(const QString& engine, TrendSource source)
 {
     auto* trendWindow = new EngineTrendWindow(this, dataRootPath(), databasePath());
     trendWindow->setAttribute(Qt::WA_DeleteOnClose);
     connect(trendWindow, &EngineTrendWindow::flightRequested, this, &MainWindow::openFlight);
-    if (!engine.isEmpty())
+    if (source == TrendSource::FleetRepository)
+        trendWindow->showRepositoryEngine(engine);
+    else if (!engine.isEmpty())
         trendWindow->showEngine(engine);
     trendWindow->show();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "flights/FlightRecord.h"
+#include "trend/ui/TrendSource.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -39,7 +40,7 @@ private slots:
     void on_actionChangePassword_triggered();
     void on_actionDelete_Temp_Files_triggered();
     void on_actionFleetOverview_triggered();
-    void openEngineTrend(const QString& engine);
+    void openEngineTrend(const QString& engine, TrendSource source);
     void on_actionEngineTrend_triggered();
     void on_actionUserGuide_triggered();
     void on_actionReleaseNotes_triggered();

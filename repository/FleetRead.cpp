@@ -2,44 +2,48 @@
 
 #include "repository/PgConnection.h"
 #include "repository/RepositorySchema.h"
-#include "trend/EngineKey.h"
-#include "trend/FleetOverview.h"
 
 namespace repository {
+namespace {
 
-FleetRead readFleet(const QString& conninfo, const QString& engineKey)
+// The failure text, empty when the connection is open on a schema this station knows.
+QString openChecked(PgConnection& connection, const QString& conninfo, bool* needsPassword)
 {
-    FleetRead read;
-    if (const QString refusal = connectionStringRefusal(conninfo); !refusal.isEmpty()) {
-        read.fleet.failure = refusal;
-        return read;
-    }
-    PgConnection connection;
+    if (const QString refusal = connectionStringRefusal(conninfo); !refusal.isEmpty())
+        return refusal;
     if (!connection.open(conninfo)) {
-        read.fleet.failure = QStringLiteral("Cannot connect to the fleet repository: ") + connection.failure();
-        read.needsPassword = connection.needsPassword();
-        return read;
+        *needsPassword = connection.needsPassword();
+        return QStringLiteral("Cannot connect to the fleet repository: ") + connection.failure();
     }
-    if (const QString refusal = schemaRefusal(connection); !refusal.isEmpty()) {
-        read.fleet.failure = refusal;
-        return read;
-    }
-    read.fleet = fleetFlights(connection, engineKey);
+    return schemaRefusal(connection);
+}
+
+}  // namespace
+
+OverviewRead readOverview(const QString& conninfo, const trend::TrendChoice& indicator)
+{
+    OverviewRead read;
+    PgConnection connection;
+    read.failure = openChecked(connection, conninfo, &read.needsPassword);
+    if (read.failure.isEmpty())
+        static_cast<FleetOverviewRead&>(read) = fleetOverview(connection, indicator);
     return read;
 }
 
-QHash<QString, QString> latestStations(const FleetFlights& fleet)
+OverviewRead readEngines(const QString& conninfo)
 {
-    QHash<QString, const IndexedFlight*> latest;
-    for (const IndexedFlight& flight : fleet.flights) {
-        const IndexedFlight*& kept = latest[engineKey(flight)];
-        if (!kept || trend::downloadedAfter(flight, *kept))
-            kept = &flight;
-    }
-    QHash<QString, QString> stations;
-    for (auto it = latest.cbegin(); it != latest.cend(); ++it)
-        stations.insert(it.key(), fleet.stationOfRaw.value(it.value()->rawPath));
-    return stations;
+    // A parameter that does not exist asks the server for no flight values.
+    return readOverview(conninfo, trend::TrendChoice{-1, trend::kHighestBin, trend::Memory::All});
+}
+
+EngineFlightsRead readEngineFlights(const QString& conninfo, const QString& engineKey)
+{
+    EngineFlightsRead read;
+    PgConnection connection;
+    read.failure = openChecked(connection, conninfo, &read.needsPassword);
+    if (read.failure.isEmpty() && !engineKey.isEmpty())  // an empty key would read every engine's flights
+        static_cast<FleetFlights&>(read) = fleetFlights(connection, engineKey);
+    return read;
 }
 
 }  // namespace repository

@@ -1,20 +1,27 @@
 #pragma once
-// The fleet's flights read with a connection of their own, as a window asks
-// for them from a worker thread: connect, check the schema, read.
+// What a window reads from the fleet repository on a worker thread, each read
+// with a connection of its own: connect, check the schema, read.
 
+#include "repository/RepositoryFleet.h"
 #include "repository/RepositoryFlights.h"
 
 namespace repository {
 
-struct FleetRead {
-    FleetFlights fleet;  // its failure says why nothing was read
-    bool needsPassword = false;  // the server asked for a password nobody gave
+// Each with its failure (why nothing was read) and whether the server asked
+// for a password nobody gave.
+struct OverviewRead : FleetOverviewRead {
+    bool needsPassword = false;
 };
 
-// The flights of one engine (its engineKey()), or every engine's when empty.
-FleetRead readFleet(const QString& conninfo, const QString& engineKey = {});
+struct EngineFlightsRead : FleetFlights {
+    bool needsPassword = false;
+};
 
-// Each engine's station of its latest download (greatest creation time, then raw file name).
-QHash<QString, QString> latestStations(const FleetFlights& fleet);
+// The fleet overview with that indicator, worked out by the server.
+OverviewRead readOverview(const QString& conninfo, const trend::TrendChoice& indicator);
+// The engines alone (no indicator values): a light listing to choose from.
+OverviewRead readEngines(const QString& conninfo);
+// The flights of one engine (its engineKey()).
+EngineFlightsRead readEngineFlights(const QString& conninfo, const QString& engineKey);
 
 }  // namespace repository

@@ -497,7 +497,7 @@ private slots:
         window.findChild<QAction*>("actionFleetOverview")->trigger();
         auto* fleet = window.findChild<FleetOverviewWindow*>();
         QVERIFY(fleet);
-        emit fleet->engineChosen(QStringLiteral("815"));
+        emit fleet->engineChosen(QStringLiteral("815"), TrendSource::Station);
         auto* trend = window.findChild<EngineTrendWindow*>();
         QVERIFY(trend && trend->isVisible());
         QCOMPARE(trend->series().points.size(), 1);

@@ -1,15 +1,18 @@
 // The window's side of the fleet repository against the throw-away PostgreSQL
 // that pg_virtualenv starts for this program: the settings page, the sync
-// dialog and the trend's source. The station logs in as its own role whose
+// dialog, the trend's and the overview's source. The station logs in as its own role whose
 // password no file holds, so the window has to ask for it.
 
 #include "GuiTestEnvironment.h"
 #include "LinkHelpers.h"
 #include "RawFiles.h"
+#include "SampleFlights.h"
+#include "app/MainWindow.h"
 #include "app/SettingsDialog.h"
 #include "core/Settings.h"
 #include "plot/ui/XYPlot.h"
 #include "repository/PgConnection.h"
+#include "repository/RepositoryFetch.h"
 #include "repository/RepositoryPush.h"
 #include "repository/RepositorySchema.h"
 #include "repository/ui/SyncCommand.h"
@@ -24,6 +27,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -38,6 +42,32 @@ void screenshot(QWidget& widget, const QString& name)
         return;
     widget.show();  // laid out as a person sees it
     widget.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+// The shown cells of the first `columns` columns, row by row.
+QStringList cells(const QAbstractItemModel* rows, int columns)
+{
+    QStringList texts;
+    for (int row = 0; row < rows->rowCount(); ++row)
+        for (int column = 0; column < columns; ++column)
+            texts << rows->index(row, column).data().toString();
+    return texts;
+}
+
+int rowOfEngine(const QAbstractItemModel* rows, const QString& engine)
+{
+    for (int row = 0; row < rows->rowCount(); ++row)
+        if (rows->index(row, 0).data().toString() == engine)
+            return row;
+    return -1;
+}
+
+// The overview from the repository, its answer shown.
+bool showRepository(FleetOverviewWindow& overview)
+{
+    auto* source = overview.findChild<QComboBox*>("sourceComboBox");
+    source->setCurrentIndex(1);
+    return waitFor([&] { return source->isEnabled(); });
 }
 
 }  // namespace
@@ -55,6 +85,13 @@ class TestRepositoryWindow : public QObject {
             return connection.failure();
         const auto result = connection.exec(statement);
         return result ? result->text(0, 0) : connection.failure();
+    }
+
+    void fetchInto(const QString& dataRoot, const QString& engine) const
+    {
+        repository::PgConnection connection;
+        QVERIFY(connection.open(owner_));
+        QCOMPARE(repository::fetchEngine(connection, engine, dataRoot).failure, QString());
     }
 
     bool ownerRun(const QString& conninfo, const char* statement) const
@@ -209,6 +246,70 @@ private slots:
         QCOMPARE(rows->headerData(rows->columnCount() - 1, Qt::Horizontal).toString(), "Station");
         QCOMPARE(rows->index(0, rows->columnCount() - 1).data().toString(), "base-v");
         screenshot(overview, QStringLiteral("repository-fleet"));
+    }
+
+    // An engine only the repository knows opens from its row in the repository's trend.
+    void repositoryRowOpensTheRepositoryTrend()
+    {
+        QTemporaryDir other;
+        writeSampleRawFile(other.path(), "F-GXXX", 1, "ESN8002-fd-20260601-1000.raw", {{50, 0}, {51, 0}, {52, 1}});
+        writeSampleRawFile(other.path(), "F-GXXX", 1, "ESN8002-fd-20260602-1000.raw", {{53, 0}, {54, 0}});
+        repository::RepositoryPush push(owner_, other.path(), {QStringLiteral("0b6d4c1e-0000-4000-8000-000000000002"), QStringLiteral("base-x")});
+        push.start();
+        QVERIFY(waitFor([&] { return push.isFinished(); }));
+        QCOMPARE(push.outcome().failure, QString());
+
+        MainWindow window;
+        window.findChild<QAction*>("actionFleetOverview")->trigger();
+        auto* fleet = window.findChild<FleetOverviewWindow*>();
+        QVERIFY(fleet && showRepository(*fleet));
+        QVERIFY(QTest::qWaitForWindowExposed(fleet));
+        QTableView* table = fleet->table();
+        const QPoint where = table->visualRect(table->model()->index(rowOfEngine(table->model(), "8002"), 1)).center();
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, where);  // a double-click begins as a click
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, where);
+        auto* trend = window.findChild<EngineTrendWindow*>();
+        QVERIFY(trend);
+        auto* source = trend->findChild<QComboBox*>("sourceCombo");
+        QVERIFY(waitFor([&] { return source->isEnabled(); }));
+        QCOMPARE(source->currentText(), "fleet repository");
+        QCOMPARE(trend->findChild<QComboBox*>("engineCombo")->currentData().toString(), "8002");
+        QCOMPARE(trend->series().points.size(), 5);
+        QCOMPARE(trend->series().points.last().flightNumber, 54);
+        trend->resize(1165, 640);
+        screenshot(*trend, QStringLiteral("repository-trend-from-overview"));
+    }
+
+    // With every download fetched, both sources show the same rows, for each indicator read anew.
+    // Choosing a parameter and a bin starts two reads: only the latter's answer may be shown.
+    void repositoryOverviewEqualsLocal()
+    {
+        fetchInto(env.dataRoot(), "8001");
+        fetchInto(env.dataRoot(), "8002");
+        FleetOverviewWindow local(nullptr);
+        local.reload();
+        FleetOverviewWindow fleet(nullptr);
+        QVERIFY(showRepository(fleet));
+        const int columns = local.shownRows()->columnCount();
+        QStringList values;
+        for (const auto& [parameter, bin] : {std::pair(7, 0), std::pair(0, 1), std::pair(3, 2)}) {
+            for (FleetOverviewWindow* window : {&local, &fleet}) {
+                auto* parameters = window->findChild<QComboBox*>("parameterComboBox");
+                parameters->setCurrentIndex(parameters->findData(parameter));
+                auto* bins = window->findChild<QComboBox*>("binComboBox");
+                bins->setCurrentIndex(bins->findData(bin));
+            }
+            QVERIFY(waitFor([&] { return fleet.findChild<QComboBox*>("sourceComboBox")->isEnabled(); }));
+            const QAbstractItemModel* rows = fleet.shownRows();
+            QCOMPARE(rows->rowCount(), 2);
+            QCOMPARE(cells(rows, columns), cells(local.shownRows(), columns));
+            QCOMPARE(fleet.findChild<QLabel*>("summaryLabel")->text(), local.findChild<QLabel*>("summaryLabel")->text());
+            values << rows->index(rowOfEngine(rows, "8002"), columns - 3).data().toString();
+        }
+        // Each indicator its own values.
+        QCOMPARE(QSet<QString>(values.begin(), values.end()).size(), 3);
+        QVERIFY(!values.contains(QString()));
+        screenshot(fleet, QStringLiteral("repository-fleet-two-stations"));
     }
 };
 

@@ -9,8 +9,8 @@
 #include "plot/PlotModel.h"
 #include "plot/ui/XYPlot.h"
 #include "report/ui/EngineReportCommand.h"
-#include "repository/ui/FleetReader.h"
-#include "trend/EngineKey.h"
+#include "repository/FleetRead.h"
+#include "repository/ui/RepositoryReader.h"
 #include "trend/FleetOverview.h"
 #include "trend/FlightIndex.h"
 #include "trend/IndexUpdater.h"
@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ranges>
+#include <utility>
 
 namespace {
 
@@ -47,20 +48,11 @@ QString aircraftText(const QString& registration, qint32 position)
     return registration + QLatin1Char('/') + QString::number(position);
 }
 
-QList<IndexedFlight> flightsOfEngine(const QList<IndexedFlight>& flights, const QString& engine)
-{
-    QList<IndexedFlight> kept;
-    for (const IndexedFlight& flight : flights)
-        if (engineKey(flight) == engine)
-            kept.append(flight);
-    return kept;
-}
-
 }  // namespace
 
 EngineTrendWindow::EngineTrendWindow(QWidget* parent, const QString& dataRoot, const QString& databasePath)
     : QMainWindow(parent), ui_(std::make_unique<Ui::EngineTrendWindowClass>()),
-      index_(std::make_unique<FlightIndex>(databasePath))
+      index_(std::make_unique<FlightIndex>(databasePath)), reader_(new RepositoryReader(this))
 {
     ui_->setupUi(this);
     placeChart();
@@ -83,7 +75,7 @@ void EngineTrendWindow::refreshIndex(const QString& dataRoot, const QString& dat
             failure = QString::number(changes.refused.size()) + QStringLiteral(" raw file(s) could not be read and are left out");
     }
     QString listFailure;
-    listEngines(index_->flights({}, &listFailure));
+    listEngines(trend::fleetOverview(index_->flights({}, &listFailure)));
     if (failure.isEmpty())
         failure = listFailure;
     if (!failure.isEmpty())
@@ -91,11 +83,10 @@ void EngineTrendWindow::refreshIndex(const QString& dataRoot, const QString& dat
 }
 
 // Fills the engine list anew without drawing: the caller chooses the engine.
-void EngineTrendWindow::listEngines(const QList<IndexedFlight>& flights)
+void EngineTrendWindow::listEngines(QList<trend::FleetRow> engines)
 {
     const QSignalBlocker quiet(ui_->engineCombo);
     ui_->engineCombo->clear();
-    QList<trend::FleetRow> engines = trend::fleetOverview(flights);
     std::sort(engines.begin(), engines.end(), [](const auto& a, const auto& b) { return a.engine < b.engine; });
     for (const trend::FleetRow& engine : engines) {
         const QString text = trend::engineText(engine) + QStringLiteral("  (") + aircraftText(engine.registration, engine.enginePosition)
@@ -106,33 +97,45 @@ void EngineTrendWindow::listEngines(const QList<IndexedFlight>& flights)
 
 bool EngineTrendWindow::fromRepository() const { return ui_->sourceCombo->currentIndex() == 1; }
 
-// The engine shown stays chosen when the other source knows it too.
+// The engine shown stays chosen when the other source knows it too. From the
+// repository only the engines are listed; the chosen one's flights are read
+// when it is chosen.
 void EngineTrendWindow::sourceChosen()
 {
     if (!fromRepository()) {
-        fleetFlights_.clear();
-        showSource(index_->flights({}), {});
+        showSource(trend::fleetOverview(index_->flights({})), {});
         return;
     }
-    ui_->sourceCombo->setEnabled(false);
-    statusBar()->showMessage(QStringLiteral("Reading the fleet repository..."));
-    readFleetFlights(this, [this](const repository::FleetFlights& fleet) {
+    readingStarted(QStringLiteral("Reading the fleet repository's engines..."));
+    reader_->read<repository::OverviewRead>(&repository::readEngines, [this](const repository::OverviewRead& read) {
         ui_->sourceCombo->setEnabled(true);
-        fleetFlights_ = fleet.flights;
-        showSource(fleetFlights_, fleet.failure);
+        showSource(read.rows, read.failure);
     });
 }
 
-void EngineTrendWindow::showSource(const QList<IndexedFlight>& flights, const QString& failure)
+void EngineTrendWindow::showSource(const QList<trend::FleetRow>& engines, const QString& failure)
 {
-    const QString engine = ui_->engineCombo->currentData().toString();
-    listEngines(flights);
+    const QString engine = wantedEngine_.isEmpty() ? ui_->engineCombo->currentData().toString()
+                                                   : std::exchange(wantedEngine_, QString());
+    listEngines(engines);
     ui_->engineCombo->setCurrentIndex(qMax(0, ui_->engineCombo->findData(engine)));
+    showFailure(failure);
+    engineChosen();
+}
+
+// The source is not changed while the repository is read.
+void EngineTrendWindow::readingStarted(const QString& what)
+{
+    ui_->sourceCombo->setEnabled(false);
+    statusBar()->showMessage(what);
+}
+
+void EngineTrendWindow::showFailure(const QString& failure)
+{
     if (failure.isEmpty())
         statusBar()->clearMessage();
     else
         statusBar()->showMessage(failure);
-    engineChosen();
 }
 
 void EngineTrendWindow::fillChoices()
@@ -218,15 +221,33 @@ void EngineTrendWindow::engineChosen()
     QString failure;
     const QString engine = ui_->engineCombo->currentData().toString();
     // An empty key would ask for every engine's flights.
-    if (engine.isEmpty())
+    if (engine.isEmpty()) {
         flights_.clear();
-    else if (fromRepository())
-        flights_ = flightsOfEngine(fleetFlights_, engine);
-    else
+    } else if (fromRepository()) {
+        readEngineFlights(engine);
+        return;
+    } else {
         flights_ = index_->flights(engine, &failure);
+    }
     if (!failure.isEmpty())
         statusBar()->showMessage(failure);
     redrawTrend();
+}
+
+// Another engine chosen meanwhile wins: the reader hands on the latest read only.
+void EngineTrendWindow::readEngineFlights(const QString& engine)
+{
+    flights_.clear();
+    redrawTrend();  // the engine shown before is not this one
+    readingStarted(QStringLiteral("Reading the engine's flights from the fleet repository..."));
+    reader_->read<repository::EngineFlightsRead>(
+        [engine](const QString& conninfo) { return repository::readEngineFlights(conninfo, engine); },
+        [this](const repository::EngineFlightsRead& read) {
+            ui_->sourceCombo->setEnabled(true);
+            flights_ = read.flights;
+            showFailure(read.failure);
+            redrawTrend();
+        });
 }
 
 void EngineTrendWindow::redrawTrend()
@@ -361,6 +382,14 @@ bool EngineTrendWindow::showEngine(const QString& engineKey)
     if (index >= 0)
         ui_->engineCombo->setCurrentIndex(index);
     return index >= 0;
+}
+
+void EngineTrendWindow::showRepositoryEngine(const QString& engineKey)
+{
+    wantedEngine_ = engineKey;
+    const QSignalBlocker quiet(ui_->sourceCombo);
+    ui_->sourceCombo->setCurrentIndex(1);
+    sourceChosen();
 }
 
 QList<int> EngineTrendWindow::pointsAboveThreshold() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "trend/FleetOverview.h"
 #include "trend/IndexedFlight.h"
 #include "trend/TrendSeries.h"
 
@@ -8,11 +9,13 @@
 #include <optional>
 
 class FlightIndex;
+class RepositoryReader;
 class XYPlot;
 namespace Ui { class EngineTrendWindowClass; }
 
 // One engine's health indicator across every indexed flight, this station's
-// or every station's from the fleet repository (the source chosen): the engine,
+// or every station's from the fleet repository (the source chosen; there the
+// server lists the engines and only the chosen engine's flights are read): the engine,
 // parameter, bin and memory type chosen above the chart, download boundaries
 // and alarm changes marked on it, a threshold per parameter with the points
 // above it highlighted. Hovering a point tells its flight; double-clicking it
@@ -27,6 +30,8 @@ public:
 
     // Shows that engine's trend (an engine key as the index gives it); false when the index has no such engine.
     bool showEngine(const QString& engineKey);
+    // Chooses the fleet repository as the source and shows that engine's trend once read.
+    void showRepositoryEngine(const QString& engineKey);
 
     XYPlot* chart() const { return chart_; }
     const trend::TrendSeries& series() const { return series_; }
@@ -43,10 +48,12 @@ protected:
 
 private:
     void refreshIndex(const QString& dataRoot, const QString& databasePath);
-    void listEngines(const QList<IndexedFlight>& flights);
+    void listEngines(QList<trend::FleetRow> engines);
     bool fromRepository() const;
     void sourceChosen();
-    void showSource(const QList<IndexedFlight>& flights, const QString& failure);
+    void showSource(const QList<trend::FleetRow>& engines, const QString& failure);
+    void readingStarted(const QString& what);
+    void showFailure(const QString& failure);
     void fillChoices();
     void placeChart();
     void connectCommands();
@@ -56,6 +63,7 @@ private:
     void storeThreshold();
     void showThreshold();
     void engineChosen();
+    void readEngineFlights(const QString& engine);
     void redrawTrend();
     std::vector<double> xValues(bool* sequence) const;
     void setTimeTicks(const std::vector<double>& x);
@@ -71,7 +79,8 @@ private:
     std::unique_ptr<Ui::EngineTrendWindowClass> ui_;
     std::unique_ptr<FlightIndex> index_;
     XYPlot* chart_ = nullptr;
+    RepositoryReader* reader_;
+    QString wantedEngine_;  // to be chosen once the repository's engines are listed
     QList<IndexedFlight> flights_;  // of the chosen engine
-    QList<IndexedFlight> fleetFlights_;  // every station's, when the source is the fleet repository
     trend::TrendSeries series_;
 };

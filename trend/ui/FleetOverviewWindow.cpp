@@ -6,7 +6,7 @@
 #include "core/Prompts.h"
 #include "plot/PlotModel.h"
 #include "repository/FleetRead.h"
-#include "repository/ui/FleetReader.h"
+#include "repository/ui/RepositoryReader.h"
 #include "trend/FleetOutput.h"
 #include "trend/FleetOverview.h"
 #include "trend/FlightIndex.h"
@@ -119,7 +119,8 @@ FleetOverviewWindow::FleetOverviewWindow(QWidget* parent)
     : QMainWindow(parent),
       ui_(std::make_unique<Ui::FleetOverviewWindowClass>()),
       rows_(new QStandardItemModel(this)),
-      sorted_(new FleetSortModel(this))
+      sorted_(new FleetSortModel(this)),
+      reader_(new RepositoryReader(this))
 {
     ui_->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -140,8 +141,8 @@ FleetOverviewWindow::FleetOverviewWindow(QWidget* parent)
     ui_->engineTable->horizontalHeader()->setResizeContentsPrecision(kMeasuredRows);
 
     connect(ui_->engineTable, &QTableView::activated, this, &FleetOverviewWindow::chooseRow);
-    connect(ui_->parameterComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::showRows);
-    connect(ui_->binComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::showRows);
+    connect(ui_->parameterComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::indicatorChosen);
+    connect(ui_->binComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::indicatorChosen);
     connect(ui_->refreshButton, &QPushButton::clicked, this, &FleetOverviewWindow::reload);
     connect(ui_->sourceComboBox, &QComboBox::currentIndexChanged, this, &FleetOverviewWindow::reload);
 }
@@ -177,32 +178,47 @@ void FleetOverviewWindow::reload()
 
 bool FleetOverviewWindow::fromRepository() const { return ui_->sourceComboBox->currentIndex() == 1; }
 
+trend::TrendChoice FleetOverviewWindow::indicator() const
+{
+    return {ui_->parameterComboBox->currentData().toInt(), ui_->binComboBox->currentData().toInt(), trend::Memory::All};
+}
+
+// The repository works the overview out anew for each indicator; the index's flights are at hand.
+void FleetOverviewWindow::indicatorChosen()
+{
+    if (fromRepository())
+        reloadFromRepository();
+    else
+        showRows(trend::fleetOverview(flights_, indicator()));
+}
+
+// The choices of indicator stay open meanwhile: the latest one's answer is shown.
 void FleetOverviewWindow::reloadFromRepository()
 {
+    flights_.clear();
     ui_->sourceComboBox->setEnabled(false);
     ui_->refreshButton->setEnabled(false);
     ui_->summaryLabel->setText(QStringLiteral("Reading the fleet repository..."));
-    readFleetFlights(this, [this](const repository::FleetFlights& fleet) {
-        ui_->sourceComboBox->setEnabled(true);
-        ui_->refreshButton->setEnabled(true);
-        if (!fleet.failure.isEmpty())
-            prompts().warning(this, kTitle, QStringLiteral("The fleet repository could not be read: ") + fleet.failure);
-        stations_ = repository::latestStations(fleet);
-        setFlights(fleet.flights);
-    });
+    reader_->read<repository::OverviewRead>(
+        [indicator = indicator()](const QString& conninfo) { return repository::readOverview(conninfo, indicator); },
+        [this](const repository::OverviewRead& read) {
+            ui_->sourceComboBox->setEnabled(true);
+            ui_->refreshButton->setEnabled(true);
+            if (!read.failure.isEmpty())
+                prompts().warning(this, kTitle, QStringLiteral("The fleet repository could not be read: ") + read.failure);
+            stations_ = read.stationOfEngine;
+            showRows(read.rows);
+        });
 }
 
 void FleetOverviewWindow::setFlights(QList<IndexedFlight> flights)
 {
     flights_ = std::move(flights);
-    showRows();
+    showRows(trend::fleetOverview(flights_, indicator()));
 }
 
-void FleetOverviewWindow::showRows()
+void FleetOverviewWindow::showRows(const QList<trend::FleetRow>& rows)
 {
-    const trend::TrendChoice indicator{ui_->parameterComboBox->currentData().toInt(),
-                                       ui_->binComboBox->currentData().toInt(), trend::Memory::All};
-    const QList<trend::FleetRow> rows = trend::fleetOverview(flights_, indicator);
     rows_->removeRows(0, rows_->rowCount());
     const bool withStations = fromRepository();
     const QStringList titles = trend::fleetTableTitles() + (withStations ? QStringList{QStringLiteral("Station")} : QStringList());
@@ -227,5 +243,5 @@ void FleetOverviewWindow::chooseRow(const QModelIndex& index)
 {
     const QString engine = index.siblingAtColumn(0).data(kEngineRole).toString();
     if (!engine.isEmpty())
-        emit engineChosen(engine);
+        emit engineChosen(engine, fromRepository() ? TrendSource::FleetRepository : TrendSource::Station);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "trend/FleetOverview.h"
 #include "trend/IndexedFlight.h"
+#include "trend/ui/TrendSource.h"
 
 #include <QHash>
 #include <QList>
@@ -12,11 +14,12 @@ class QModelIndex;
 class QSortFilterProxyModel;
 class QStandardItemModel;
 class QTableView;
+class RepositoryReader;
 namespace Ui { class FleetOverviewWindowClass; }
 
 // The fleet at a glance: one row per engine of the flight index (or, from the
 // fleet repository, of every station, with the station of its latest
-// download) with its
+// download, worked out by the server for each indicator chosen) with its
 // latest download's aircraft and alarm states and one indicator's latest
 // value against the flights before it, most alarming first. A click on a
 // column title sorts by that column; a double-click or Enter on a row asks
@@ -37,18 +40,21 @@ public:
     const QAbstractItemModel* shownRows() const;
 
 signals:
-    // The engine (its engine key) whose trend was asked for.
-    void engineChosen(const QString& engine);
+    // The engine (its engine key) whose trend was asked for, from the source shown.
+    void engineChosen(const QString& engine, TrendSource source);
 
 private:
     bool fromRepository() const;
+    trend::TrendChoice indicator() const;
+    void indicatorChosen();
     void reloadFromRepository();
-    void showRows();
+    void showRows(const QList<trend::FleetRow>& rows);
     void chooseRow(const QModelIndex& index);
 
     std::unique_ptr<Ui::FleetOverviewWindowClass> ui_;
     QStandardItemModel* rows_;
     QSortFilterProxyModel* sorted_;
-    QList<IndexedFlight> flights_;
+    RepositoryReader* reader_;
+    QList<IndexedFlight> flights_;  // of the index; none from the repository
     QHash<QString, QString> stations_;  // engine -> station of its latest download, from the repository
 };

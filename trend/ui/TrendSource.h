@@ -1,0 +1,4 @@
+#pragma once
+
+// Where the engine trend and the fleet overview read their flights.
+enum class TrendSource { Station, FleetRepository };
