@@ -47,7 +47,7 @@ int runFleet(const QStringList& arguments)
                                          "index is brought up to date first; raw files it cannot read are named "
                                          "on standard error and the exit status is then 1. With --repository: every "
                                          "engine of the fleet repository, with the station of its latest download."),
-                          cli::CommandLine::ReadsData,
+                          cli::CommandLine::ReadsDataOrRepository,
                           {QStringLiteral("tolm-cli fleet"),
                            QStringLiteral("tolm-cli fleet --parameter A3B --bin 20 --json")});
     cli::addIndicatorOptions(line);

@@ -286,6 +286,24 @@ private slots:
         QCOMPARE(rows[0]["flights"].toInt(), 4);
     }
 
+    // A station that reads only the repository needs no data tree, and gets none.
+    void readsTheRepositoryWithoutADataTree_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("shows");
+        QTest::newRow("trend") << QStringList{"trend", "--esn", "7001", "--parameter", "7", "--bin", "1"} << "F-GBBB";
+        QTest::newRow("fleet") << QStringList{"fleet"} << "base-b";
+    }
+    void readsTheRepositoryWithoutADataTree()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, shows);
+        const Station e{QStringLiteral("remote-e"), env.path() + "/remote-e", QStringLiteral("station_a")};
+        const Run run = cli(e, arguments + QStringList{"--repository", "dbname=fleet"});
+        QVERIFY2(run.status == 0 && run.out.contains(shows), qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(e.home + "/data"));
+    }
+
     // The overview the server works out equals the station's own overview of the same downloads.
     void repositoryOverviewEqualsLocal_data()
     {
