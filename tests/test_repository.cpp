@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <QtTest>
@@ -51,6 +52,7 @@ public:
             connect(client, &QTcpSocket::readyRead, this, [=, this] { forward(client, upstream, true); });
             connect(upstream, &QTcpSocket::readyRead, this, [=, this] { forward(upstream, client, false); });
             connect(upstream, &QTcpSocket::disconnected, client, [=] { client->disconnectFromHost(); });
+            connect(client, &QTcpSocket::disconnected, upstream, [=] { upstream->disconnectFromHost(); });
         });
     }
     quint16 port() const { return server_.serverPort(); }
@@ -370,6 +372,22 @@ private slots:
         QCOMPARE(trendFlights(c, {}), (QStringList{"1", "2", "3", "4"}));
     }
 
+    // A download writing the set (its lock taken) keeps it: the fetched copy takes the next suffix.
+    void fetchPassesOverASetBeingDownloaded()
+    {
+        const Station f{QStringLiteral("laptop-f"), env.path() + "/laptop-f", QStringLiteral("station_a")};
+        const QString engine = f.dataRoot() + "/F-GBBB_data/engine_2/";
+        QDir().mkpath(engine);
+        QFile lock(engine + ".ESN7001-20260401-0900.lock");
+        QVERIFY(lock.open(QIODevice::NewOnly));
+        lock.close();
+        const Run run = cli(f, {"fetch", "--esn", "7001", "--repository", "dbname=fleet"});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QVERIFY(QFile::exists(engine + "ESN7001-fd-20260401-0900-2.raw"));
+        QVERIFY(!QFile::exists(engine + "ESN7001-fd-20260401-0900.raw"));
+        QVERIFY(lock.exists());
+    }
+
     void changedRawFileIsANewDownload()
     {
         const QString path = writeRaw(a.dataRoot(), "F-GAAA", 1, "ESN7001-fd-20260501-1000.raw", {{5, 0}});
@@ -448,6 +466,31 @@ private slots:
         QCOMPARE(downloads(), before);
         QVERIFY(cli(a, {"sync", "--repository", "dbname=fleet"}).out.startsWith("Sent 1 download(s)"));
         QCOMPARE(downloads().toInt(), before.toInt() + 1);
+    }
+
+    // Ctrl+C halfway through the second of three downloads.
+    void interruptedSyncStoresOnlyWholeDownloads()
+    {
+        const Station g{QStringLiteral("station-g"), env.path() + "/station-g", QStringLiteral("station_a")};
+        qint64 rawSize = 0;
+        for (int day = 1; day <= 3; ++day)
+            rawSize = QFileInfo(writeRaw(g.dataRoot(), "F-GGGG", 1, QStringLiteral("ESN7004-fd-2026100%1-0800.raw").arg(day),
+                                         {{day, 0}})).size();
+        const int before = downloads().toInt();
+        std::unique_ptr<QProcess> sync;
+        Relay relay(rawSize * 3 / 2, [&] { ::kill(pid_t(sync->processId()), SIGINT); });
+        sync = start(g, {"sync", "--repository", "dbname=fleet host=127.0.0.1 port=" + QString::number(relay.port())});
+        const Run run = finish(*sync);
+        QVERIFY2(run.status == 130, qPrintable(run.err));
+        QVERIFY2(run.err.contains("Sent 1 download(s)") && run.err.endsWith(" Cancelled; nothing half stored.\n"),
+                 qPrintable(run.err));
+        QVERIFY(waitFor([] { return sessions() == "0"; }));
+        QCOMPARE(downloads().toInt(), before + 1);
+        QCOMPARE(ownerRows("SELECT count(*) FROM download d WHERE cardinality(d.file_names) <> "
+                           "(SELECT count(*) FROM download_file f WHERE f.download_id = d.id)"),
+                 QStringList{"0"});
+        QVERIFY(cli(g, {"sync", "--repository", "dbname=fleet"}).out.startsWith("Sent 2 download(s)"));
+        QCOMPARE(downloads().toInt(), before + 3);
     }
 
     void twoStationsPushTheSameDownloadAtOnce()
