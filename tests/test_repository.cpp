@@ -354,6 +354,13 @@ private slots:
             rows[i] = row;
         }
         QCOMPARE(QJsonDocument(rows).toJson(), QJsonDocument::fromJson(local.out.toUtf8()).toJson());
+        // So does the trend of the engine downloaded again before an erase.
+        if (!indicator.isEmpty()) {
+            const QStringList trend = QStringList{"trend", "--esn", "7101", "--csv"} + indicator;
+            const Run localTrend = cli(d, trend);
+            QVERIFY2(localTrend.status == 0, qPrintable(localTrend.err));
+            QCOMPARE(cli(d, trend + repository).out, localTrend.out);
+        }
     }
 
     void fetchCopiesWithoutReplacing()
