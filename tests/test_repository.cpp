@@ -57,6 +57,7 @@ public:
     }
     quint16 port() const { return server_.serverPort(); }
     bool held() const { return held_; }
+    void hold() { held_ = true; }
 
 private:
     void forward(QTcpSocket* from, QTcpSocket* to, bool fromClient)
@@ -485,7 +486,11 @@ private slots:
                                          {{day, 0}})).size();
         const int before = downloads().toInt();
         std::unique_ptr<QProcess> sync;
-        Relay relay(rawSize * 3 / 2, [&] { ::kill(pid_t(sync->processId()), SIGINT); });
+        // Held as well, so that the download cannot end before the interrupt is seen.
+        Relay relay(rawSize * 3 / 2, [&] {
+            relay.hold();
+            ::kill(pid_t(sync->processId()), SIGINT);
+        });
         sync = start(g, {"sync", "--repository", "dbname=fleet host=127.0.0.1 port=" + QString::number(relay.port())});
         const Run run = finish(*sync);
         QVERIFY2(run.status == 130, qPrintable(run.err));
