@@ -94,7 +94,7 @@ QString nameProblem(const QString& registration, qint64 position, const Files& f
 QString copyDownload(PgConnection& connection, const PgResult& downloads, int row, const QString& dataRoot,
                      FetchOutcome& outcome)
 {
-    const auto rows = connection.exec(kFiles, {PgParam::number(downloads.number(row, 0))});
+    const auto rows = connection.execBinary(kFiles, {PgParam::number(downloads.number(row, 0))});
     if (!rows)
         return connection.failure();
     Files files;
