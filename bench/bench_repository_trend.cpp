@@ -3,6 +3,8 @@
 // generate_series, values random so that nothing compresses): the query and
 // the trend built from it, median of 11 runs. Started without a server, it
 // runs itself under pg_virtualenv; it prints the disk the database takes.
+// With --filled it measures a repository the bench filled before (a server
+// kept running, PGHOST and the others set), so runs can be repeated.
 
 #include "BenchSupport.h"
 #include "repository/PgConnection.h"
@@ -23,7 +25,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", qPrintable(connection.failure()));
         return 1;
     }
-    if (!fillGeneratedFleet(connection))
+    if (!QCoreApplication::arguments().contains(QStringLiteral("--filled")) && !fillGeneratedFleet(connection))
         return 1;
 
     trend::TrendChoice choice;

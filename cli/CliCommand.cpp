@@ -1,6 +1,7 @@
 #include "cli/CliCommand.h"
 
 #include "cli/CliPrompts.h"
+#include "cli/CliRepository.h"
 #include "core/AircraftCatalogue.h"
 #include "core/DataDirectories.h"
 #include "core/Database.h"
@@ -90,7 +91,8 @@ void CommandLine::applyRunOptions() const
         settings::overrideUnitEndpoint(address, port);
     }
     // Reading a tree that is not there would create it, and seed the settings on the way.
-    if (reach_ == ReadsData && !QFileInfo(dataRootLocation()).isDir())
+    const bool readsTree = reach_ == ReadsData || (reach_ == ReadsDataOrRepository && !repositoryGiven(*this));
+    if (readsTree && !QFileInfo(dataRootLocation()).isDir())
         throw Exit{StepFailed, QStringLiteral("The data directory \"") + dataRootLocation()
                                    + QStringLiteral("\" does not exist.")};
 }

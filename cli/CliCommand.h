@@ -33,8 +33,9 @@ class CommandLine {
 public:
     // A command that reads the data tree needs it to exist and creates
     // nothing there, settings included; one that reaches the unit may create
-    // it; one that reaches only the fleet repository needs no tree.
-    enum Reach { ReadsData, ReachesUnit, ReachesRepository };
+    // it; one that reaches only the fleet repository needs no tree; one that
+    // reads either (it takes --repository) needs the tree only without it.
+    enum Reach { ReadsData, ReachesUnit, ReachesRepository, ReadsDataOrRepository };
 
     // command: its name ("download"). Every command takes --data-dir; one
     // that reaches the unit also --address and --port. The help ends with

@@ -17,9 +17,9 @@ int runFetch(const QStringList& arguments)
                           QStringLiteral("Copies every download of one engine from the fleet repository into the data "
                                          "tree (the data root unless --data-dir is given), where the plot window "
                                          "and the flight index find them. Files already there with the same bytes "
-                                         "are skipped; a different file of the same name makes the set take the "
-                                         "next suffix. The aircraft are added to the station's database as at "
-                                         "start-up."),
+                                         "are skipped; a different file of the same name, or a download writing "
+                                         "that set at the time, makes the set take the next suffix. The aircraft "
+                                         "are added to the station's database as at start-up."),
                           cli::CommandLine::ReachesRepository,
                           {QStringLiteral("tolm-cli fetch --esn 123456"),
                            QStringLiteral("tolm-cli fetch --esn 123456 --repository service=fleet --data-dir /tmp/t")});

@@ -46,8 +46,9 @@ int runFleet(const QStringList& arguments)
                                          "the 10 flights before it. Most alarming first, then largest rise. The "
                                          "index is brought up to date first; raw files it cannot read are named "
                                          "on standard error and the exit status is then 1. With --repository: every "
-                                         "engine of the fleet repository, with the station of its latest download."),
-                          cli::CommandLine::ReadsData,
+                                         "engine of the fleet repository, with the station of its latest download, "
+                                         "without a data tree."),
+                          cli::CommandLine::ReadsDataOrRepository,
                           {QStringLiteral("tolm-cli fleet"),
                            QStringLiteral("tolm-cli fleet --parameter A3B --bin 20 --json")});
     cli::addIndicatorOptions(line);

@@ -47,8 +47,9 @@ int runTrend(const QStringList& arguments)
                                          "index, in order of flight end, then flight number: an aligned table, CSV "
                                          "(the engine trend window's) or JSON. The index is brought up to date "
                                          "first; raw files it cannot read are named on standard error and the exit "
-                                         "status is then 1. With --repository: every station's flights from the fleet repository."),
-                          cli::CommandLine::ReadsData,
+                                         "status is then 1. With --repository: every station's flights from the "
+                                         "fleet repository, without a data tree."),
+                          cli::CommandLine::ReadsDataOrRepository,
                           {QStringLiteral("tolm-cli trend --esn 123456 --parameter A4R --highest"),
                            QStringLiteral("tolm-cli trend --esn 123456 --parameter 7 --bin 12 --memory post --csv")});
     line.add({kEsn, QStringLiteral("The engine: its serial number, or \"(no ESN) F-GABC/2\" for downloads made "

@@ -3,6 +3,7 @@
 #include "repository/SessionPassword.h"
 
 #include <QElapsedTimer>
+#include <QtEndian>
 #include <libpq-fe.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -77,13 +78,33 @@ PgResult::~PgResult() { PQclear(result_); }
 int PgResult::rows() const { return PQntuples(result_); }
 bool PgResult::isNull(int row, int column) const { return PQgetisnull(result_, row, column); }
 const char* PgResult::raw(int row, int column) const { return PQgetvalue(result_, row, column); }
-QString PgResult::text(int row, int column) const { return QString::fromUtf8(raw(row, column)); }
-qint64 PgResult::number(int row, int column) const { return QByteArray(raw(row, column)).toLongLong(); }
+int PgResult::length(int row, int column) const { return PQgetlength(result_, row, column); }
+bool PgResult::isBinary(int column) const { return PQfformat(result_, column) == 1; }
+QString PgResult::text(int row, int column) const { return QString::fromUtf8(raw(row, column), length(row, column)); }
+
+qint64 PgResult::number(int row, int column) const
+{
+    const char* value = raw(row, column);
+    if (!isBinary(column))
+        return QByteArray(value).toLongLong();
+    switch (length(row, column)) {
+    case 2:
+        return qFromBigEndian<qint16>(value);
+    case 4:
+        return qFromBigEndian<qint32>(value);
+    case 8:
+        return qFromBigEndian<qint64>(value);
+    default:
+        return 0;
+    }
+}
 
 QByteArray PgResult::bytes(int row, int column) const
 {
+    if (isBinary(column))
+        return QByteArray(raw(row, column), length(row, column));
     const char* hex = raw(row, column);  // "\x0a1b..."
-    const int length = PQgetlength(result_, row, column);
+    const int length = this->length(row, column);
     if (length < 2)
         return {};
     // The server writes two lower-case digits per byte; QByteArray::fromHex is several times slower.
@@ -162,6 +183,16 @@ bool PgConnection::connectTo(const QString& conninfo)
 
 std::optional<PgResult> PgConnection::exec(const char* statement, const QList<PgParam>& params)
 {
+    return execIn(statement, params, 0);
+}
+
+std::optional<PgResult> PgConnection::execBinary(const char* statement, const QList<PgParam>& params)
+{
+    return execIn(statement, params, 1);
+}
+
+std::optional<PgResult> PgConnection::execIn(const char* statement, const QList<PgParam>& params, int resultFormat)
+{
     if (!conn_)
         return std::nullopt;
     std::vector<const char*> values;
@@ -172,7 +203,7 @@ std::optional<PgResult> PgConnection::exec(const char* statement, const QList<Pg
         formats.push_back(param.binary ? 1 : 0);
     }
     if (!PQsendQueryParams(conn_, statement, int(params.size()), nullptr, values.data(), lengths.data(),
-                           formats.data(), 0)) {
+                           formats.data(), resultFormat)) {
         giveUp(libpqText(PQerrorMessage(conn_)));
         return std::nullopt;
     }

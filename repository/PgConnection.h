@@ -40,7 +40,8 @@ struct PgParam {
     static PgParam bytes(const QByteArray& bytes) { return {bytes, true}; }
 };
 
-// The rows of a statement, in text form.
+// The rows of a statement, in text or binary form (PgConnection::execBinary):
+// each reader takes either.
 class PgResult {
 public:
     explicit PgResult(pg_result* result) : result_(result) {}
@@ -51,12 +52,15 @@ public:
     int rows() const;
     bool isNull(int row, int column) const;
     QString text(int row, int column) const;
+    // A whole number (binary form: smallint, integer or bigint).
     qint64 number(int row, int column) const;
-    // A bytea column (hex form) as its bytes.
+    // A bytea column as its bytes.
     QByteArray bytes(int row, int column) const;
 
 private:
     const char* raw(int row, int column) const;
+    int length(int row, int column) const;
+    bool isBinary(int column) const;
     pg_result* result_;
 };
 
@@ -81,6 +85,9 @@ public:
     // failure; the connection stays usable after the server refused a
     // statement, not after the network failed.
     std::optional<PgResult> exec(const char* statement, const QList<PgParam>& params = {});
+    // exec() with the rows in binary form: bytea as its bytes and numbers in
+    // network byte order, less for the server to write and for us to read.
+    std::optional<PgResult> execBinary(const char* statement, const QList<PgParam>& params = {});
     // exec() without rows; false on failure.
     bool run(const char* statement, const QList<PgParam>& params = {});
 
@@ -90,6 +97,7 @@ public:
 
 private:
     bool connectTo(const QString& conninfo);
+    std::optional<PgResult> execIn(const char* statement, const QList<PgParam>& params, int resultFormat);
     bool send();
     pg_result* receive();
     // Waits until the socket can be read (or written); false when the

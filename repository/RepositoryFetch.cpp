@@ -1,6 +1,7 @@
 #include "repository/RepositoryFetch.h"
 
 #include "core/CheckedSaveFile.h"
+#include "core/FileSetStamp.h"
 #include "core/MessageText.h"
 #include "core/Registration.h"
 #include "repository/PgConnection.h"
@@ -8,13 +9,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace repository {
 namespace {
 
 const char kDownloads[] =
-    "SELECT d.id, d.registration, d.engine_position FROM download d JOIN engine e ON e.id = d.engine_id"
+    "SELECT d.id, d.registration, d.engine_position, d.raw_name FROM download d JOIN engine e ON e.id = d.engine_id"
     " WHERE e.engine_key = $1 ORDER BY d.created, d.raw_name";
 const char kFiles[] = "SELECT name, content FROM download_file WHERE download_id = $1 ORDER BY name";
 
@@ -32,16 +35,38 @@ Existing existing(const QString& path, const QByteArray& bytes)
     return file.readAll() == bytes ? Existing::Same : Existing::Different;
 }
 
-// The first suffix under which no file of the set differs from what is there.
-int freeSuffix(const QDir& directory, const Files& files)
+// A download's set is locked as the download session locks it: prefix and
+// stamp of "<prefix>-fd-<stamp>.raw". A raw file named otherwise is a set of its own.
+struct SetName {
+    QString prefix;
+    QString base;
+};
+
+SetName setNameOf(const QString& rawName)
 {
-    for (int n = 1;; ++n) {
-        bool clashes = false;
-        for (const auto& [name, bytes] : files)
-            clashes = clashes || existing(directory.filePath(withSuffix(name, n)), bytes) == Existing::Different;
-        if (!clashes)
-            return n;
-    }
+    const QString stem = QFileInfo(rawName).completeBaseName();
+    const qsizetype cut = rawName.lastIndexOf(QLatin1String("-fd-"));
+    if (cut < 0 || cut + 4 > stem.size())
+        return {stem, QStringLiteral("set")};
+    return {rawName.left(cut), stem.mid(cut + 4)};
+}
+
+// The suffix (withSuffix()) of a stamp FileSetStamp made from base: base, base-2, base-3, ...
+int suffixOf(const QString& stamp, const QString& base)
+{
+    return stamp == base ? 1 : stamp.mid(base.size() + 1).toInt();
+}
+
+// Whether a file of the set under a stamp differs from what is there: the
+// stamp is passed over, as a stamp a download is writing is.
+FileSetStamp::SetExists differsUnder(const QDir& directory, const SetName& set, const Files& files)
+{
+    return [=](const QString& stamp) {
+        const int n = suffixOf(stamp, set.base);
+        return std::any_of(files.begin(), files.end(), [&](const auto& file) {
+            return existing(directory.filePath(withSuffix(file.first, n)), file.second) == Existing::Different;
+        });
+    };
 }
 
 QString writeFile(const QString& path, const QByteArray& bytes)
@@ -69,7 +94,7 @@ QString nameProblem(const QString& registration, qint64 position, const Files& f
 QString copyDownload(PgConnection& connection, const PgResult& downloads, int row, const QString& dataRoot,
                      FetchOutcome& outcome)
 {
-    const auto rows = connection.exec(kFiles, {PgParam::number(downloads.number(row, 0))});
+    const auto rows = connection.execBinary(kFiles, {PgParam::number(downloads.number(row, 0))});
     if (!rows)
         return connection.failure();
     Files files;
@@ -84,7 +109,14 @@ QString copyDownload(PgConnection& connection, const PgResult& downloads, int ro
     if (!QDir().mkpath(path))
         return QStringLiteral("Cannot create the directory \"") + messageText(path) + QStringLiteral("\".");
     const QDir directory(path);
-    const int suffix = freeSuffix(directory, files);
+    // Held while the files are written, so that a download into the same directory takes another stamp.
+    const SetName set = setNameOf(downloads.text(row, 3));
+    QString why;
+    const std::optional<FileSetStamp> stamp = FileSetStamp::reserve(path, set.prefix, set.base,
+                                                                    differsUnder(directory, set, files), why);
+    if (!stamp)
+        return why;
+    const int suffix = suffixOf(stamp->stamp(), set.base);
     for (const auto& [name, bytes] : files) {
         const QString target = directory.filePath(withSuffix(name, suffix));
         if (existing(target, bytes) == Existing::Same) {

@@ -92,7 +92,7 @@ trend::FleetRow rowOf(const PgResult& rows, int row)
 
 std::optional<QHash<QString, EngineWindow>> latestFlights(PgConnection& connection, int parameter)
 {
-    const auto rows = connection.exec(kLatestFlights, {PgParam::number(1 + parameter * kParameterBytes),
+    const auto rows = connection.execBinary(kLatestFlights, {PgParam::number(1 + parameter * kParameterBytes),
                                                        PgParam::number(kParameterBytes), PgParam::number(kWindow)});
     if (!rows)
         return std::nullopt;
@@ -165,7 +165,7 @@ FleetOverviewRead fleetOverview(PgConnection& connection, const trend::TrendChoi
         read.failure = connection.failure();
         return read;
     };
-    const auto engines = connection.exec(kEngines);
+    const auto engines = connection.execBinary(kEngines);
     if (!engines)
         return fail();
     const auto windows = validIndicator(indicator) ? latestFlights(connection, indicator.parameter)

@@ -61,8 +61,9 @@ FleetFlights fleetFlights(PgConnection& connection, const QString& engineKey)
 {
     FleetFlights read;
     const auto rows = engineKey.isEmpty()
-                          ? connection.exec(kFlights)
-                          : connection.exec(QByteArray(kFlights).append(kOfEngine).constData(), {PgParam::text(engineKey)});
+                          ? connection.execBinary(kFlights)
+                          : connection.execBinary(QByteArray(kFlights).append(kOfEngine).constData(),
+                                                  {PgParam::text(engineKey)});
     if (!rows) {
         read.failure = connection.failure();
         return read;

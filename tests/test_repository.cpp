@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <QtTest>
@@ -51,10 +52,12 @@ public:
             connect(client, &QTcpSocket::readyRead, this, [=, this] { forward(client, upstream, true); });
             connect(upstream, &QTcpSocket::readyRead, this, [=, this] { forward(upstream, client, false); });
             connect(upstream, &QTcpSocket::disconnected, client, [=] { client->disconnectFromHost(); });
+            connect(client, &QTcpSocket::disconnected, upstream, [=] { upstream->disconnectFromHost(); });
         });
     }
     quint16 port() const { return server_.serverPort(); }
     bool held() const { return held_; }
+    void hold() { held_ = true; }
 
 private:
     void forward(QTcpSocket* from, QTcpSocket* to, bool fromClient)
@@ -286,6 +289,24 @@ private slots:
         QCOMPARE(rows[0]["flights"].toInt(), 4);
     }
 
+    // A station that reads only the repository needs no data tree, and gets none.
+    void readsTheRepositoryWithoutADataTree_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("shows");
+        QTest::newRow("trend") << QStringList{"trend", "--esn", "7001", "--parameter", "7", "--bin", "1"} << "F-GBBB";
+        QTest::newRow("fleet") << QStringList{"fleet"} << "base-b";
+    }
+    void readsTheRepositoryWithoutADataTree()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, shows);
+        const Station e{QStringLiteral("remote-e"), env.path() + "/remote-e", QStringLiteral("station_a")};
+        const Run run = cli(e, arguments + QStringList{"--repository", "dbname=fleet"});
+        QVERIFY2(run.status == 0 && run.out.contains(shows), qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(e.home + "/data"));
+    }
+
     // The overview the server works out equals the station's own overview of the same downloads.
     void repositoryOverviewEqualsLocal_data()
     {
@@ -334,6 +355,13 @@ private slots:
             rows[i] = row;
         }
         QCOMPARE(QJsonDocument(rows).toJson(), QJsonDocument::fromJson(local.out.toUtf8()).toJson());
+        // So does the trend of the engine downloaded again before an erase.
+        if (!indicator.isEmpty()) {
+            const QStringList trend = QStringList{"trend", "--esn", "7101", "--csv"} + indicator;
+            const Run localTrend = cli(d, trend);
+            QVERIFY2(localTrend.status == 0, qPrintable(localTrend.err));
+            QCOMPARE(cli(d, trend + repository).out, localTrend.out);
+        }
     }
 
     void fetchCopiesWithoutReplacing()
@@ -350,6 +378,22 @@ private slots:
         QCOMPARE(cli(c, fetch).out.section('\n', -2), "1 file(s) written, 2 already there.\n");
         QVERIFY(QFile::exists(c.dataRoot() + "/F-GBBB_data/engine_2/ESN7001-fd-20260401-0900-2.raw"));
         QCOMPARE(trendFlights(c, {}), (QStringList{"1", "2", "3", "4"}));
+    }
+
+    // A download writing the set (its lock taken) keeps it: the fetched copy takes the next suffix.
+    void fetchPassesOverASetBeingDownloaded()
+    {
+        const Station f{QStringLiteral("laptop-f"), env.path() + "/laptop-f", QStringLiteral("station_a")};
+        const QString engine = f.dataRoot() + "/F-GBBB_data/engine_2/";
+        QDir().mkpath(engine);
+        QFile lock(engine + ".ESN7001-20260401-0900.lock");
+        QVERIFY(lock.open(QIODevice::NewOnly));
+        lock.close();
+        const Run run = cli(f, {"fetch", "--esn", "7001", "--repository", "dbname=fleet"});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QVERIFY(QFile::exists(engine + "ESN7001-fd-20260401-0900-2.raw"));
+        QVERIFY(!QFile::exists(engine + "ESN7001-fd-20260401-0900.raw"));
+        QVERIFY(lock.exists());
     }
 
     void changedRawFileIsANewDownload()
@@ -430,6 +474,35 @@ private slots:
         QCOMPARE(downloads(), before);
         QVERIFY(cli(a, {"sync", "--repository", "dbname=fleet"}).out.startsWith("Sent 1 download(s)"));
         QCOMPARE(downloads().toInt(), before.toInt() + 1);
+    }
+
+    // Ctrl+C halfway through the second of three downloads.
+    void interruptedSyncStoresOnlyWholeDownloads()
+    {
+        const Station g{QStringLiteral("station-g"), env.path() + "/station-g", QStringLiteral("station_a")};
+        qint64 rawSize = 0;
+        for (int day = 1; day <= 3; ++day)
+            rawSize = QFileInfo(writeRaw(g.dataRoot(), "F-GGGG", 1, QStringLiteral("ESN7004-fd-2026100%1-0800.raw").arg(day),
+                                         {{day, 0}})).size();
+        const int before = downloads().toInt();
+        std::unique_ptr<QProcess> sync;
+        // Held as well, so that the download cannot end before the interrupt is seen.
+        Relay relay(rawSize * 3 / 2, [&] {
+            relay.hold();
+            ::kill(pid_t(sync->processId()), SIGINT);
+        });
+        sync = start(g, {"sync", "--repository", "dbname=fleet host=127.0.0.1 port=" + QString::number(relay.port())});
+        const Run run = finish(*sync);
+        QVERIFY2(run.status == 130, qPrintable(run.err));
+        QVERIFY2(run.err.contains("Sent 1 download(s)") && run.err.endsWith(" Cancelled; nothing half stored.\n"),
+                 qPrintable(run.err));
+        QVERIFY(waitFor([] { return sessions() == "0"; }));
+        QCOMPARE(downloads().toInt(), before + 1);
+        QCOMPARE(ownerRows("SELECT count(*) FROM download d WHERE cardinality(d.file_names) <> "
+                           "(SELECT count(*) FROM download_file f WHERE f.download_id = d.id)"),
+                 QStringList{"0"});
+        QVERIFY(cli(g, {"sync", "--repository", "dbname=fleet"}).out.startsWith("Sent 2 download(s)"));
+        QCOMPARE(downloads().toInt(), before + 3);
     }
 
     void twoStationsPushTheSameDownloadAtOnce()
