@@ -21,6 +21,7 @@ trap 'kill "${simpids[@]}" 2>/dev/null; wait "${simpids[@]}" 2>/dev/null || true
 start_sim() {
   local log=$1
   shift
+  : >"$log"  # the background job opens it later: sed must find it at once
   "$sim" --listen 127.0.0.1 --port 0 --erase-delay-ms 0 --reprog-delay-ms 0 "$@" >"$log" 2>&1 &
   local pid=$!
   simpids+=("$pid")

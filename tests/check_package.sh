@@ -80,6 +80,7 @@ for program in "${programs[@]}"; do
   grep -qx "$program 2\.2\.0" <<<"$version" || fail "$program --version printed: $version"
 done
 
+: >"$work/sim.out"  # there before the port is read from it
 run_installed mirvak-sim --listen 127.0.0.1 --port 0 --log "$work/requests.log" >/dev/null 2>"$work/sim.out" &
 pids+=($!)
 port=

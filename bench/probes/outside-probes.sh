@@ -44,6 +44,7 @@ median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 
 # Starts mirvak-sim on a free loopback port; sets sim_port.
 start_simulator() {
+  : >"$work/sim.out"  # there before the port is read from it
   "$bin/mirvak-sim" --listen 127.0.0.1 --port 0 --varied 7 --erase-delay-ms 10 > "$work/sim.out" 2>&1 &
   pids+=($!)
   for _ in $(seq 50); do
