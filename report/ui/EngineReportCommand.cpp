@@ -30,7 +30,7 @@ bool sameDirectory(const QString& a, const QString& b)
 
 }  // namespace
 
-void EngineReportCommand::run(QWidget* window, const QString& rawPath)
+void EngineReportCommand::run(QWidget* window, const QString& rawPath, const std::optional<BiteResults>& bite)
 {
     const QString suggested = QDir(settings::text(settings::ExportPath)).filePath(defaultReportName(rawPath));
     QString pdfPath = prompts().saveFileName(window, kTitle, suggested, QStringLiteral("PDF (*.pdf)"));
@@ -44,11 +44,12 @@ void EngineReportCommand::run(QWidget* window, const QString& rawPath)
                           QStringLiteral("Reports are not saved in the engine directory. Choose another folder."));
         return;
     }
-    (new EngineReportCommand(window, rawPath, pdfPath))->start();
+    (new EngineReportCommand(window, rawPath, pdfPath, bite))->start();
 }
 
-EngineReportCommand::EngineReportCommand(QWidget* window, QString rawPath, QString pdfPath)
-    : QObject(window), window_(window), rawPath_(std::move(rawPath)), pdfPath_(std::move(pdfPath))
+EngineReportCommand::EngineReportCommand(QWidget* window, QString rawPath, QString pdfPath,
+                                         const std::optional<BiteResults>& bite)
+    : QObject(window), window_(window), rawPath_(std::move(rawPath)), pdfPath_(std::move(pdfPath)), bite_(bite)
 {
 }
 
@@ -70,6 +71,7 @@ void EngineReportCommand::start()
         const std::shared_ptr<Gathered> gathered = watcher->result();
         if (gathered->report) {
             readShopDetails(*gathered->report);
+            gathered->report->bite = bite_;
             finish(writeEngineReport(*gathered->report, pdfPath_));
         } else {
             finish(gathered->failure);

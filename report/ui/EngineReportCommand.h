@@ -4,16 +4,21 @@
 // gathers the report off the GUI thread and draws its pages, with the busy
 // cursor shown meanwhile, and tells a failure with its reason.
 
+#include "link/PartNumberRecord.h"
+
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class QWidget;
 
 class EngineReportCommand : public QObject {
     Q_OBJECT
 public:
-    // Asks for the PDF's path and starts writing; the command deletes itself when done.
-    static void run(QWidget* window, const QString& rawPath);
+    // Asks for the PDF's path and starts writing; the command deletes itself
+    // when done. bite: the built-in test results read in the connection that
+    // downloaded rawPath, when there are such.
+    static void run(QWidget* window, const QString& rawPath, const std::optional<BiteResults>& bite = std::nullopt);
     ~EngineReportCommand() override;
 
 signals:
@@ -21,12 +26,13 @@ signals:
     void finished(const QString& pdfPath, const QString& failure);
 
 private:
-    EngineReportCommand(QWidget* window, QString rawPath, QString pdfPath);
+    EngineReportCommand(QWidget* window, QString rawPath, QString pdfPath, const std::optional<BiteResults>& bite);
     void start();
     void finish(const QString& failure);
 
     QWidget* window_;
     QString rawPath_;
     QString pdfPath_;
+    std::optional<BiteResults> bite_;
     bool busy_ = false;  // the busy cursor is shown
 };

@@ -92,7 +92,7 @@ private:
                       {QStringLiteral("Algorithm Status:"), a.algorithms[0], a.algorithms[1], a.algorithms[2]}},
                      {0.31, 0.23, 0.23, 0.23});
         pages_.paragraph(QStringLiteral("Read from ") + a.source + QStringLiteral("."), true);
-        pages_.fields({{QStringLiteral("Built-in test results:"), report_.bite}});
+        biteResults();
         pages_.paragraph(QStringLiteral("Data status of every flight of the download (suspect: a negative value "
                                         "among the steady-state A4R or the transient parameters):"));
         QList<QStringList> rows;
@@ -102,6 +102,21 @@ private:
         }
         pages_.table({QStringLiteral("Flight #"), QStringLiteral("Steady-State"), QStringLiteral("Transient")}, rows,
                       {0.2, 0.25, 0.25});
+    }
+
+    // As the built-in test dialog shows them.
+    void biteResults()
+    {
+        if (!report_.bite) {
+            pages_.fields({{QStringLiteral("Built-in test results:"), kNotRecorded}});
+            return;
+        }
+        pages_.fields({{QStringLiteral("Built-in test results:"),
+                        QStringLiteral("read from the unit in the connection of this download")}});
+        QList<QStringList> rows;
+        for (std::size_t i = 0; i < report_.bite->size(); ++i)
+            rows.append({QLatin1String(kBiteResultLabels[i]), QString::number((*report_.bite)[i])});
+        pages_.table({QStringLiteral("BITE Results"), QString()}, rows, {0.31, 0.23});
     }
 
     void history()

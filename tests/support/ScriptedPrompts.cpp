@@ -65,6 +65,7 @@ QString ScriptedPrompts::openFileName(QObject* parent, const QString& caption, c
 {
     chooserDirs << dir;
     calls.append({Kind::Question, caption, QStringLiteral("<open file>"), parent});
+    answerLate();
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
@@ -73,6 +74,7 @@ QString ScriptedPrompts::saveFileName(QObject* parent, const QString& caption, c
 {
     chooserDirs << dir;
     calls.append({Kind::Question, caption, QStringLiteral("<save file>"), parent});
+    answerLate();
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 

@@ -22,7 +22,7 @@ public:
     QQueue<QString> fileAnswers;                        // default: nothing chosen
     QQueue<QString> filterAnswers;                      // filter chosen with a saved file; default: the first
     QStringList chooserDirs;                            // the start folder of every file chooser, in order
-    // When above 0, every message box and text input answers only after the
+    // When above 0, every message box, text input and file chooser answers only after the
     // event loop has run this long, as a person would: timers and sockets go
     // on meanwhile. Use it for every question asked while a session or an
     // upload runs.
