@@ -61,7 +61,8 @@ EngineReportCommand::~EngineReportCommand()
 }
 
 // Reading the flights, hashing the files and updating the index run on a
-// worker; the pages, drawn with widgets, on the GUI thread afterwards.
+// worker; then the charts, which are widgets, are recorded on the GUI thread,
+// and the pages drawn with them and the file written on a worker again.
 void EngineReportCommand::start()
 {
     QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -69,13 +70,10 @@ void EngineReportCommand::start()
     auto* watcher = new QFutureWatcher<std::shared_ptr<Gathered>>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
         const std::shared_ptr<Gathered> gathered = watcher->result();
-        if (gathered->report) {
-            readShopDetails(*gathered->report);
-            gathered->report->bite = bite_;
-            finish(writeEngineReport(*gathered->report, pdfPath_));
-        } else {
+        if (gathered->report)
+            write(*gathered->report);
+        else
             finish(gathered->failure);
-        }
     });
     const QString rawPath = rawPath_;
     const QString dataRoot = dataRootPath();
@@ -83,6 +81,18 @@ void EngineReportCommand::start()
         auto gathered = std::make_shared<Gathered>();
         gathered->report = gatherEngineReport(rawPath, dataRoot, gathered->failure);
         return gathered;
+    }));
+}
+
+void EngineReportCommand::write(EngineReport report)
+{
+    readShopDetails(report);
+    report.bite = bite_;
+    QList<RecordedChart> charts = recordEngineReportCharts(report);
+    auto* watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] { finish(watcher->result()); });
+    watcher->setFuture(QtConcurrent::run([report = std::move(report), charts = std::move(charts), pdfPath = pdfPath_] {
+        return writeEngineReport(report, charts, pdfPath);
     }));
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 // File › Engine Report… of the main, plot and trend windows: asks where to
 // save (the export folder, the default name, never the engine directory),
-// gathers the report off the GUI thread and draws its pages, with the busy
-// cursor shown meanwhile, and tells a failure with its reason.
+// gathers the report and draws its pages off the GUI thread (only the charts,
+// which are widgets, are recorded on it), with the busy cursor shown
+// meanwhile, and tells a failure with its reason.
 
-#include "link/PartNumberRecord.h"
+#include "report/EngineReport.h"
 
 #include <QObject>
 #include <QString>
@@ -28,6 +29,7 @@ signals:
 private:
     EngineReportCommand(QWidget* window, QString rawPath, QString pdfPath, const std::optional<BiteResults>& bite);
     void start();
+    void write(EngineReport report);
     void finish(const QString& failure);
 
     QWidget* window_;
