@@ -452,7 +452,7 @@ private slots:
         }
 
         env.clearPrompts();
-        env.prompts().answerDelayMs = 200;
+        env.prompts().chooserDelayMs = 200;
         const QString pdf = env.path() + "/connection.pdf";
         QFile::remove(pdf);
         env.prompts().fileAnswers << engineDir + "/" + raws[0] << pdf;

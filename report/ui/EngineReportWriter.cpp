@@ -24,6 +24,7 @@ double flightChartMm(ReportCharts::FlightChart chart)
 {
     return chart == ReportCharts::Spectrum ? kSpectrumChartMm : kBinChartMm;
 }
+
 const QStringList kPoints = {QStringLiteral("4R"), QStringLiteral("3B"), QStringLiteral("4L")};
 
 QString dateTimeText(const QDateTime& time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")); }

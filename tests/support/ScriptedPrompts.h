@@ -22,11 +22,12 @@ public:
     QQueue<QString> fileAnswers;                        // default: nothing chosen
     QQueue<QString> filterAnswers;                      // filter chosen with a saved file; default: the first
     QStringList chooserDirs;                            // the start folder of every file chooser, in order
-    // When above 0, every message box, text input and file chooser answers only after the
+    // When above 0, every message box and text input answers only after the
     // event loop has run this long, as a person would: timers and sockets go
     // on meanwhile. Use it for every question asked while a session or an
     // upload runs.
     int answerDelayMs = 0;
+    int chooserDelayMs = 0;  // the same for the open and save file choosers
 
     void clear();
     QStringList texts() const;
@@ -51,5 +52,5 @@ public:
     int openPrompts = 0;        // message boxes or inputs still waiting for their late answer
 
 private:
-    void answerLate();
+    void answerLate(int delayMs);
 };
