@@ -200,8 +200,32 @@ void MainWindow::on_actionEngineReport_triggered()
     const QString raw = prompts().openFileName(this, QStringLiteral("Engine Report"),
                                                latest.isEmpty() ? dataRootPath() : latest,
                                                QStringLiteral("Raw files (*.raw)\nAll (*.*)"));
-    if (!raw.isEmpty())
-        EngineReportCommand::run(this, raw);
+    if (raw.isEmpty())
+        return;
+    // The built-in test results go into the report only when this very
+    // connection read them and made the download: both in the link's current
+    // connection, which ends when the link drops or another unit answers.
+    EngineReportCommand::run(this, raw, downloadedInThisConnection(raw) ? link_->biteResults() : std::nullopt);
+}
+
+// A download whose connection ended meanwhile is not remembered.
+void MainWindow::rememberDownload(int connection, const QStringList& filesWritten)
+{
+    if (link_->connectionNumber() != connection)
+        return;
+    if (downloadsConnection_ != connection)
+        connectionDownloads_.clear();
+    downloadsConnection_ = connection;
+    for (const QString& file : filesWritten) {
+        if (file.endsWith(QLatin1String(".raw")))
+            connectionDownloads_.append(QFileInfo(file).canonicalFilePath());
+    }
+}
+
+bool MainWindow::downloadedInThisConnection(const QString& rawPath) const
+{
+    return downloadsConnection_ == link_->connectionNumber()
+           && connectionDownloads_.contains(QFileInfo(rawPath).canonicalFilePath());
 }
 
 void MainWindow::on_actionUserGuide_triggered()
@@ -270,12 +294,16 @@ void MainWindow::on_buttonDownloadClear_clicked()
         return;
     const RequestSet requests = request.requestSet();
     bool downloaded = false;
+    QStringList written;
+    const int connection = link_->connectionNumber();
     link_->lend([&](LinkContext& link, PartNumberRecord& partNumbers) {
         DownloadProgressDialog session(this, link, partNumbers, record, requests, request.detailsStored());
         const int result = runDialog(session);
         downloaded = session.session().succeeded();
+        written = session.session().filesWritten();
         return result;
     });
+    rememberDownload(connection, written);
     if (downloaded && settings::flag(settings::RepositorySyncAfterDownload))
         syncToFleetRepository(this);
 }

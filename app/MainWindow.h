@@ -61,6 +61,8 @@ private:
     void runFirmwareUpload();
     void openPlotWindow(const FlightRecordList& flights);
     void openFlight(const QString& rawPath, int slot);
+    void rememberDownload(int connection, const QStringList& filesWritten);
+    bool downloadedInThisConnection(const QString& rawPath) const;
 
     std::unique_ptr<Ui::MainWindowClass> ui_;
     QLabel* unitLabel_;
@@ -71,4 +73,7 @@ private:
     std::unique_ptr<LinkClient> link_;
     int clockTimerId_ = 0;
     QPointer<FleetOverviewWindow> fleetOverview_;
+    // The raw files downloaded in the link's connection numbered downloadsConnection_.
+    QStringList connectionDownloads_;
+    int downloadsConnection_ = -1;
 };

@@ -1,8 +1,9 @@
 // The engine report of a download with ten post-defect flights (and one
 // pre-defect) on an engine of five downloads: gathered, its pages drawn and
 // the PDF written, as File › Engine Report… does it; next to it, in the same
-// run, the same 35 charts drawn to PNG files. Goals: at most 2 s, at most
-// 1.5 times the PNG charts, at most 3 MB.
+// run, the same 35 charts drawn to PNG files, and the part of the report's
+// work left on the GUI thread (recording the charts). Goals: at most 2 s, at
+// most 1.5 times the PNG charts, at most 3 MB.
 
 #include "SampleFlights.h"
 #include "TestEnvironment.h"
@@ -35,6 +36,15 @@ void BM_Report(benchmark::State& state)
     state.counters["bytes"] = double(QFileInfo(outDir + "/report.pdf").size());
 }
 
+// What File › Engine Report… still does on the GUI thread: recording the charts.
+void BM_ReportGuiThread(benchmark::State& state)
+{
+    QString failure;
+    const std::optional<EngineReport> report = gatherEngineReport(rawPath, dataRoot, failure);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(recordEngineReportCharts(*report));
+}
+
 void BM_ChartsToPng(benchmark::State& state)
 {
     QString failure;
@@ -59,6 +69,7 @@ void BM_ChartsToPng(benchmark::State& state)
 }
 
 BENCHMARK(BM_Report)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_ReportGuiThread)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_ChartsToPng)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly();
 
 }  // namespace
@@ -87,11 +98,12 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto report = reporter.medians.find("BM_Report");
     const auto png = reporter.medians.find("BM_ChartsToPng");
-    if (report != reporter.medians.end() && png != reporter.medians.end()) {
+    const auto gui = reporter.medians.find("BM_ReportGuiThread");
+    if (report != reporter.medians.end() && png != reporter.medians.end() && gui != reporter.medians.end()) {
         std::printf("\nengine report: %.0f ms (goal 2000 ms), the same charts as PNG %.0f ms, ratio %.2f (goal 1.5); "
-                    "%.2f MB (goal 3 MB)\n",
+                    "%.2f MB (goal 3 MB); of it on the GUI thread (charts recorded) %.0f ms\n",
                     report->second.real * 1e3, png->second.real * 1e3, report->second.real / png->second.real,
-                    QFileInfo(outDir + "/report.pdf").size() / 1e6);
+                    QFileInfo(outDir + "/report.pdf").size() / 1e6, gui->second.real * 1e3);
     }
     return 0;
 }

@@ -37,6 +37,11 @@ QString openFailure(const QFile& file)
 // File offsets of the nine built-in test results in the normalised answer.
 constexpr int kBiteOffsets[] = {20, 24, 36, 40, 44, 56, 60, 64, 68};
 
+QString unitIdentity(const PartNumberRecord& record)
+{
+    return fieldText(record.unitPartNumber) + QLatin1Char('/') + fieldText(record.unitSerialNumber);
+}
+
 }  // namespace
 
 QString unexpectedSoftwareQuestion(const PartNumberRecord& record)
@@ -149,8 +154,16 @@ void LinkClient::error(QAbstractSocket::SocketError socketError)
     quietFailure_ = true;
 }
 
+// What was read from the unit belongs to the connection that read it.
+void LinkClient::endConnection()
+{
+    ++connectionNumber_;
+    biteResults_.reset();
+}
+
 void LinkClient::closeConnection()
 {
+    endConnection();
     emit unitCommandsEnabled(false);
     emit unitLabelChanged(QStringLiteral("PNR: ???"));
     emit serialLabelChanged(QStringLiteral("SER: ???"));
@@ -255,11 +268,14 @@ void LinkClient::partNumberExchangeFailed(const QString& title, const QString& r
 
 void LinkClient::handlePartNumberAnswer()
 {
+    const QString unitBefore = unitIdentity(record_);
     QString failure;
     if (!decodePartNumbers(failure)) {
         partNumberExchangeFailed(QStringLiteral("MainWindow::decodePN"), failure);
         return;
     }
+    if (unitIdentity(record_) != unitBefore)
+        endConnection();
     partNumberFailureShown_ = false;
 
     emit linkStatusChanged(QStringLiteral("Communication OK!"));
@@ -302,6 +318,7 @@ void LinkClient::handleBiteAnswer()
     BiteResults results{};
     for (std::size_t i = 0; i < results.size(); ++i)
         std::memcpy(&results[i], answer.constData() + kBiteOffsets[i], sizeof(quint32));
+    biteResults_ = results;
     emit biteResultsReceived(results);
 }
 

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTcpSocket;
 
@@ -45,6 +46,11 @@ public:
     QTcpSocket& socket() { return *socket_; }
     QString currentAddress() const { return address_; }
     int currentPort() const { return port_; }
+    // The connection in use: the number changes whenever the connection ends
+    // or a part-number answer names another unit than the one before.
+    int connectionNumber() const { return connectionNumber_; }
+    // The built-in test results read in the current connection, if any.
+    const std::optional<BiteResults>& biteResults() const { return biteResults_; }
 
     // Connects to the configured address and port; the outcome arrives as a signal.
     void connectToUnit();
@@ -96,6 +102,7 @@ private:
     void sendQuery(PendingQuery query, quint32 command, quint32 argument, const QString& status);
     void handlePartNumberAnswer();
     void handleBiteAnswer();
+    void endConnection();
 
     QObject* owner_;
     std::unique_ptr<QTcpSocket> socket_;
@@ -108,4 +115,6 @@ private:
     bool lent_ = false;          // a borrower has the connection
     bool quietFailure_ = false;  // an automatic attempt: its failure shows only in the status
     bool partNumberFailureShown_ = false;  // a run of refused part-number answers was reported
+    int connectionNumber_ = 0;
+    std::optional<BiteResults> biteResults_;
 };

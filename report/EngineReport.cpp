@@ -137,7 +137,6 @@ std::optional<EngineReport> gatherEngineReport(const QString& rawPath, const QSt
     }
     chooseFlights(report, flights);
     report.alarms = report::alarmStatus(report.rawPath, report.header);
-    report.bite = kNotRecorded;
     report.history = report::flightHistory(report.rawPath);
     fillTrends(report, dataRoot);
     report.files = report::setFiles(report.rawPath);

@@ -5,6 +5,7 @@
 // page layout lives in report/ui; this is plain data.
 
 #include "flights/FlightRecord.h"
+#include "link/PartNumberRecord.h"
 #include "plot/PlotModel.h"
 #include "trend/TrendSeries.h"
 
@@ -61,7 +62,8 @@ struct EngineReport {
 
     // Status.
     ReportAlarmStatus alarms;
-    QString bite;  // built-in test results, "not recorded" unless read in the same connection
+    // Read in the connection that made this download; not recorded otherwise.
+    std::optional<BiteResults> bite;
     QList<FlightStatus> dataStatus;  // every flight of the download, in slot order
 
     ReportFlightHistory history;

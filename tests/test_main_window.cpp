@@ -13,6 +13,7 @@
 #include "download/ui/DownloadProgressDialog.h"
 #include "repository/ui/SyncDialog.h"
 #include "link/LinkClient.h"
+#include "link/PartNumberRecord.h"
 #include "plot/ui/PlotMainWindow.h"
 #include "plot/ui/XYPlot.h"
 #include "trend/ui/EngineTrendWindow.h"
@@ -402,6 +403,71 @@ private slots:
         // The connection is the main window's again.
         window->findChild<QAction*>("actionCheckComm")->trigger();
         QTRY_COMPARE(statusTexts(*window)[2], QStringLiteral("Communication OK!"));
+    }
+
+    // File › Engine Report… of a download: the built-in test results are the
+    // ones read in the connection that made it, as the dialog showed them.
+    void engineReportHoldsTheConnectionsBiteResults_data()
+    {
+        QTest::addColumn<bool>("readBite");
+        QTest::addColumn<bool>("linkDropped");  // after the download, before the report
+        QTest::newRow("read in this connection") << true << false;
+        QTest::newRow("not read") << false << false;
+        QTest::newRow("read, then the link dropped") << true << true;
+    }
+    void engineReportHoldsTheConnectionsBiteResults()
+    {
+        QFETCH(bool, readBite);
+        QFETCH(bool, linkDropped);
+        const QString engineDir = env.dataRoot() + "/YZABCDE_data/engine_4";
+        QDir(env.dataRoot() + "/YZABCDE_data").removeRecursively();
+        settings::setValue(settings::ExportPath, env.path());
+        auto window = connectedWindow();
+        QStringList shown;  // "label value" as the built-in test dialog showed them
+        env.dialogs().onDialog = [&](QDialog& dialog) {
+            if (dialog.inherits("BiteResultDialog")) {
+                for (std::size_t i = 0; i < kBiteResultKeys.size(); ++i)
+                    shown << QLatin1String(kBiteResultLabels[i]) + ' '
+                                 + dialog.findChild<QLabel*>(kBiteResultKeys[i])->text();
+                return int(QDialog::Accepted);
+            }
+            if (auto* progress = qobject_cast<DownloadProgressDialog*>(&dialog)) {
+                QTest::qWaitFor([&] { return progress->session().isFinished(); }, 30000);
+                return int(QDialog::Accepted);
+            }
+            dialog.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
+            return dialog.result();
+        };
+        if (readBite) {
+            window->findChild<QAction*>("actionBiteResults")->trigger();
+            QTRY_COMPARE(shown.size(), 9);
+        }
+        env.prompts().buttonAnswers << Prompts::Yes;  // continue with the simulator's software
+        button(*window, "buttonDownloadClear")->click();
+        const QStringList raws = QDir(engineDir).entryList({"*.raw"}, QDir::Files);
+        QCOMPARE(raws.size(), 1);
+        if (linkDropped) {
+            window->link().reconnectTo("127.0.0.1", sim->port());
+            QTRY_VERIFY(button(*window, "buttonFwUpload")->isEnabled());
+        }
+
+        env.clearPrompts();
+        env.prompts().chooserDelayMs = 200;
+        const QString pdf = env.path() + "/connection.pdf";
+        QFile::remove(pdf);
+        env.prompts().fileAnswers << engineDir + "/" + raws[0] << pdf;
+        window->findChild<QAction*>("actionEngineReport")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pdf) && QApplication::overrideCursor() == nullptr, 60000);
+        QCOMPARE(env.prompts().chooserDirs.value(0), engineDir + "/" + raws[0]);  // the latest download offered
+
+        QProcess text;
+        text.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(text.waitForFinished(60000));
+        const QString report = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        const bool recorded = readBite && !linkDropped;
+        QCOMPARE(report.contains("Built-in test results: not recorded"), !recorded);
+        for (const QString& result : shown)
+            QVERIFY2(report.contains(result) == recorded, qPrintable(result));
     }
 
     // F5 to F8 start their command at once, not after the button's 100 ms click

@@ -692,6 +692,23 @@ private slots:
         table->copy();
         QCOMPARE(QApplication::clipboard()->text(), saved);
 
+        // A peak in the plot's top left corner keeps its label off the axes and their ticks, on paper as on screen.
+        chart->setXRange(1428, 4500);
+        chart->setYRange(0, 1.95);
+        const QString pdf = env.path() + "/peaks.pdf";
+        QCOMPARE(chart->saveImage(pdf, ImageFormat::Pdf), QString());
+        const PdfText text = readPdfText(pdf);
+        const auto* canvas = qobject_cast<QCustomPlot*>(chart->canvas());
+        const double scale = text.page.width() / canvas->width();
+        const int tick = canvas->yAxis->tickLengthIn();
+        const QRect area = canvas->axisRect()->rect().adjusted(tick, tick, -tick, -tick);
+        const QRectF inside(area.topLeft() * scale, area.size() * scale);
+        const QList<PdfWord> labels = text.phrases();
+        QVERIFY(std::any_of(labels.begin(), labels.end(), [](const PdfWord& w) { return w.text == "1430.5 Hz"; }));
+        for (const PdfWord& label : labels)
+            if (label.text.endsWith(" Hz") || label.text.endsWith(" g"))
+                QVERIFY2(inside.contains(label.box), qPrintable(label.text));
+
         // Other plots have neither.
         chooseParameter(*window, plot::kTimeHistory);
         QVERIFY(!tools->peaksAction()->isEnabled());

@@ -105,8 +105,14 @@ protected:
             drawMark(painter, mark, anchor, area.united(frequencyLabels));
             if (a.label.isEmpty())
                 continue;
-            const QRectF labelArea = point ? area : frequencyLabels;
-            if (const std::optional<QRectF> rect = freePlace(a.kind, anchor, mark.size, labelArea, taken, frequencyRows)) {
+            // Clear of the axes' lines and of the ticks they draw inwards.
+            const double margin = std::max(mParentPlot->xAxis->tickLengthIn(), mParentPlot->yAxis->tickLengthIn()) + 1;
+            const QRectF labelArea = point ? area.adjusted(margin, margin, -margin, -margin)
+                                           : frequencyLabels.adjusted(margin, 0, -margin, 0);
+            const QRectF ownMark = point ? QRectF(anchor - QPointF(kMarkRadius, kMarkRadius), QSizeF(2, 2) * kMarkRadius)
+                                         : QRectF();
+            if (const std::optional<QRectF> rect =
+                    freePlace(a.kind, anchor, mark.size, labelArea, taken, ownMark, frequencyRows)) {
                 drawLabel(painter, mark, *rect);
                 taken << *rect;
                 mark.labelShown = true;
@@ -117,21 +123,23 @@ protected:
 
 private:
     // The first place beside the anchor inside the area that covers no label
-    // taken; then the same places pushed into the area (a peak at its edge).
+    // taken; then the same places pushed into the area (a peak at its edge),
+    // first those that leave the label's own mark uncovered.
     static std::optional<QRectF> freePlace(Annotation::Kind kind, QPointF anchor, QSizeF size, const QRectF& area,
-                                           const QList<QRectF>& taken, int frequencyRows)
+                                           const QList<QRectF>& taken, const QRectF& ownMark, int frequencyRows)
     {
         const auto free = [&](const QRectF& rect) {
             return std::none_of(taken.begin(), taken.end(), [&](const QRectF& t) { return t.intersects(rect); });
         };
-        for (bool pushed : {false, true}) {
+        enum class Pass { AsPlaced, PushedBesideMark, Pushed };
+        for (Pass pass : {Pass::AsPlaced, Pass::PushedBesideMark, Pass::Pushed}) {
             for (const QPointF& corner : placementsOf(kind, size, frequencyRows)) {
                 QRectF rect(anchor + corner, size);
-                if (pushed && rect.width() <= area.width() && rect.height() <= area.height()) {
+                if (pass != Pass::AsPlaced && rect.width() <= area.width() && rect.height() <= area.height()) {
                     rect.moveLeft(std::clamp(rect.left(), area.left(), area.right() - rect.width()));
                     rect.moveTop(std::clamp(rect.top(), area.top(), area.bottom() - rect.height()));
                 }
-                if (area.contains(rect) && free(rect))
+                if (area.contains(rect) && free(rect) && (pass == Pass::Pushed || !rect.intersects(ownMark)))
                     return rect;
             }
         }

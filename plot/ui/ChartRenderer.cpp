@@ -89,31 +89,42 @@ const char* bitmapFormat(ImageFormat format)
 
 void ChartRenderer::render(QPainter& painter, const QRectF& target) const
 {
-    QCustomPlot& plot = *chart_.canvas_;
     const QPaintDevice& device = *painter.device();
     const QRectF onDevice = painter.combinedTransform().mapRect(target);
+    play(painter, target, record(onDevice.size(), QPointF(device.logicalDpiX(), device.logicalDpiY())));
+}
+
+RecordedChart ChartRenderer::record(const QSizeF& sizeOnDevice, const QPointF& deviceDpi) const
+{
+    QCustomPlot& plot = *chart_.canvas_;
     // The layout unit is a pixel of the screen, so tick lengths, paddings and
     // legend symbols keep their proportions to the text.
-    const QSize layout(std::max(1, qRound(onDevice.width() * plot.logicalDpiX() / device.logicalDpiX())),
-                       std::max(1, qRound(onDevice.height() * plot.logicalDpiY() / device.logicalDpiY())));
-    QPicture picture;
+    RecordedChart recorded;
+    recorded.layout = QSize(std::max(1, qRound(sizeOnDevice.width() * plot.logicalDpiX() / deviceDpi.x())),
+                            std::max(1, qRound(sizeOnDevice.height() * plot.logicalDpiY() / deviceDpi.y())));
     {
         FontsInPixels fonts(plot);
-        chart_.arrangeLegend(layout);
-        QCPPainter recorder(&picture);
+        chart_.arrangeLegend(recorded.layout);
+        QCPPainter recorder(&recorded.picture);
         recorder.setMode(QCPPainter::pmVectorized);
         recorder.setMode(QCPPainter::pmNoCaching);
         recorder.setMode(QCPPainter::pmNonCosmetic);
-        plot.toPainter(&recorder, layout.width(), layout.height());
+        plot.toPainter(&recorder, recorded.layout.width(), recorded.layout.height());
     }
     chart_.arrangeLegend(plot.size());
     plot.replot(QCustomPlot::rpQueuedRefresh);  // the screen's layout back for picking
+    return recorded;
+}
 
+void ChartRenderer::play(QPainter& painter, const QRectF& target, const RecordedChart& chart)
+{
     // A picture plays itself scaled from the screen's resolution to the device's; that is undone here.
+    const QPaintDevice& device = *painter.device();
+    const QPicture& picture = chart.picture;
     painter.save();
     painter.translate(target.topLeft());
-    painter.scale(target.width() / layout.width() * picture.logicalDpiX() / device.logicalDpiX(),
-                  target.height() / layout.height() * picture.logicalDpiY() / device.logicalDpiY());
+    painter.scale(target.width() / chart.layout.width() * picture.logicalDpiX() / device.logicalDpiX(),
+                  target.height() / chart.layout.height() * picture.logicalDpiY() / device.logicalDpiY());
     painter.drawPicture(0, 0, picture);
     painter.restore();
 }

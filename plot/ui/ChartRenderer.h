@@ -10,12 +10,19 @@
 #include "plot/PlotFiles.h"
 
 #include <QImage>
+#include <QPicture>
 #include <QString>
 
 class QPainter;
 class QPrinter;
 class QRectF;
 class XYPlot;
+
+// A chart recorded for one target, to be played there later, on any thread.
+struct RecordedChart {
+    QPicture picture;
+    QSize layout;  // in the screen's pixels
+};
 
 class ChartRenderer {
 public:
@@ -24,6 +31,10 @@ public:
     // Draws the chart into `target`, given in the painter's coordinates;
     // the painter's transform and device tell its physical size.
     void render(QPainter& painter, const QRectF& target) const;
+    // The chart for a target of sizeOnDevice pixels on a device of this resolution.
+    RecordedChart record(const QSizeF& sizeOnDevice, const QPointF& deviceDpi) const;
+    // Plays a chart recorded for target (in the painter's coordinates) on the painter's device.
+    static void play(QPainter& painter, const QRectF& target, const RecordedChart& chart);
     // One page: the chart fills the printable area. False when the printer could not start.
     bool print(QPrinter& printer) const;
     // The chart at its size on screen.

@@ -30,7 +30,7 @@ bool sameDirectory(const QString& a, const QString& b)
 
 }  // namespace
 
-void EngineReportCommand::run(QWidget* window, const QString& rawPath)
+void EngineReportCommand::run(QWidget* window, const QString& rawPath, const std::optional<BiteResults>& bite)
 {
     const QString suggested = QDir(settings::text(settings::ExportPath)).filePath(defaultReportName(rawPath));
     QString pdfPath = prompts().saveFileName(window, kTitle, suggested, QStringLiteral("PDF (*.pdf)"));
@@ -44,11 +44,12 @@ void EngineReportCommand::run(QWidget* window, const QString& rawPath)
                           QStringLiteral("Reports are not saved in the engine directory. Choose another folder."));
         return;
     }
-    (new EngineReportCommand(window, rawPath, pdfPath))->start();
+    (new EngineReportCommand(window, rawPath, pdfPath, bite))->start();
 }
 
-EngineReportCommand::EngineReportCommand(QWidget* window, QString rawPath, QString pdfPath)
-    : QObject(window), window_(window), rawPath_(std::move(rawPath)), pdfPath_(std::move(pdfPath))
+EngineReportCommand::EngineReportCommand(QWidget* window, QString rawPath, QString pdfPath,
+                                         const std::optional<BiteResults>& bite)
+    : QObject(window), window_(window), rawPath_(std::move(rawPath)), pdfPath_(std::move(pdfPath)), bite_(bite)
 {
 }
 
@@ -60,7 +61,8 @@ EngineReportCommand::~EngineReportCommand()
 }
 
 // Reading the flights, hashing the files and updating the index run on a
-// worker; the pages, drawn with widgets, on the GUI thread afterwards.
+// worker; then the charts, which are widgets, are recorded on the GUI thread,
+// and the pages drawn with them and the file written on a worker again.
 void EngineReportCommand::start()
 {
     QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -68,12 +70,10 @@ void EngineReportCommand::start()
     auto* watcher = new QFutureWatcher<std::shared_ptr<Gathered>>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
         const std::shared_ptr<Gathered> gathered = watcher->result();
-        if (gathered->report) {
-            readShopDetails(*gathered->report);
-            finish(writeEngineReport(*gathered->report, pdfPath_));
-        } else {
+        if (gathered->report)
+            write(*gathered->report);
+        else
             finish(gathered->failure);
-        }
     });
     const QString rawPath = rawPath_;
     const QString dataRoot = dataRootPath();
@@ -81,6 +81,18 @@ void EngineReportCommand::start()
         auto gathered = std::make_shared<Gathered>();
         gathered->report = gatherEngineReport(rawPath, dataRoot, gathered->failure);
         return gathered;
+    }));
+}
+
+void EngineReportCommand::write(EngineReport report)
+{
+    readShopDetails(report);
+    report.bite = bite_;
+    QList<RecordedChart> charts = recordEngineReportCharts(report);
+    auto* watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] { finish(watcher->result()); });
+    watcher->setFuture(QtConcurrent::run([report = std::move(report), charts = std::move(charts), pdfPath = pdfPath_] {
+        return writeEngineReport(report, charts, pdfPath);
     }));
 }
 

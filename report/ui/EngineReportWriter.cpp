@@ -14,6 +14,17 @@
 namespace {
 
 constexpr int kResolution = 600;
+constexpr double kTrendChartMm = 105;
+constexpr double kBinChartMm = 62;
+constexpr double kSpectrumChartMm = 95;
+constexpr ReportCharts::FlightChart kFlightCharts[] = {ReportCharts::A4RPerBin, ReportCharts::A3BPerBin,
+                                                       ReportCharts::Spectrum};
+
+double flightChartMm(ReportCharts::FlightChart chart)
+{
+    return chart == ReportCharts::Spectrum ? kSpectrumChartMm : kBinChartMm;
+}
+
 const QStringList kPoints = {QStringLiteral("4R"), QStringLiteral("3B"), QStringLiteral("4L")};
 
 QString dateTimeText(const QDateTime& time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")); }
@@ -30,8 +41,8 @@ QString memoryText(qint32 memoryType)
 
 class ReportComposer {
 public:
-    ReportComposer(const EngineReport& report, QPdfWriter& writer)
-        : report_(report), pages_(writer, footerTitle(report)), charts_(report)
+    ReportComposer(const EngineReport& report, const QList<RecordedChart>& charts, QPdfWriter& writer)
+        : report_(report), pages_(writer, footerTitle(report)), charts_(charts)
     {
     }
 
@@ -92,7 +103,7 @@ private:
                       {QStringLiteral("Algorithm Status:"), a.algorithms[0], a.algorithms[1], a.algorithms[2]}},
                      {0.31, 0.23, 0.23, 0.23});
         pages_.paragraph(QStringLiteral("Read from ") + a.source + QStringLiteral("."), true);
-        pages_.fields({{QStringLiteral("Built-in test results:"), report_.bite}});
+        biteResults();
         pages_.paragraph(QStringLiteral("Data status of every flight of the download (suspect: a negative value "
                                         "among the steady-state A4R or the transient parameters):"));
         QList<QStringList> rows;
@@ -102,6 +113,21 @@ private:
         }
         pages_.table({QStringLiteral("Flight #"), QStringLiteral("Steady-State"), QStringLiteral("Transient")}, rows,
                       {0.2, 0.25, 0.25});
+    }
+
+    // As the built-in test dialog shows them.
+    void biteResults()
+    {
+        if (!report_.bite) {
+            pages_.fields({{QStringLiteral("Built-in test results:"), kNotRecorded}});
+            return;
+        }
+        pages_.fields({{QStringLiteral("Built-in test results:"),
+                        QStringLiteral("read from the unit in the connection of this download")}});
+        QList<QStringList> rows;
+        for (std::size_t i = 0; i < report_.bite->size(); ++i)
+            rows.append({QLatin1String(kBiteResultLabels[i]), QString::number((*report_.bite)[i])});
+        pages_.table({QStringLiteral("BITE Results"), QString()}, rows, {0.31, 0.23});
     }
 
     void history()
@@ -142,10 +168,8 @@ private:
         pages_.section(QStringLiteral("Trend"));
         pages_.paragraph(QStringLiteral("Highest bin of every distinct flight of this engine in the flight index; "
                                         "this download's flights are marked, alarm changes and thresholds drawn."));
-        for (int i = 0; i < int(report_.trends.size()); ++i) {
-            charts_.showTrend(i);
-            pages_.chart(charts_.chart(), 105);
-        }
+        for (std::size_t i = 0; i < report_.trends.size(); ++i)
+            nextChart(kTrendChartMm);
     }
 
     void flights()
@@ -157,12 +181,13 @@ private:
         }
         for (int i = 0; i < report_.flights.size(); ++i) {
             pages_.section(flightTitle(*report_.flights[i]), 2);
-            for (auto chart : {ReportCharts::A4RPerBin, ReportCharts::A3BPerBin, ReportCharts::Spectrum}) {
-                charts_.showFlight(i, chart);
-                pages_.chart(charts_.chart(), chart == ReportCharts::Spectrum ? 95 : 62);
-            }
+            for (ReportCharts::FlightChart chart : kFlightCharts)
+                nextChart(flightChartMm(chart));
         }
     }
+
+    // The charts come in the order recordEngineReportCharts recorded them.
+    void nextChart(double heightMm) { pages_.chart(charts_.at(chartsUsed_++), heightMm); }
 
     static QString flightTitle(const FlightRecord& flight)
     {
@@ -185,7 +210,8 @@ private:
 
     const EngineReport& report_;
     ReportPages pages_;
-    ReportCharts charts_;
+    const QList<RecordedChart>& charts_;
+    qsizetype chartsUsed_ = 0;
 };
 
 QString writeWhole(const QString& path, const QByteArray& bytes)
@@ -199,7 +225,33 @@ QString writeWhole(const QString& path, const QByteArray& bytes)
 
 }  // namespace
 
+QList<RecordedChart> recordEngineReportCharts(const EngineReport& report)
+{
+    ReportCharts charts(report);
+    QList<RecordedChart> recorded;
+    const auto record = [&](double heightMm) {
+        recorded.append(ChartRenderer(charts.chart())
+                            .record(ReportPages::chartSize(kResolution, heightMm), QPointF(kResolution, kResolution)));
+    };
+    for (std::size_t i = 0; i < report.trends.size(); ++i) {
+        charts.showTrend(int(i));
+        record(kTrendChartMm);
+    }
+    for (int i = 0; i < report.flights.size(); ++i) {
+        for (ReportCharts::FlightChart chart : kFlightCharts) {
+            charts.showFlight(i, chart);
+            record(flightChartMm(chart));
+        }
+    }
+    return recorded;
+}
+
 QString writeEngineReport(const EngineReport& report, const QString& pdfPath)
+{
+    return writeEngineReport(report, recordEngineReportCharts(report), pdfPath);
+}
+
+QString writeEngineReport(const EngineReport& report, const QList<RecordedChart>& charts, const QString& pdfPath)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -209,7 +261,7 @@ QString writeEngineReport(const EngineReport& report, const QString& pdfPath)
         writer.setResolution(kResolution);
         writer.setTitle(QStringLiteral("Engine Report ") + report.registration + QStringLiteral(" ESN ") + report.engineSerial);
         writer.setCreator(QStringLiteral("Tolm"));
-        ReportComposer composer(report, writer);
+        ReportComposer composer(report, charts, writer);
         if (!composer.compose())
             return QStringLiteral("The report's pages could not be drawn.");
         outline = composer.outline();

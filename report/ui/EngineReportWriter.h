@@ -5,9 +5,17 @@
 // the windows' own chart and render path. The file is stamped with the
 // clock's time, so the same report written twice has the same bytes.
 
+#include "plot/ui/ChartRenderer.h"
 #include "report/EngineReport.h"
 
+#include <QList>
 #include <QString>
 
-// Empty on success, else why no file was written (nothing is left at pdfPath then).
+// The report's charts, in page order, recorded for their places on the
+// pages. The charts are widgets: on the GUI thread.
+QList<RecordedChart> recordEngineReportCharts(const EngineReport& report);
+// Writes the report with the charts recorded for it; on any thread. Empty on
+// success, else why no file was written (nothing is left at pdfPath then).
+QString writeEngineReport(const EngineReport& report, const QList<RecordedChart>& charts, const QString& pdfPath);
+// Both in turn, on the GUI thread.
 QString writeEngineReport(const EngineReport& report, const QString& pdfPath);

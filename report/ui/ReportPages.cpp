@@ -19,7 +19,7 @@ constexpr double kCellPaddingMm = 1;
 ReportPages::ReportPages(QPdfWriter& writer, const QString& footerTitle)
     : writer_(writer), footerTitle_(footerTitle)
 {
-    writer_.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    writer_.setPageLayout(pageLayout());
     body_ = QFont(QStringLiteral("Helvetica"));
     body_.setStyleHint(QFont::SansSerif);
     body_.setPointSizeF(9.5);
@@ -38,7 +38,19 @@ ReportPages::ReportPages(QPdfWriter& writer, const QString& footerTitle)
     y_ = mm(kMarginMm);
 }
 
-double ReportPages::mm(double millimetres) const { return millimetres * writer_.resolution() / kMmPerInch; }
+QPageLayout ReportPages::pageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
+}
+
+double ReportPages::mm(double millimetres, int resolution) { return millimetres * resolution / kMmPerInch; }
+
+double ReportPages::mm(double millimetres) const { return mm(millimetres, writer_.resolution()); }
+
+QSizeF ReportPages::chartSize(int resolution, double heightMm)
+{
+    return {pageLayout().paintRectPixels(resolution).width() - 2 * mm(kMarginMm, resolution), mm(heightMm, resolution)};
+}
 
 double ReportPages::bottom() const { return writer_.height() - mm(kMarginMm); }
 
@@ -166,11 +178,11 @@ void ReportPages::table(const QStringList& headings, const QList<QStringList>& r
     y_ += mm(3);
 }
 
-void ReportPages::chart(XYPlot& chart, double heightMm)
+void ReportPages::chart(const RecordedChart& chart, double heightMm)
 {
     const double height = mm(heightMm);
     ensureRoom(height);
-    ChartRenderer(chart).render(painter_, QRectF(left_, y_, width_, height));
+    ChartRenderer::play(painter_, QRectF(left_, y_, width_, height), chart);
     y_ += height + mm(3);
 }
 

@@ -4,6 +4,7 @@
 // charts' one render path. Every page gets its number at the foot.
 
 #include "core/PdfOutline.h"
+#include "plot/ui/ChartRenderer.h"
 
 #include <QFont>
 #include <QList>
@@ -11,8 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+class QPageLayout;
 class QPdfWriter;
-class XYPlot;
 
 class ReportPages {
 public:
@@ -30,8 +31,10 @@ public:
     // Column widths as parts of the text width; the heading row repeats after a page break.
     void table(const QStringList& headings, const QList<QStringList>& rows, const QList<double>& widths,
                bool monospace = false);
-    // The chart at the text width and this height; on the next page when it does not fit.
-    void chart(XYPlot& chart, double heightMm);
+    // The size, in the pixels of a writer of this resolution, of a chart at the text width and this height.
+    static QSizeF chartSize(int resolution, double heightMm);
+    // A chart recorded for that size; on the next page when it does not fit.
+    void chart(const RecordedChart& chart, double heightMm);
     void space(double mm);
 
     // Ends the last page; false when the writer failed.
@@ -39,6 +42,8 @@ public:
     const QList<PdfOutlineEntry>& outline() const { return outline_; }
 
 private:
+    static QPageLayout pageLayout();
+    static double mm(double millimetres, int resolution);
     double mm(double millimetres) const;
     double bottom() const;
     void startPage();

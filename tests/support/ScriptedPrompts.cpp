@@ -12,15 +12,16 @@ void ScriptedPrompts::clear()
     filterAnswers.clear();
     chooserDirs.clear();
     answerDelayMs = 0;
+    chooserDelayMs = 0;
 }
 
-void ScriptedPrompts::answerLate()
+void ScriptedPrompts::answerLate(int delayMs)
 {
-    if (answerDelayMs <= 0)
+    if (delayMs <= 0)
         return;
     ++openPrompts;
     QEventLoop loop;
-    QTimer::singleShot(answerDelayMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(delayMs, &loop, &QEventLoop::quit);
     loop.exec();
     --openPrompts;
 }
@@ -46,7 +47,7 @@ Prompts::Button ScriptedPrompts::message(Kind kind, QObject* parent, const QStri
                                          const QString& text, Buttons, Button defaultButton)
 {
     calls.append({kind, title, text, parent});
-    answerLate();
+    answerLate(answerDelayMs);
     if (!buttonAnswers.isEmpty())
         return buttonAnswers.dequeue();
     return defaultButton == Prompts::NoButton ? Prompts::Ok : defaultButton;
@@ -56,7 +57,7 @@ std::optional<QString> ScriptedPrompts::textInput(QObject* parent, const QString
                                                   const QString& label, Echo, const QString&)
 {
     calls.append({Kind::Question, title, label, parent});
-    answerLate();
+    answerLate(answerDelayMs);
     return textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
 }
 
@@ -65,6 +66,7 @@ QString ScriptedPrompts::openFileName(QObject* parent, const QString& caption, c
 {
     chooserDirs << dir;
     calls.append({Kind::Question, caption, QStringLiteral("<open file>"), parent});
+    answerLate(chooserDelayMs);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
@@ -73,6 +75,7 @@ QString ScriptedPrompts::saveFileName(QObject* parent, const QString& caption, c
 {
     chooserDirs << dir;
     calls.append({Kind::Question, caption, QStringLiteral("<save file>"), parent});
+    answerLate(chooserDelayMs);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 

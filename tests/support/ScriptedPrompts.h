@@ -27,6 +27,7 @@ public:
     // on meanwhile. Use it for every question asked while a session or an
     // upload runs.
     int answerDelayMs = 0;
+    int chooserDelayMs = 0;  // the same for the open and save file choosers
 
     void clear();
     QStringList texts() const;
@@ -51,5 +52,5 @@ public:
     int openPrompts = 0;        // message boxes or inputs still waiting for their late answer
 
 private:
-    void answerLate();
+    void answerLate(int delayMs);
 };
