@@ -361,7 +361,7 @@ private slots:
         QList<int> barChanges;  // after the burst, after the wait, the figure shown
         env.dialogs().onDialog = [&barChanges](QDialog& dialog) {
             if (qobject_cast<SyncDialog*>(&dialog)) {
-                QTest::qWaitFor([&] { return dialog.result() == QDialog::Accepted; }, 30000);
+                (void)QTest::qWaitFor([&] { return dialog.result() == QDialog::Accepted; }, 30000);
                 return dialog.result();
             }
             if (auto* progress = qobject_cast<DownloadProgressDialog*>(&dialog)) {
@@ -377,7 +377,7 @@ private slots:
                     emit progress->session().progressChanged(value % 100);
                 emit progress->session().progressChanged(42);
                 barChanges << changes.size();
-                QTest::qWaitFor([&] { return bar->value() == 42; });
+                (void)QTest::qWaitFor([&] { return bar->value() == 42; });
                 barChanges << changes.size() << bar->value();
                 return int(progress->session().succeeded() ? QDialog::Accepted : QDialog::Rejected);
             }
@@ -432,7 +432,7 @@ private slots:
                 return int(QDialog::Accepted);
             }
             if (auto* progress = qobject_cast<DownloadProgressDialog*>(&dialog)) {
-                QTest::qWaitFor([&] { return progress->session().isFinished(); }, 30000);
+                (void)QTest::qWaitFor([&] { return progress->session().isFinished(); }, 30000);
                 return int(QDialog::Accepted);
             }
             dialog.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();

@@ -123,6 +123,23 @@ QString AlarmStateChange::text() const
            + before + QStringLiteral(" -> ") + after;
 }
 
+QString AlarmChange::label() const
+{
+    QStringList pointsDone;
+    for (const AlarmStateChange& state : states) {
+        if (!state.historic)
+            pointsDone.append(state.measuringPoint);
+    }
+    QStringList parts;
+    for (const AlarmStateChange& state : states) {
+        if (!state.historic)
+            parts.append(state.measuringPoint + QLatin1Char(' ') + state.after);
+        else if (!pointsDone.contains(state.measuringPoint))
+            parts.append(state.measuringPoint + QStringLiteral(" hist. ") + state.after);
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
 std::optional<int> parameterId(const QString& text)
 {
     bool isNumber = false;

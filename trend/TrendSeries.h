@@ -55,6 +55,10 @@ struct AlarmStateChange {
 struct AlarmChange {
     int point = 0;  // index into the points
     QList<AlarmStateChange> states;
+
+    // The new states only, each point once ("4R Level 2, 3B hist. Level 1"):
+    // short enough for a chart's label; the states' text() says it all.
+    QString label() const;
 };
 
 struct TrendSeries {

@@ -8,13 +8,14 @@
 #include "report/ui/ReportPages.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QFile>
 #include <QPdfWriter>
 
 namespace {
 
 constexpr int kResolution = 600;
-constexpr double kTrendChartMm = 105;
+constexpr double kTrendChartMm = 95;
 constexpr double kBinChartMm = 62;
 constexpr double kSpectrumChartMm = 95;
 constexpr ReportCharts::FlightChart kFlightCharts[] = {ReportCharts::A4RPerBin, ReportCharts::A3BPerBin,
@@ -167,9 +168,30 @@ private:
     {
         pages_.section(QStringLiteral("Trend"));
         pages_.paragraph(QStringLiteral("Highest bin of every distinct flight of this engine in the flight index; "
-                                        "this download's flights are marked, alarm changes and thresholds drawn."));
+                                        "this download's flights are marked and thresholds drawn. Each alarm change is marked at the first "
+                                        "flight of the download whose header shows it, and listed in full below."));
         for (std::size_t i = 0; i < report_.trends.size(); ++i)
             nextChart(kTrendChartMm);
+        if (!report_.trends.empty())
+            alarmChanges(report_.trends.front().series);
+    }
+
+    // In full: a chart's label may be left out where it finds no room.
+    void alarmChanges(const trend::TrendSeries& series)
+    {
+        if (series.alarmChanges.isEmpty())
+            return;
+        QList<QStringList> rows;
+        for (const trend::AlarmChange& change : series.alarmChanges) {
+            const trend::TrendPoint& first = series.points.at(change.point);
+            for (const trend::AlarmStateChange& state : change.states)
+                rows.append({QString::number(first.sequence), QString::number(first.flightNumber),
+                             dateTimeText(QDateTime::fromString(first.flightEndUtc, Qt::ISODate)),
+                             state.text()});
+        }
+        pages_.table({QStringLiteral("Sequence"), QStringLiteral("Flight #"), QStringLiteral("End of flight"),
+                      QStringLiteral("Alarm change")},
+                     rows, {0.12, 0.1, 0.26, 0.52});
     }
 
     void flights()

@@ -5,6 +5,7 @@
 #include "plot/ui/PlotPresentation.h"
 
 #include <cmath>
+#include <ranges>
 
 namespace {
 
@@ -16,6 +17,7 @@ const QColor kThisDownloadColor(0x10, 0x90, 0x30);
 const QColor kThresholdColor(0xc0, 0x10, 0x10);
 const QColor kAlarmColor(0xb0, 0x00, 0x60);
 constexpr int kA3B = 18;
+constexpr int kAlarmLabelRows = 2;
 
 int highestA4RBin(const FlightRecord& flight)
 {
@@ -56,7 +58,7 @@ void ReportCharts::showTrend(int index)
     RedrawSuspension once(chart_);
     chart_.setData(x, std::move(y));
     chart_.setSeriesNames({QStringLiteral("Pre-defect"), QStringLiteral("Post-defect"), QStringLiteral("This download"),
-                           QStringLiteral("Threshold")});
+                           t.threshold ? QStringLiteral("Threshold") : QStringLiteral("No threshold set")});
     chart_.setSeriesStyle(Pre, {kPreColor, Qt::NoPen, XYPlot::Marker::Disc});
     chart_.setSeriesStyle(Post, {kPostColor, Qt::NoPen, XYPlot::Marker::Triangle});
     chart_.setSeriesStyle(ThisDownload, {kThisDownloadColor, Qt::NoPen, XYPlot::Marker::Circle});
@@ -72,13 +74,11 @@ void ReportCharts::showTrend(int index)
                            + QStringLiteral(", highest bin, all flights")});
     chart_.setFooterLines({});
     chart_.setYLog(false);
+    // As in the trend window: labels in a strip above the values, the latest change placed first.
     QList<Annotation> marks;
-    for (const trend::AlarmChange& change : t.series.alarmChanges) {
-        QStringList texts;
-        for (const trend::AlarmStateChange& state : change.states)
-            texts.append(state.text());
-        marks.append({Annotation::Kind::Frequency, x[change.point], 0.0, texts.join(QStringLiteral("; ")), kAlarmColor});
-    }
+    for (const trend::AlarmChange& change : std::views::reverse(t.series.alarmChanges))
+        marks.append({Annotation::Kind::Frequency, x[change.point], 0.0, change.label(), kAlarmColor});
+    chart_.setAnnotationLabelStrip(kAlarmLabelRows);
     chart_.setAnnotations(marks);
     chart_.setDefaultXRange(std::nullopt);
     chart_.resetView();
@@ -91,6 +91,7 @@ void ReportCharts::showFlight(int flight, FlightChart which)
     model.loadSettings();  // the technician's FFT window
     model.setMemoryType(record->memoryType);
     model.setMode(plot::SteadyState);
+    chart_.setAnnotationLabelStrip(0);
     if (which != Spectrum) {
         model.setParameter(which == A4RPerBin ? plot::kDefaultParameter : kA3B);
         showPlot(chart_, model.build());

@@ -13,6 +13,7 @@ constexpr double kFooterMm = 10;
 constexpr double kMmPerInch = 25.4;
 constexpr double kPointsPerInch = 72;
 constexpr double kCellPaddingMm = 1;
+constexpr qsizetype kRowsKeptTogether = 8;
 
 }  // namespace
 
@@ -165,7 +166,8 @@ void ReportPages::table(const QStringList& headings, const QList<QStringList>& r
     QFont headFont = cellFont;
     headFont.setBold(true);
     const double rowHeight = QFontMetricsF(cellFont, &writer_).height() + 2 * mm(kCellPaddingMm) * 0.6;
-    ensureRoom(2 * rowHeight);
+    // A short table stays on one page; a long one starts with several rows.
+    ensureRoom((qMin<qsizetype>(rows.size(), kRowsKeptTogether) + 1) * rowHeight);
     drawRow(headings, widths, headFont, true);
     for (const QStringList& row : rows) {
         if (y_ + rowHeight > bottom()) {

@@ -351,30 +351,12 @@ void EngineTrendWindow::markDownloadsAndAlarms(const std::vector<double>& x)
     QList<Annotation> marks;
     // The latest change first: where labels crowd, the engine's present state keeps its label.
     for (const trend::AlarmChange& change : std::views::reverse(series_.alarmChanges))
-        marks.append({Annotation::Kind::Frequency, x[change.point], 0.0, alarmLabel(change), kAlarmColor});
+        marks.append({Annotation::Kind::Frequency, x[change.point], 0.0, change.label(), kAlarmColor});
     for (int boundary : series_.downloadBoundaries)
         marks.append({Annotation::Kind::Frequency, x[boundary], 0.0, QString(), kBoundaryColor});
     chart_->setAnnotations(marks);
 }
 
-// The new states only, each point once ("4R Level 2, 3B hist. Level 1"): short
-// enough for close changes to sit side by side. The readout has the whole texts.
-QString EngineTrendWindow::alarmLabel(const trend::AlarmChange& change)
-{
-    QStringList parts;
-    QStringList pointsDone;
-    for (const trend::AlarmStateChange& state : change.states) {
-        if (!state.historic)
-            pointsDone.append(state.measuringPoint);
-    }
-    for (const trend::AlarmStateChange& state : change.states) {
-        if (!state.historic)
-            parts.append(state.measuringPoint + QLatin1Char(' ') + state.after);
-        else if (!pointsDone.contains(state.measuringPoint))
-            parts.append(state.measuringPoint + QStringLiteral(" hist. ") + state.after);
-    }
-    return parts.join(QStringLiteral(", "));
-}
 
 bool EngineTrendWindow::showEngine(const QString& engineKey)
 {

@@ -68,7 +68,6 @@ private:
     std::vector<double> xValues(bool* sequence) const;
     void setTimeTicks(const std::vector<double>& x);
     void markDownloadsAndAlarms(const std::vector<double>& x);
-    static QString alarmLabel(const trend::AlarmChange& change);
     QString alarmChangeText(int point) const;
     void hover(QPoint position);
     int flightAt(QPoint position) const;
