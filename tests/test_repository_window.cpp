@@ -27,6 +27,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTableView>
 #include <QtTest>
 
@@ -276,6 +277,11 @@ private slots:
         QCOMPARE(trend->findChild<QComboBox*>("engineCombo")->currentData().toString(), "8002");
         QCOMPARE(trend->series().points.size(), 5);
         QCOMPARE(trend->series().points.last().flightNumber, 54);
+        // The report wants the download on this station: no save chooser, the way to fetch it told.
+        const qsizetype asked = env.prompts().chooserDirs.size();
+        trend->findChild<QAction*>("actionEngineReport")->trigger();
+        QCOMPARE(env.prompts().chooserDirs.size(), asked);
+        QVERIFY(trend->statusBar()->currentMessage().endsWith("tolm-cli fetch --esn 8002"));
         trend->resize(1165, 640);
         screenshot(*trend, QStringLiteral("repository-trend-from-overview"));
     }

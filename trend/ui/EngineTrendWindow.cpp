@@ -435,10 +435,7 @@ bool EngineTrendWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched == chart_->canvas() && event->type() == QEvent::MouseButtonDblClick) {
         const int point = flightAt(static_cast<QMouseEvent*>(event)->position().toPoint());
         if (point >= 0 && fromRepository()) {
-            // The repository's flights name no local file to plot from.
-            statusBar()->showMessage(QStringLiteral("A flight of the fleet repository opens in the plot window once "
-                                                    "fetched: tolm-cli fetch --esn ")
-                                     + ui_->engineCombo->currentData().toString());
+            tellToFetch(QStringLiteral("A flight of the fleet repository opens in the plot window"));
             return true;
         }
         if (point >= 0) {
@@ -477,6 +474,15 @@ void EngineTrendWindow::writeEngineReport()
         if (!latest || trend::downloadedAfter(flight, *latest))
             latest = &flight;
     }
-    if (latest)
+    if (latest && fromRepository())
+        tellToFetch(QStringLiteral("The engine report of a download in the fleet repository is written"));
+    else if (latest)
         EngineReportCommand::run(this, latest->rawPath);
+}
+
+// The repository's flights name no file on this station to read from.
+void EngineTrendWindow::tellToFetch(const QString& what)
+{
+    statusBar()->showMessage(what + QStringLiteral(" once fetched: tolm-cli fetch --esn ")
+                             + ui_->engineCombo->currentData().toString());
 }

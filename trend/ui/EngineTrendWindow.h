@@ -74,6 +74,7 @@ private:
     QString pointText(int point) const;
     void saveCsvAs();
     void writeEngineReport();
+    void tellToFetch(const QString& what);
 
     std::unique_ptr<Ui::EngineTrendWindowClass> ui_;
     std::unique_ptr<FlightIndex> index_;
