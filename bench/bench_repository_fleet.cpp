@@ -9,7 +9,6 @@
 #include "BenchSupport.h"
 #include "repository/PgConnection.h"
 #include "repository/RepositoryFleet.h"
-#include "repository/RepositorySchema.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,11 +19,7 @@ int main(int argc, char* argv[])
     runUnderThrowawayServer(argc, argv);
     QCoreApplication app(argc, argv);
     repository::PgConnection connection(3600 * 1000);  // the fill runs for minutes
-    if (!connection.open(QStringLiteral("dbname=postgres")) || !repository::migrate(connection).failure.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(connection.failure()));
-        return 1;
-    }
-    if (!QCoreApplication::arguments().contains(QStringLiteral("--filled")) && !fillGeneratedFleet(connection))
+    if (!openGeneratedFleet(connection))
         return 1;
 
     QList<double> times;

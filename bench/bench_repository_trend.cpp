@@ -9,7 +9,6 @@
 #include "BenchSupport.h"
 #include "repository/PgConnection.h"
 #include "repository/RepositoryFlights.h"
-#include "repository/RepositorySchema.h"
 #include "trend/TrendSeries.h"
 
 #include <QCoreApplication>
@@ -21,11 +20,7 @@ int main(int argc, char* argv[])
     runUnderThrowawayServer(argc, argv);
     QCoreApplication app(argc, argv);
     repository::PgConnection connection(3600 * 1000);  // the fill runs for minutes
-    if (!connection.open(QStringLiteral("dbname=postgres")) || !repository::migrate(connection).failure.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(connection.failure()));
-        return 1;
-    }
-    if (!QCoreApplication::arguments().contains(QStringLiteral("--filled")) && !fillGeneratedFleet(connection))
+    if (!openGeneratedFleet(connection))
         return 1;
 
     trend::TrendChoice choice;

@@ -1,7 +1,9 @@
 #include "BenchSupport.h"
 
 #include "repository/PgConnection.h"
+#include "repository/RepositorySchema.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <QSettings>
@@ -103,4 +105,13 @@ bool fillGeneratedFleet(repository::PgConnection& connection)
     std::printf("filled in %.0f s: %lld flights, database %.2f GB\n", fill.elapsed() / 1000.0, size->number(0, 1),
                 size->number(0, 0) / 1e9);
     return true;
+}
+
+bool openGeneratedFleet(repository::PgConnection& connection)
+{
+    if (!connection.open(QStringLiteral("dbname=postgres")) || !repository::migrate(connection).failure.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(connection.failure()));
+        return false;
+    }
+    return QCoreApplication::arguments().contains(QStringLiteral("--filled")) || fillGeneratedFleet(connection);
 }

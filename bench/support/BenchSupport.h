@@ -62,3 +62,7 @@ void runUnderThrowawayServer(int argc, char* argv[]);
 // (ten downloads each), then prints the time it took and the database's size.
 // False, said on standard error, when a statement failed.
 bool fillGeneratedFleet(repository::PgConnection& connection);
+// Opens the throw-away server's database, migrates it and fills it unless the
+// command line says --filled (a repository filled by an earlier run).
+// False, said on standard error, when it failed.
+bool openGeneratedFleet(repository::PgConnection& connection);
