@@ -3,6 +3,7 @@
 #include "core/NumberFormat.h"
 #include "plot/PlotModel.h"
 #include "plot/ui/PlotPresentation.h"
+#include "trend/ui/TrendChartStyle.h"
 
 #include <cmath>
 #include <ranges>
@@ -11,13 +12,9 @@ namespace {
 
 // The chart is laid out at its size on the page; this is only its size off the page.
 const QSize kChartSize(900, 480);
-const QColor kPreColor(0x1f, 0x5f, 0xbf);
-const QColor kPostColor(0xd9, 0x6c, 0x00);
+using namespace trend_style;
 const QColor kThisDownloadColor(0x10, 0x90, 0x30);
-const QColor kThresholdColor(0xc0, 0x10, 0x10);
-const QColor kAlarmColor(0xb0, 0x00, 0x60);
 constexpr int kA3B = 18;
-constexpr int kAlarmLabelRows = 2;
 
 int highestA4RBin(const FlightRecord& flight)
 {

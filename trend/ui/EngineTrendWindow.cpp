@@ -15,6 +15,7 @@
 #include "trend/FlightIndex.h"
 #include "trend/IndexUpdater.h"
 #include "trend/TrendOutput.h"
+#include "trend/ui/TrendChartStyle.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -30,16 +31,10 @@ namespace {
 
 enum Series { PreDefect, PostDefect, AboveThreshold, ThresholdLine, SeriesCount };
 
-const QColor kPreColor(0x1f, 0x5f, 0xbf);
-const QColor kPostColor(0xd9, 0x6c, 0x00);
-const QColor kAboveColor(0xc0, 0x10, 0x10);
+using namespace trend_style;
 const QColor kBoundaryColor(0x90, 0x90, 0x90);
-const QColor kAlarmColor(0xb0, 0x00, 0x60);
 const QColor kReadoutColor(0xff, 0xff, 0xe0);
 constexpr int kTimeTicks = 6;
-// Alarm labels stagger over this many rows above the values; one that finds
-// no room there keeps its line, and the flight's readout tells the change.
-constexpr int kAlarmLabelRows = 2;
 
 QString withoutAccessKey(QString text) { return text.remove(QLatin1Char('&')); }
 
@@ -279,8 +274,8 @@ void EngineTrendWindow::redrawTrend()
                             QStringLiteral("Threshold")});
     chart_->setSeriesStyle(PreDefect, {kPreColor, Qt::SolidLine, XYPlot::Marker::Disc});
     chart_->setSeriesStyle(PostDefect, {kPostColor, Qt::SolidLine, XYPlot::Marker::Triangle});
-    chart_->setSeriesStyle(AboveThreshold, {kAboveColor, Qt::NoPen, XYPlot::Marker::Square});
-    chart_->setSeriesStyle(ThresholdLine, {kAboveColor, Qt::DashLine, XYPlot::Marker::None});
+    chart_->setSeriesStyle(AboveThreshold, {kThresholdColor, Qt::NoPen, XYPlot::Marker::Square});
+    chart_->setSeriesStyle(ThresholdLine, {kThresholdColor, Qt::DashLine, XYPlot::Marker::None});
     chart_->setSeriesSpansXAxis(ThresholdLine, true);
     chart_->setSeriesVisible(ThresholdLine, limit.has_value());
     chart_->setSeriesVisible(AboveThreshold, limit.has_value());
